@@ -1,0 +1,1 @@
+// Placeholder so the core library has a source before its modules exist.

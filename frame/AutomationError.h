@@ -1,0 +1,51 @@
+#pragma once
+// A run-time error as an automation host sees it: the error number (the COM frame turns
+// it into 0x800A0000 | number), the source ("class.member") and the description.
+// Portable: the core throws it, the COM frame catches it at the boundary.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace morvel {
+
+class AutomationError : public std::runtime_error {
+public:
+    AutomationError(std::int32_t number, std::u16string description, std::u16string source = {})
+        : std::runtime_error("automation error"), number_(number),
+          description_(std::move(description)), source_(std::move(source)) {}
+
+    std::int32_t number() const noexcept { return number_; }
+    const std::u16string& description() const noexcept { return description_; }
+    const std::u16string& source() const noexcept { return source_; }
+    void setSourceIfEmpty(const std::u16string& source) { if (source_.empty()) source_ = source; }
+
+private:
+    std::int32_t number_;
+    std::u16string description_;
+    std::u16string source_;
+};
+
+// The runtime's error numbers the library raises, with their standard descriptions.
+namespace errors {
+inline constexpr std::int32_t Overflow = 6;
+inline constexpr std::int32_t OutOfMemory = 7;
+inline constexpr std::int32_t TypeMismatch = 13;
+inline constexpr std::int32_t ObjectNotSet = 91;
+inline constexpr std::int32_t ResourceNotFound = 326;
+inline constexpr std::int32_t CannotCreateObject = 429;
+inline constexpr std::int32_t ActionNotSupported = 445;
+inline constexpr std::int32_t InvalidUseOfNull = 94;
+
+inline AutomationError overflow() { return {Overflow, u"Overflow"}; }
+inline AutomationError typeMismatch() { return {TypeMismatch, u"Type mismatch"}; }
+inline AutomationError objectNotSet() { return {ObjectNotSet, u"Object variable or With block variable not set"}; }
+inline AutomationError resourceNotFound() { return {ResourceNotFound, u"Resource with identifier not found"}; }
+inline AutomationError invalidUseOfNull() { return {InvalidUseOfNull, u"Invalid use of Null"}; }
+inline AutomationError notAvailable(const std::u16string& member)
+{
+    return {ActionNotSupported, member + u" is not available in this build of the library."};
+}
+}  // namespace errors
+
+}  // namespace morvel
