@@ -11,6 +11,7 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_RUN})
 set(static_runtime -static -static-libgcc -static-libstdc++)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE _WIN32_WINNT=0x0601)
 target_link_options(core_tests PRIVATE ${static_runtime})
+set_target_properties(core_tests PROPERTIES CROSSCOMPILING_EMULATOR ${WINE_RUN})
 add_test(NAME core_tests COMMAND core_tests)
 
 # --- Type library and interface header: one IDL, widl, then the finishing step. ---
@@ -28,7 +29,7 @@ add_custom_command(
 
 # tlbfinish rewrites widl's library in the published order and gives every enumeration
 # constant its description; it runs under Wine because it uses the platform's typelib API.
-if(EXISTS ${CMAKE_SOURCE_DIR}/tools/tlbfinish/tlbfinish.cpp)
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/tlbfinish/tlbfinish.cpp AND NOT MORVEL_SKIP_TLBFINISH)
     add_executable(tlbfinish ${CMAKE_SOURCE_DIR}/tools/tlbfinish/tlbfinish.cpp)
     target_link_libraries(tlbfinish PRIVATE oleaut32 ole32 uuid)
     target_link_options(tlbfinish PRIVATE ${static_runtime} -municode)
@@ -59,7 +60,7 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/frame/Morvel10.rc PROPERTIES
     OBJECT_DEPENDS ${gen}/Morvel10.tlb)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${gen}")
 target_link_libraries(Morvel10 PRIVATE morvel_core oleaut32 ole32 uuid advapi32 user32 version shlwapi)
-target_link_options(Morvel10 PRIVATE ${static_runtime})
+target_link_options(Morvel10 PRIVATE ${static_runtime} -Wl,--enable-stdcall-fixup)
 target_compile_options(Morvel10 PRIVATE -Wall -Wextra)
 
 # Tests and examples in their own file, to keep this one about the product.

@@ -1,0 +1,45 @@
+#pragma once
+// Conversions between the core's portable values and the automation types at the COM
+// boundary. A null BSTR is the null text; out-parameters are checked and cleared first.
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <string>
+
+#include "AutomationError.h"
+#include "Text.h"
+
+namespace morvel {
+
+inline Text fromBstr(BSTR b)
+{
+    if (!b) return std::nullopt;
+    return std::u16string(reinterpret_cast<const char16_t*>(b), SysStringLen(b));
+}
+
+inline std::u16string fromBstrOrEmpty(BSTR b)
+{
+    return b ? std::u16string(reinterpret_cast<const char16_t*>(b), SysStringLen(b)) : std::u16string();
+}
+
+// Allocates a BSTR for the text (null for the null text); throws on allocation failure.
+inline BSTR toBstr(const Text& t)
+{
+    if (!t) return nullptr;
+    BSTR b = SysAllocStringLen(reinterpret_cast<const wchar_t*>(t->data()), static_cast<UINT>(t->size()));
+    if (!b) throw std::bad_alloc();
+    return b;
+}
+
+inline BSTR toBstr(const std::u16string& t) { return toBstr(Text(t)); }
+
+// Rewrites a caller's by-reference string with a new value.
+inline void assignBstr(BSTR* target, const Text& value)
+{
+    BSTR fresh = toBstr(value);
+    SysFreeString(*target);
+    *target = fresh;
+}
+
+}  // namespace morvel

@@ -1,0 +1,112 @@
+#include "DispatchInvoke.h"
+
+#include <vector>
+
+#include "Handles.h"
+
+namespace morvel {
+namespace {
+
+// The automation type behind a by-reference parameter, or VT_EMPTY when the parameter is
+// not a by-reference typed value (a VARIANT*, an interface pointer, a by-value argument).
+VARTYPE byRefTarget(ITypeInfo* info, const TYPEDESC& type)
+{
+    if (type.vt != VT_PTR || !type.lptdesc) return VT_EMPTY;
+    const TYPEDESC& target = *type.lptdesc;
+    switch (target.vt) {
+    case VT_I2: case VT_I4: case VT_BSTR: case VT_BOOL: case VT_R4: case VT_R8:
+    case VT_CY: case VT_DATE: case VT_UI1:
+        return target.vt;
+    case VT_USERDEFINED: {
+        ComPtr<ITypeInfo> ref;
+        if (FAILED(info->GetRefTypeInfo(target.hreftype, ref.put()))) return VT_EMPTY;
+        TYPEATTR* attr = nullptr;
+        if (FAILED(ref->GetTypeAttr(&attr))) return VT_EMPTY;
+        const VARTYPE vt = attr->typekind == TKIND_ENUM ? VT_I4 : VT_EMPTY;
+        ref->ReleaseTypeAttr(attr);
+        return vt;
+    }
+    default:
+        return VT_EMPTY;
+    }
+}
+
+struct FuncDescOwner {
+    ITypeInfo* info = nullptr;
+    FUNCDESC* desc = nullptr;
+    ~FuncDescOwner() { if (desc) info->ReleaseFuncDesc(desc); }
+};
+
+bool findFunction(ITypeInfo* info, DISPID member, WORD flags, FuncDescOwner& out)
+{
+    TYPEATTR* attr = nullptr;
+    if (FAILED(info->GetTypeAttr(&attr))) return false;
+    const UINT count = attr->cFuncs;
+    info->ReleaseTypeAttr(attr);
+    for (UINT i = 0; i < count; ++i) {
+        FUNCDESC* desc = nullptr;
+        if (FAILED(info->GetFuncDesc(i, &desc))) continue;
+        if (desc->memid == member && (desc->invkind & flags)) {
+            out.info = info;
+            out.desc = desc;
+            return true;
+        }
+        info->ReleaseFuncDesc(desc);
+    }
+    return false;
+}
+
+struct ByRefCoercion {
+    UINT argIndex;          // position in rgvarg
+    VARIANT original;       // the caller's VT_BYREF|VT_VARIANT argument, restored afterwards
+    Variant temporary;      // the coerced value the member reads and writes
+};
+
+}  // namespace
+
+HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID member, WORD flags,
+                              DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                              UINT* argError) noexcept
+{
+    if (!params) return E_INVALIDARG;
+    std::vector<ByRefCoercion> coercions;
+    FuncDescOwner func;
+    const bool positional = params->cNamedArgs == 0;
+    if (positional && params->cArgs > 0 && findFunction(vtableInfo, member, flags, func)) {
+        try {
+            coercions.reserve(params->cArgs);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+        const UINT n = params->cArgs;
+        for (UINT i = 0; i < n && i < static_cast<UINT>(func.desc->cParams); ++i) {
+            const UINT k = n - 1 - i;  // arguments arrive in reverse order
+            VARIANT& arg = params->rgvarg[k];
+            if (V_VT(&arg) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&arg)) continue;
+            const VARTYPE target = byRefTarget(vtableInfo, func.desc->lprgelemdescParam[i].tdesc);
+            if (target == VT_EMPTY) continue;
+            coercions.push_back(ByRefCoercion{k, arg, Variant()});
+            ByRefCoercion& c = coercions.back();
+            if (HRESULT hr = VariantChangeType(c.temporary.get(), V_VARIANTREF(&arg), 0, target); FAILED(hr)) {
+                for (auto& done : coercions) params->rgvarg[done.argIndex] = done.original;
+                if (argError) *argError = k;
+                return DISP_E_TYPEMISMATCH;
+            }
+            V_VT(&arg) = VT_BYREF | target;
+            V_BYREF(&arg) = &c.temporary.get()->lVal;  // every listed type starts at the union
+        }
+    }
+    HRESULT hr = vtableInfo->Invoke(instance, member, flags, params, result, exception, argError);
+
+    // Restore the caller's arguments and hand back what the member wrote.
+    for (auto& c : coercions) {
+        params->rgvarg[c.argIndex] = c.original;
+        if (SUCCEEDED(hr)) {
+            if (HRESULT copied = VariantCopy(V_VARIANTREF(&c.original), c.temporary.get()); FAILED(copied))
+                hr = copied;
+        }
+    }
+    return hr;
+}
+
+}  // namespace morvel

@@ -1,0 +1,131 @@
+#include "Module.h"
+
+#include <atomic>
+#include <map>
+#include <mutex>
+
+#include "Handles.h"
+
+namespace morvel::module {
+namespace {
+
+HINSTANCE g_instance = nullptr;
+std::atomic<long> g_objects{0};
+std::atomic<long> g_locks{0};
+
+// Objects live in the apartments of their threads, but the type library is one per process.
+struct TypeLibraryCache {
+    std::mutex mutex;
+    ComPtr<ITypeLib> library;
+    struct Key {
+        GUID guid;
+        bool vtableHalf;
+        bool operator<(const Key& o) const
+        {
+            if (int c = memcmp(&guid, &o.guid, sizeof(GUID)); c != 0) return c < 0;
+            return vtableHalf < o.vtableHalf;
+        }
+    };
+    std::map<Key, ComPtr<ITypeInfo>> infos;
+};
+
+TypeLibraryCache& cache()
+{
+    static TypeLibraryCache instance;
+    return instance;
+}
+
+HRESULT loadLibraryLocked(TypeLibraryCache& c)
+{
+    if (c.library) return S_OK;
+    std::wstring file;
+    try {
+        file = path();
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+    if (file.empty()) return HRESULT_FROM_WIN32(GetLastError());
+    return LoadTypeLibEx(file.c_str(), REGKIND_NONE, c.library.put());
+}
+
+}  // namespace
+
+HINSTANCE instance() noexcept { return g_instance; }
+void setInstance(HINSTANCE instance) noexcept { g_instance = instance; }
+
+std::wstring path()
+{
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(g_instance, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return {};
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+void objectCreated() noexcept { ++g_objects; }
+void objectDestroyed() noexcept { --g_objects; }
+void lock() noexcept { ++g_locks; }
+void unlock() noexcept { --g_locks; }
+bool canUnload() noexcept { return g_objects == 0 && g_locks == 0; }
+
+HRESULT typeLibrary(ITypeLib** library) noexcept
+{
+    if (!library) return E_POINTER;
+    *library = nullptr;
+    auto& c = cache();
+    std::lock_guard guard(c.mutex);
+    if (HRESULT hr = loadLibraryLocked(c); FAILED(hr)) return hr;
+    *library = ComPtr<ITypeLib>(c.library).detach();
+    return S_OK;
+}
+
+HRESULT typeInfo(REFGUID guid, ITypeInfo** info, bool vtableHalf) noexcept
+{
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    auto& c = cache();
+    std::lock_guard guard(c.mutex);
+    if (auto found = c.infos.find({guid, vtableHalf}); found != c.infos.end()) {
+        *info = ComPtr<ITypeInfo>(found->second).detach();
+        return S_OK;
+    }
+    if (HRESULT hr = loadLibraryLocked(c); FAILED(hr)) return hr;
+    ComPtr<ITypeInfo> described;
+    if (HRESULT hr = c.library->GetTypeInfoOfGuid(guid, described.put()); FAILED(hr)) return hr;
+
+    // A dual interface is described twice; its vtable half is what ITypeInfo::Invoke
+    // needs to reach our methods through their slots.
+    TYPEATTR* attr = nullptr;
+    if (HRESULT hr = described->GetTypeAttr(&attr); FAILED(hr)) return hr;
+    const bool dualDispatch = attr->typekind == TKIND_DISPATCH && (attr->wTypeFlags & TYPEFLAG_FDUAL);
+    described->ReleaseTypeAttr(attr);
+    if (vtableHalf && dualDispatch) {
+        HREFTYPE ref = 0;
+        ComPtr<ITypeInfo> slots;
+        if (HRESULT hr = described->GetRefTypeOfImplType(-1, &ref); FAILED(hr)) return hr;
+        if (HRESULT hr = described->GetRefTypeInfo(ref, slots.put()); FAILED(hr)) return hr;
+        described = std::move(slots);
+    }
+    try {
+        c.infos.emplace(TypeLibraryCache::Key{guid, vtableHalf}, described);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+    *info = described.detach();
+    return S_OK;
+}
+
+void releaseTypeLibrary() noexcept
+{
+    auto& c = cache();
+    std::lock_guard guard(c.mutex);
+    c.infos.clear();
+    c.library.reset();
+}
+
+}  // namespace morvel::module

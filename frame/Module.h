@@ -1,0 +1,34 @@
+#pragma once
+// The library module itself: its instance handle and path, the count of live objects and
+// server locks that DllCanUnloadNow answers from, and the type library read back from the
+// module's own resources.
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <string>
+
+namespace morvel::module {
+
+HINSTANCE instance() noexcept;
+void setInstance(HINSTANCE instance) noexcept;
+
+// Full path of Morvel10.dll (not of the host program).
+std::wstring path();
+
+void objectCreated() noexcept;
+void objectDestroyed() noexcept;
+void lock() noexcept;
+void unlock() noexcept;
+bool canUnload() noexcept;
+
+// The type information of a published interface or class from the embedded type library,
+// loaded once and cached: as the library describes it (the dispatch half of a dual
+// interface), or, with `vtableHalf`, the half ITypeInfo::Invoke calls through slots.
+HRESULT typeInfo(REFGUID guid, ITypeInfo** info, bool vtableHalf = false) noexcept;
+// The embedded type library itself.
+HRESULT typeLibrary(ITypeLib** library) noexcept;
+// Drops the cached type library; called when the module is about to be unloaded.
+void releaseTypeLibrary() noexcept;
+
+}  // namespace morvel::module

@@ -1,0 +1,280 @@
+// The in-process server as clients meet it: creation by ProgID, the two member-less
+// classes, reference counts and unloading, registration symmetry, the module's imports
+// and resources, and how bad calls are answered.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "frame/Published.h"
+#include "support/ComTestSupport.h"
+
+using namespace comtest;
+
+namespace {
+
+const wchar_t* progIds[] = {L"Morvel10.clsKvMorvel10A", L"Morvel10.clsKvHlpfHtmlA", L"Morvel10.clsKvHlpfHlpA",
+                            L"Morvel10.clsKvHlpfGeneralA", L"Morvel10.clsKvHlpfAdvancedA"};
+
+using ServerEntry = HRESULT(STDAPICALLTYPE*)();
+
+std::string dllPathA()
+{
+    std::wstring w = env(L"MORVEL_DLL");
+    return std::string(w.begin(), w.end());
+}
+
+BOOL CALLBACK collectType(HMODULE, LPWSTR type, LONG_PTR out)
+{
+    auto* list = reinterpret_cast<std::vector<std::wstring>*>(out);
+    list->push_back(IS_INTRESOURCE(type) ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(type)) : type);
+    return TRUE;
+}
+
+}  // namespace
+
+TEST(Server, EveryClassIsCreatedByItsProgIdAsANewObject)
+{
+    Apartment apartment;
+    for (const wchar_t* progId : progIds) {
+        ComPtr<IDispatch> a = create(progId), b = create(progId);
+        ASSERT_TRUE(a) << "cannot create " << testing::PrintToString(std::wstring(progId));
+        ASSERT_TRUE(b);
+        EXPECT_NE(a.get(), b.get());
+        ComPtr<ISupportErrorInfo> support = a.as<ISupportErrorInfo>();
+        EXPECT_TRUE(support);
+        UINT count = 0;
+        EXPECT_EQ(a->GetTypeInfoCount(&count), S_OK);
+        EXPECT_EQ(count, 1u);
+    }
+}
+
+TEST(Server, MemberlessClassesExposeOnlyTheInheritedMembers)
+{
+    Apartment apartment;
+    for (const wchar_t* progId : {L"Morvel10.clsKvHlpfGeneralA", L"Morvel10.clsKvHlpfAdvancedA"}) {
+        ComPtr<IDispatch> object = create(progId);
+        ASSERT_TRUE(object);
+        ComPtr<ITypeInfo> info;
+        ASSERT_EQ(object->GetTypeInfo(0, 0, info.put()), S_OK);
+        TYPEATTR* attr = nullptr;
+        ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
+        EXPECT_EQ(attr->cFuncs, 7);  // the dispatch half lists IUnknown's and IDispatch's members only
+        info->ReleaseTypeAttr(attr);
+        EXPECT_EQ(call(object.get(), L"HHClose", DISPATCH_METHOD).hr, DISP_E_UNKNOWNNAME);
+    }
+}
+
+TEST(Server, ReferencesReachZeroAndTheModuleMayThenUnload)
+{
+    Apartment apartment;
+    HMODULE loaded = nullptr;
+    {
+        ComPtr<IDispatch> object = create(L"Morvel10.clsKvHlpfHtmlA");
+        ASSERT_TRUE(object);
+        loaded = GetModuleHandleW(L"Morvel10.dll");
+        ASSERT_TRUE(loaded);
+        auto canUnload = reinterpret_cast<ServerEntry>(GetProcAddress(loaded, "DllCanUnloadNow"));
+        ASSERT_TRUE(canUnload);
+        EXPECT_EQ(canUnload(), S_FALSE);
+        object->AddRef();
+        EXPECT_EQ(object->Release(), 1u);
+    }
+    auto canUnload = reinterpret_cast<ServerEntry>(GetProcAddress(loaded, "DllCanUnloadNow"));
+    EXPECT_EQ(canUnload(), S_OK);
+
+    // A server lock keeps it loaded, too.
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgID(L"Morvel10.clsKvHlpfHlpA", &clsid), S_OK);
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.putVoid()), S_OK);
+    ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+    factory.reset();
+    EXPECT_EQ(canUnload(), S_FALSE);
+    ASSERT_EQ(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.putVoid()), S_OK);
+    ASSERT_EQ(factory->LockServer(FALSE), S_OK);
+    factory.reset();
+    EXPECT_EQ(canUnload(), S_OK);
+}
+
+TEST(Server, FactoryRefusesAggregationAndUnknownClasses)
+{
+    Apartment apartment;
+    HMODULE module = LoadLibraryW(env(L"MORVEL_DLL").c_str());
+    ASSERT_TRUE(module);
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    auto getClassObject = reinterpret_cast<GetClassObject>(GetProcAddress(module, "DllGetClassObject"));
+    ASSERT_TRUE(getClassObject);
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(getClassObject(IID_IDispatch, IID_IClassFactory, factory.putVoid()), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(getClassObject(CLSID_clsKvHlpfHtmlA, IID_IClassFactory, nullptr), E_POINTER);
+    ASSERT_EQ(getClassObject(CLSID_clsKvHlpfHtmlA, IID_IClassFactory, factory.putVoid()), S_OK);
+    ComPtr<IUnknown> object;
+    EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.get()), IID_IUnknown, object.putVoid()),
+              CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, object.putVoid()), E_NOINTERFACE);
+    factory.reset();
+    FreeLibrary(module);
+}
+
+TEST(Server, RegistrationIsUndoneExactly)
+{
+    Apartment apartment;
+    HMODULE module = LoadLibraryW(env(L"MORVEL_DLL").c_str());
+    ASSERT_TRUE(module);
+    auto registerServer = reinterpret_cast<ServerEntry>(GetProcAddress(module, "DllRegisterServer"));
+    auto unregisterServer = reinterpret_cast<ServerEntry>(GetProcAddress(module, "DllUnregisterServer"));
+    ASSERT_TRUE(registerServer && unregisterServer);
+
+    ASSERT_EQ(unregisterServer(), S_OK);
+    const auto before = snapshotClasses();
+    EXPECT_EQ(before.count(L"Software\\Classes\\Morvel10.clsKvHlpfHtmlA|"), 0u);
+    ASSERT_EQ(registerServer(), S_OK);
+    const auto registered = snapshotClasses();
+    ASSERT_EQ(unregisterServer(), S_OK);
+    const auto after = snapshotClasses();
+    ASSERT_EQ(registerServer(), S_OK);  // leave it registered for the other tests
+
+    EXPECT_GT(registered.size(), before.size());
+    EXPECT_EQ(registered.at(L"Software\\Classes\\Morvel10.clsKvHlpfHtmlA\\CLSID|"),
+              L"1:{41F0A3DC-4365-4DAD-9B10-7B1F03AED9B0}");
+    EXPECT_EQ(registered.at(L"Software\\Classes\\CLSID\\{41F0A3DC-4365-4DAD-9B10-7B1F03AED9B0}\\ProgID|"),
+              L"1:Morvel10.clsKvHlpfHtmlA");
+    EXPECT_EQ(registered.at(L"Software\\Classes\\CLSID\\{41F0A3DC-4365-4DAD-9B10-7B1F03AED9B0}\\InprocServer32|"
+                            L"ThreadingModel"),
+              L"1:Apartment");
+    EXPECT_TRUE(registered.count(L"Software\\Classes\\Interface\\{CAFE23C7-EB55-48AC-A4D4-D7AE2F779689}|"));
+    EXPECT_TRUE(registered.count(L"Software\\Classes\\Typelib\\{7687793A-C0E7-45B8-9FF2-42C99B8EA31F}|"));
+
+    std::vector<std::wstring> difference;
+    for (const auto& [k, v] : before)
+        if (!after.count(k) || after.at(k) != v) difference.push_back(L"lost or changed " + k);
+    for (const auto& [k, v] : after)
+        if (!before.count(k)) difference.push_back(L"left behind " + k);
+    EXPECT_TRUE(difference.empty()) << testing::PrintToString(difference);
+    FreeLibrary(module);
+}
+
+TEST(Server, ImportsOnlySystemLibraries)
+{
+    // Walk the import directory of the file itself.
+    HANDLE file = CreateFileW(env(L"MORVEL_DLL").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    HMODULE image = LoadLibraryExW(env(L"MORVEL_DLL").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    CloseHandle(file);
+    ASSERT_TRUE(image);
+    auto base = reinterpret_cast<const BYTE*>(image);
+    auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    const auto& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    ASSERT_NE(dir.VirtualAddress, 0u);
+    std::vector<std::string> imports;
+    for (auto d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
+        std::string name(reinterpret_cast<const char*>(base + d->Name));
+        for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        imports.push_back(name);
+    }
+    FreeLibrary(image);
+    const std::vector<std::string> system = {"kernel32.dll", "user32.dll", "advapi32.dll", "ole32.dll",
+                                             "oleaut32.dll", "version.dll", "msvcrt.dll", "shlwapi.dll", "gdi32.dll"};
+    for (const std::string& name : imports)
+        EXPECT_NE(std::find(system.begin(), system.end(), name), system.end()) << name;
+    EXPECT_EQ(std::count(imports.begin(), imports.end(), "libstdc++-6.dll"), 0);
+}
+
+TEST(Server, ResourcesHoldTheLibraryVersionAndInterfaceRecordsOnly)
+{
+    HMODULE module = LoadLibraryExW(env(L"MORVEL_DLL").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(module);
+
+    std::vector<std::wstring> types;
+    EnumResourceTypesW(module, collectType, reinterpret_cast<LONG_PTR>(&types));
+    std::sort(types.begin(), types.end());
+    const std::vector<std::wstring> expected = {L"#16", L"TYPELIB", L"_IID_CLSKVHLPFADVANCEDA",
+                                                L"_IID_CLSKVHLPFGENERALA", L"_IID_CLSKVHLPFHLPA",
+                                                L"_IID_CLSKVHLPFHTMLA", L"_IID_CLSKVMORVEL10A"};
+    EXPECT_EQ(types, expected);
+
+    struct Record { const wchar_t* type; const IID* iid; };
+    const Record records[] = {{L"_IID_CLSKVMORVEL10A", &IID__clsKvMorvel10A},
+                              {L"_IID_CLSKVHLPFHTMLA", &IID__clsKvHlpfHtmlA},
+                              {L"_IID_CLSKVHLPFHLPA", &IID__clsKvHlpfHlpA},
+                              {L"_IID_CLSKVHLPFGENERALA", &IID__clsKvHlpfGeneralA},
+                              {L"_IID_CLSKVHLPFADVANCEDA", &IID__clsKvHlpfAdvancedA}};
+    for (const Record& r : records) {
+        HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), r.type);
+        ASSERT_TRUE(found) << testing::PrintToString(std::wstring(r.type));
+        ASSERT_EQ(SizeofResource(module, found), 20u);
+        auto bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+        DWORD length = 0;
+        memcpy(&length, bytes, 4);
+        EXPECT_EQ(length, 16u);
+        EXPECT_EQ(memcmp(bytes + 4, r.iid, 16), 0);
+    }
+    FreeLibrary(module);
+
+    DWORD ignored = 0;
+    const std::string path = dllPathA();
+    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> block(size);
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 104u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 104u);
+    auto text = [&](const char* name) {
+        char* value = nullptr;
+        UINT n = 0;
+        std::string key = std::string("\\StringFileInfo\\040904B0\\") + name;
+        return VerQueryValueA(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &n) ? std::string(value)
+                                                                                               : std::string("<none>");
+    };
+    EXPECT_EQ(text("FileVersion"), "1.00.0104");
+    EXPECT_EQ(text("ProductVersion"), "1.00.0104");
+    EXPECT_EQ(text("Comments"), "This library contains all the help files (.hlp, .chm or .html) classes help to "
+                                "incorporate help with your application.");
+}
+
+TEST(Server, BadCallsGetTheStandardAnswersAndNeverCrash)
+{
+    Apartment apartment;
+    ComPtr<IDispatch> object = create(L"Morvel10.clsKvHlpfHtmlA");
+    ASSERT_TRUE(object);
+
+    EXPECT_EQ(call(object.get(), L"NoSuchMember", DISPATCH_METHOD).hr, DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(call(object.get(), L"GetKeyInfo", DISPATCH_METHOD, {vStr(L"x")}).hr, DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(call(object.get(), L"HHTopicID", DISPATCH_PROPERTYPUT, {vStr(L"not a number")}).hr, DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(call(object.get(), L"HHSetHelpFile", DISPATCH_METHOD, {vI4(1), vI4(2)}).hr, DISP_E_BADPARAMCOUNT);
+
+    // Named arguments where the member has none.
+    DISPID id = 0;
+    LPOLESTR name = const_cast<LPOLESTR>(L"HHClose");
+    ASSERT_EQ(object->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+    VARIANT arg = vI4(1);
+    DISPID named = 5;
+    DISPPARAMS params{&arg, &named, 1, 1};
+    Variant result;
+    EXPECT_TRUE(FAILED(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, result.get(), nullptr, nullptr)));
+    EXPECT_EQ(object->Invoke(id, IID_IDispatch, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+              DISP_E_UNKNOWNINTERFACE);
+    EXPECT_EQ(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr), E_INVALIDARG);
+
+    // NULL out-pointers through the function table.
+    ComPtr<_clsKvHlpfHtmlA> html = object.as<_clsKvHlpfHtmlA>();
+    ASSERT_TRUE(html);
+    EXPECT_EQ(html->get_CHMFile(nullptr), E_POINTER);
+    EXPECT_EQ(html->get_HHTopicID(nullptr), E_POINTER);
+    EXPECT_EQ(html->get_frm(nullptr), E_POINTER);
+    EXPECT_EQ(html->HHCheckRegistry(nullptr, nullptr), E_POINTER);
+    EXPECT_EQ(object->GetTypeInfoCount(nullptr), E_POINTER);
+    EXPECT_EQ(object->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+    ComPtr<ITypeInfo> info;
+    EXPECT_EQ(object->GetTypeInfo(1, 0, info.put()), DISP_E_BADINDEX);
+}

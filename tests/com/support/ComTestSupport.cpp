@@ -1,0 +1,195 @@
+#include "ComTestSupport.h"
+
+#include <stdexcept>
+
+namespace comtest {
+
+CallResult::~CallResult()
+{
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+}
+
+ComPtr<IDispatch> create(const wchar_t* progId)
+{
+    CLSID clsid{};
+    if (FAILED(CLSIDFromProgID(progId, &clsid))) return {};
+    ComPtr<IDispatch> object;
+    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.putVoid());
+    return object;
+}
+
+CallResult call(IDispatch* object, const wchar_t* name, WORD flags, std::vector<VARIANT> args)
+{
+    CallResult r;
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    r.hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (SUCCEEDED(r.hr)) {
+        std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+        DISPID putId = DISPID_PROPERTYPUT;
+        DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+        if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+            params.rgdispidNamedArgs = &putId;
+            params.cNamedArgs = 1;
+        }
+        UINT argError = 0;
+        r.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, r.value.get(), &r.exception,
+                              &argError);
+    }
+    for (VARIANT& v : args)
+        if (!(V_VT(&v) & VT_BYREF)) VariantClear(&v);
+    return r;
+}
+
+Variant get(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args)
+{
+    CallResult r = call(object, name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, std::move(args));
+    if (FAILED(r.hr)) throw std::runtime_error("property get failed");
+    return std::move(r.value);
+}
+
+void put(IDispatch* object, const wchar_t* name, VARIANT value)
+{
+    const WORD flags = V_VT(&value) == VT_DISPATCH ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT;
+    CallResult r = call(object, name, flags, {value});
+    if (FAILED(r.hr)) throw std::runtime_error("property put failed");
+}
+
+VARIANT vI4(LONG v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_I4; V_I4(&x) = v; return x; }
+VARIANT vI2(SHORT v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_I2; V_I2(&x) = v; return x; }
+VARIANT vBool(VARIANT_BOOL v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_BOOL; V_BOOL(&x) = v; return x; }
+VARIANT vStr(const wchar_t* text)
+{
+    VARIANT x;
+    VariantInit(&x);
+    V_VT(&x) = VT_BSTR;
+    V_BSTR(&x) = text ? SysAllocString(text) : nullptr;
+    return x;
+}
+VARIANT vRef(VARIANT* target)
+{
+    VARIANT x;
+    VariantInit(&x);
+    V_VT(&x) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&x) = target;
+    return x;
+}
+
+std::wstring str(const VARIANT* v)
+{
+    if (V_VT(v) == VT_BSTR) return V_BSTR(v) ? std::wstring(V_BSTR(v), SysStringLen(V_BSTR(v))) : L"";
+    Variant copy;
+    if (FAILED(VariantChangeType(copy.get(), const_cast<VARIANT*>(v), 0, VT_BSTR))) return L"<?>";
+    return std::wstring(V_BSTR(copy.get()), SysStringLen(V_BSTR(copy.get())));
+}
+
+// --- Message boxes --------------------------------------------------------------------
+
+namespace {
+thread_local MessageBoxRecorder* t_recorder = nullptr;
+
+BOOL CALLBACK countButton(HWND child, LPARAM count)
+{
+    wchar_t cls[32] = {};
+    GetClassNameW(child, cls, 32);
+    if (lstrcmpiW(cls, L"Button") == 0 && IsWindowVisible(child)) ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+std::wstring iconOf(HWND box)
+{
+    // The icon sits in a static control; compare it with the system's shared icons.
+    HWND child = nullptr;
+    while ((child = FindWindowExW(box, child, L"Static", nullptr)) != nullptr) {
+        auto icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+        if (!icon) continue;
+        if (icon == LoadIconW(nullptr, IDI_HAND)) return L"hand";
+        if (icon == LoadIconW(nullptr, IDI_ASTERISK)) return L"asterisk";
+        return L"other";
+    }
+    return L"none";
+}
+}  // namespace
+
+MessageBoxRecorder::MessageBoxRecorder()
+{
+    t_recorder = this;
+    hook_ = SetWindowsHookExW(WH_CBT, &MessageBoxRecorder::hook, nullptr, GetCurrentThreadId());
+}
+
+MessageBoxRecorder::~MessageBoxRecorder()
+{
+    if (hook_) UnhookWindowsHookEx(hook_);
+    t_recorder = nullptr;
+}
+
+LRESULT CALLBACK MessageBoxRecorder::hook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && t_recorder) {
+        HWND box = reinterpret_cast<HWND>(wParam);
+        wchar_t cls[32] = {};
+        GetClassNameW(box, cls, 32);
+        if (lstrcmpW(cls, L"#32770") == 0) {
+            Box b;
+            wchar_t buffer[4096] = {};
+            GetWindowTextW(box, buffer, 4096);
+            b.caption = buffer;
+            buffer[0] = 0;
+            GetDlgItemTextW(box, 0xFFFF, buffer, 4096);
+            b.text = buffer;
+            b.icon = iconOf(box);
+            EnumChildWindows(box, countButton, reinterpret_cast<LPARAM>(&b.buttons));
+            t_recorder->boxes_.push_back(b);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// --- Registry ---------------------------------------------------------------------------
+
+namespace {
+void dumpKey(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstring>& out)
+{
+    morvel::UniqueHKey key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+    out[path + L"|"] ;  // the key itself, even when it holds no values
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[16384];
+        DWORD nameLength = 16384, type = 0, size = 0;
+        if (RegEnumValueW(key.get(), i, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+        std::vector<BYTE> data(size + 2);
+        DWORD dataSize = size;
+        RegQueryValueExW(key.get(), name, nullptr, &type, data.data(), &dataSize);
+        std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), dataSize / sizeof(wchar_t));
+        if ((type == REG_SZ || type == REG_EXPAND_SZ) && !text.empty() && text.back() == L'\0') text.pop_back();
+        out[path + L"|" + name] = std::to_wstring(type) + L":" + text;
+    }
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD nameLength = 256;
+        if (RegEnumKeyExW(key.get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        dumpKey(root, path.empty() ? name : path + L"\\" + name, out);
+    }
+}
+}  // namespace
+
+std::map<std::wstring, std::wstring> snapshotClasses()
+{
+    std::map<std::wstring, std::wstring> out, user;
+    dumpKey(HKEY_LOCAL_MACHINE, L"Software\\Classes", out);
+    dumpKey(HKEY_CURRENT_USER, L"Software\\Classes", user);
+    for (auto& [k, v] : user) out[L"HKCU:" + k] = v;
+    return out;
+}
+
+std::wstring env(const wchar_t* name)
+{
+    wchar_t buffer[32768];
+    DWORD n = GetEnvironmentVariableW(name, buffer, 32768);
+    return n && n < 32768 ? std::wstring(buffer, n) : std::wstring();
+}
+
+}  // namespace comtest

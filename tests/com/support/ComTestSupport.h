@@ -1,0 +1,84 @@
+#pragma once
+// Helpers shared by the COM tests: an apartment per test, creation by ProgID, late-bound
+// calls by member name, a recorder that dismisses and records message boxes, and a
+// snapshot of the registry's class keys.
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "frame/Handles.h"
+
+namespace comtest {
+
+using morvel::Bstr;
+using morvel::ComPtr;
+using morvel::Variant;
+
+struct Apartment {
+    Apartment() { hr = CoInitialize(nullptr); }
+    ~Apartment() { if (SUCCEEDED(hr)) CoUninitialize(); }
+    HRESULT hr;
+};
+
+ComPtr<IDispatch> create(const wchar_t* progId);
+
+struct CallResult {
+    HRESULT hr = S_OK;
+    Variant value;
+    EXCEPINFO exception{};
+    CallResult() = default;
+    CallResult(CallResult&& other) noexcept
+        : hr(other.hr), value(std::move(other.value)), exception(other.exception)
+    {
+        other.exception = {};
+    }
+    ~CallResult();
+    std::wstring source() const { return exception.bstrSource ? exception.bstrSource : L""; }
+    std::wstring description() const { return exception.bstrDescription ? exception.bstrDescription : L""; }
+};
+
+// Late-bound call by name; `args` in natural (left to right) order. For DISPATCH_PROPERTYPUT
+// and PUTREF the last argument is the new value.
+CallResult call(IDispatch* object, const wchar_t* name, WORD flags, std::vector<VARIANT> args = {});
+Variant get(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args = {});
+void put(IDispatch* object, const wchar_t* name, VARIANT value);
+
+VARIANT vI4(LONG v);
+VARIANT vI2(SHORT v);
+VARIANT vBool(VARIANT_BOOL v);
+VARIANT vStr(const wchar_t* text);  // owns a new BSTR: free with VariantClear or pass to call()
+VARIANT vRef(VARIANT* target);      // VT_BYREF|VT_VARIANT, as a script passes a variable
+std::wstring str(const VARIANT* v);
+
+// Records every message box shown on this thread and presses OK on it.
+class MessageBoxRecorder {
+public:
+    struct Box {
+        std::wstring caption;
+        std::wstring text;
+        std::wstring icon;  // "hand", "asterisk", "none", "other"
+        int buttons = 0;    // number of push buttons
+    };
+    MessageBoxRecorder();
+    ~MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+    const std::vector<Box>& boxes() const { return boxes_; }
+    void clear() { boxes_.clear(); }
+
+private:
+    static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam);
+    HHOOK hook_ = nullptr;
+    std::vector<Box> boxes_;
+};
+
+// Every key and value below the class roots, as "path|name" -> "type:data".
+std::map<std::wstring, std::wstring> snapshotClasses();
+
+std::wstring env(const wchar_t* name);  // empty when unset
+
+}  // namespace comtest

@@ -1,0 +1,601 @@
+// tlbfinish: turns the type library widl makes from frame/Morvel10.idl into the one we
+// publish. widl cannot describe enumeration constants and writes type infos in declaration
+// order (enumerations first, because members use them), so this reads widl's library and
+// writes a copy with the platform's own writer, CreateTypeLib2:
+//   - each interface followed by the coclass it is the default of, then the enumerations;
+//   - every enumeration constant described by its own name;
+//   - a dual interface flagged oleautomation and dispatchable as a whole.
+// Everything else is copied as it is.
+//
+//   tlbfinish <in.tlb> <out.tlb>    write the finished library
+//   tlbfinish --dump <file.tlb>     print a library in a stable text form, for diffs
+#include <windows.h>
+#include <ole2.h>
+#include <oleauto.h>
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <fcntl.h>
+#include <io.h>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct Failure {
+    std::wstring what;
+    HRESULT hr;
+};
+
+void check(HRESULT hr, const std::wstring& what)
+{
+    if (FAILED(hr)) throw Failure{what, hr};
+}
+
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    ComPtr& operator=(ComPtr&& other) noexcept
+    {
+        if (this != &other) { reset(); p_ = std::exchange(other.p_, nullptr); }
+        return *this;
+    }
+    ~ComPtr() { reset(); }
+    static ComPtr share(T* p) { ComPtr c; if ((c.p_ = p)) p->AddRef(); return c; }
+    void reset() { if (p_) std::exchange(p_, nullptr)->Release(); }
+    T** put() { reset(); return &p_; }
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    template <class U> ComPtr<U> as() const
+    {
+        ComPtr<U> other;
+        check(p_->QueryInterface(__uuidof(U), reinterpret_cast<void**>(other.put())), L"QueryInterface");
+        return other;
+    }
+private:
+    T* p_ = nullptr;
+};
+
+class Bstr {
+public:
+    Bstr() = default;
+    Bstr(Bstr&& other) noexcept : s_(std::exchange(other.s_, nullptr)) {}
+    Bstr& operator=(Bstr&&) = delete;
+    ~Bstr() { SysFreeString(s_); }
+    BSTR* put() { SysFreeString(s_); s_ = nullptr; return &s_; }
+    LPOLESTR get() const { return s_ ? s_ : const_cast<LPOLESTR>(L""); }
+    bool empty() const { return SysStringLen(s_) == 0; }
+private:
+    BSTR s_ = nullptr;
+};
+
+// What ITypeInfo/ITypeLib hand out must go back to the object that made it.
+template <class Owner, class Data, auto Get, auto Release>
+class Described {
+public:
+    template <class... Args>
+    explicit Described(Owner* owner, Args... args) : owner_(owner)
+    {
+        check((owner->*Get)(args..., &data_), L"reading a type description");
+    }
+    Described(const Described&) = delete;
+    Described& operator=(const Described&) = delete;
+    ~Described() { if (data_) (owner_->*Release)(data_); }
+    const Data* operator->() const { return data_; }
+    const Data& operator*() const { return *data_; }
+private:
+    Owner* owner_;
+    Data* data_ = nullptr;
+};
+using TypeAttr = Described<ITypeInfo, TYPEATTR, &ITypeInfo::GetTypeAttr, &ITypeInfo::ReleaseTypeAttr>;
+using FuncDesc = Described<ITypeInfo, FUNCDESC, &ITypeInfo::GetFuncDesc, &ITypeInfo::ReleaseFuncDesc>;
+using VarDesc = Described<ITypeInfo, VARDESC, &ITypeInfo::GetVarDesc, &ITypeInfo::ReleaseVarDesc>;
+using LibAttr = Described<ITypeLib, TLIBATTR, &ITypeLib::GetLibAttr, &ITypeLib::ReleaseTLibAttr>;
+
+struct Doc {
+    Bstr name, text, helpFile;
+    DWORD context = 0;
+};
+
+// For a type info `id` is a member id (MEMBERID_NIL: the type); for a library, -1 or an index.
+template <class Owner>
+Doc documentation(Owner* owner, LONG id)
+{
+    Doc doc;
+    check(owner->GetDocumentation(id, doc.name.put(), doc.text.put(), &doc.context, doc.helpFile.put()),
+          L"GetDocumentation");
+    return doc;
+}
+
+// The function and parameter names GetNames gives for a member id, in a caller-owned array.
+class Names {
+public:
+    Names(ITypeInfo* info, MEMBERID id, UINT max) : names_(max, nullptr)
+    {
+        check(info->GetNames(id, names_.data(), max, &count_), L"GetNames");
+    }
+    Names(const Names&) = delete;
+    Names& operator=(const Names&) = delete;
+    ~Names() { for (BSTR s : names_) SysFreeString(s); }
+    UINT size() const { return count_; }
+    const wchar_t* operator[](UINT i) const { return i < count_ && names_[i] ? names_[i] : L"-"; }
+    LPOLESTR* data() { return names_.data(); }
+private:
+    std::vector<BSTR> names_;
+    UINT count_ = 0;
+};
+
+ComPtr<ITypeInfo> refTypeInfo(ITypeInfo* from, HREFTYPE href)
+{
+    ComPtr<ITypeInfo> info;
+    check(from->GetRefTypeInfo(href, info.put()), L"GetRefTypeInfo");
+    return info;
+}
+
+ComPtr<ITypeInfo> typeInfoAt(ITypeLib* lib, UINT index)
+{
+    ComPtr<ITypeInfo> info;
+    check(lib->GetTypeInfo(index, info.put()), L"GetTypeInfo");
+    return info;
+}
+
+bool isDual(ITypeInfo* info)
+{
+    TypeAttr attr(info);
+    return attr->typekind == TKIND_DISPATCH && (attr->wTypeFlags & TYPEFLAG_FDUAL);
+}
+
+// A dual interface is read through its vtable half: there the functions have their real
+// signatures and slots, which is what CreateTypeInfo(TKIND_INTERFACE) takes back.
+ComPtr<ITypeInfo> bodyOf(ITypeInfo* info)
+{
+    if (!isDual(info)) return ComPtr<ITypeInfo>::share(info);
+    HREFTYPE href = 0;
+    check(info->GetRefTypeOfImplType(UINT(-1), &href), L"GetRefTypeOfImplType(-1)");
+    return refTypeInfo(info, href);
+}
+
+struct Location {
+    bool inLibrary; // in `lib` rather than an imported library
+    UINT index;
+};
+
+Location locate(ITypeLib* lib, ITypeInfo* info)
+{
+    ComPtr<ITypeLib> container;
+    UINT index = 0;
+    check(info->GetContainingTypeLib(container.put(), &index), L"GetContainingTypeLib");
+    return {IsEqualGUID(LibAttr(container.get())->guid, LibAttr(lib)->guid) != 0, index};
+}
+
+// Published order: every coclass preceded by its default interface, in coclass order;
+// then interfaces no coclass claims, then enumerations, then anything else; each group
+// in declaration order.
+std::vector<UINT> publishedOrder(ITypeLib* lib)
+{
+    const UINT count = lib->GetTypeInfoCount();
+    std::vector<TYPEKIND> kinds;
+    for (UINT i = 0; i < count; ++i) kinds.push_back(TypeAttr(typeInfoAt(lib, i).get())->typekind);
+    std::vector<UINT> order;
+    std::vector<bool> placed(count, false);
+    auto place = [&](UINT i) { if (!placed[i]) { placed[i] = true; order.push_back(i); } };
+
+    for (UINT i = 0; i < count; ++i) {
+        if (kinds[i] != TKIND_COCLASS) continue;
+        ComPtr<ITypeInfo> coclass = typeInfoAt(lib, i);
+        const UINT implemented = TypeAttr(coclass.get())->cImplTypes;
+        for (UINT j = 0; j < implemented; ++j) {
+            INT flags = 0;
+            HREFTYPE href = 0;
+            check(coclass->GetImplTypeFlags(j, &flags), L"GetImplTypeFlags");
+            if ((flags & (IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE)) != IMPLTYPEFLAG_FDEFAULT) continue;
+            check(coclass->GetRefTypeOfImplType(j, &href), L"GetRefTypeOfImplType");
+            const Location target = locate(lib, refTypeInfo(coclass.get(), href).get());
+            if (target.inLibrary) place(target.index);
+        }
+        place(i);
+    }
+    for (UINT i = 0; i < count; ++i)
+        if (kinds[i] == TKIND_INTERFACE || kinds[i] == TKIND_DISPATCH) place(i);
+    for (UINT i = 0; i < count; ++i)
+        if (kinds[i] == TKIND_ENUM) place(i);
+    for (UINT i = 0; i < count; ++i) place(i);
+    return order;
+}
+
+using File = std::unique_ptr<FILE, decltype(&fclose)>;
+
+// Wine's writer records every reference into another library by GUID. An alias has none
+// (stdole2's IPictureDisp is an alias of Picture), and such a reference loads back as the
+// first GUID-less type over there: stdole2's GUID record. Those references are rewritten
+// in the saved file to the by-index form widl writes. Offsets are the MSFT file layout.
+void referenceAliasesByIndex(const std::wstring& path, const std::map<HREFTYPE, UINT>& aliases)
+{
+    if (aliases.empty()) return;
+    std::vector<unsigned char> bytes;
+    {
+        File in(_wfopen(path.c_str(), L"rb"), &fclose);
+        unsigned char chunk[4096];
+        for (size_t n; in && (n = fread(chunk, 1, sizeof chunk, in.get())) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
+        if (!in || ferror(in.get())) throw Failure{L"reopening " + path, E_FAIL};
+    }
+    auto at = [&](size_t offset, size_t size) {
+        if (offset + size > bytes.size()) throw Failure{L"reading the saved library's layout", E_FAIL};
+        return bytes.data() + offset;
+    };
+    auto get = [&](size_t offset) { uint32_t v; std::memcpy(&v, at(offset, 4), 4); return v; };
+    auto put = [&](size_t offset, uint32_t v) { std::memcpy(at(offset, 4), &v, 4); };
+    constexpr uint32_t byGuid = 0x10000; // the reference's third word is a GUID offset, not an index
+
+    const size_t segments = 0x54 + ((get(0x14) & 0x100) ? 4 : 0) + 4 * size_t(get(0x20));
+    const uint32_t references = get(segments + 1 * 16), guids = get(segments + 5 * 16);
+    for (auto [href, index] : aliases) {
+        const size_t entry = references + (href & ~3u);
+        GUID guid;
+        if (!(get(entry) & byGuid)) continue; // a writer that gets this right
+        std::memcpy(&guid, at(guids + get(entry + 8), sizeof guid), sizeof guid);
+        if (!IsEqualGUID(guid, GUID_NULL)) continue;
+        put(entry, get(entry) & ~byGuid);
+        put(entry + 8, index);
+    }
+    File out(_wfopen(path.c_str(), L"wb"), &fclose);
+    if (!out || fwrite(bytes.data(), 1, bytes.size(), out.get()) != bytes.size() || fclose(out.release()) != 0)
+        throw Failure{L"rewriting " + path, E_FAIL};
+}
+
+class Finisher {
+public:
+    Finisher(ITypeLib* source, const std::wstring& path) : source_(source), path_(path)
+    {
+        LibAttr attr(source);
+        Doc doc = documentation(source, -1);
+        check(CreateTypeLib2(attr->syskind, path.c_str(), target_.put()), L"CreateTypeLib2");
+        check(target_->SetName(doc.name.get()), L"SetName");
+        check(target_->SetGuid(attr->guid), L"SetGuid");
+        check(target_->SetLcid(attr->lcid), L"SetLcid");
+        check(target_->SetVersion(attr->wMajorVerNum, attr->wMinorVerNum), L"SetVersion");
+        check(target_->SetLibFlags(attr->wLibFlags), L"SetLibFlags");
+        if (!doc.text.empty()) check(target_->SetDocString(doc.text.get()), L"SetDocString");
+        if (!doc.helpFile.empty()) check(target_->SetHelpFileName(doc.helpFile.get()), L"SetHelpFileName");
+        if (doc.context) check(target_->SetHelpContext(doc.context), L"SetHelpContext");
+    }
+
+    void run()
+    {
+        // Every type info exists before any is filled, so references between them (a
+        // coclass to its interface, a member to an enumeration) resolve in any order.
+        const std::vector<UINT> order = publishedOrder(source_);
+        created_.resize(order.size());
+        for (UINT index : order) {
+            ComPtr<ITypeInfo> info = typeInfoAt(source_, index);
+            const TYPEKIND kind = isDual(info.get()) ? TKIND_INTERFACE : TypeAttr(info.get())->typekind;
+            Doc doc = documentation(info.get(), MEMBERID_NIL);
+            check(target_->CreateTypeInfo(doc.name.get(), kind, created_[index].put()),
+                  L"CreateTypeInfo " + std::wstring(doc.name.get()));
+        }
+        for (UINT index : order) fill(index);
+        check(target_->SaveAllChanges(), L"SaveAllChanges");
+        target_.reset();
+        referenceAliasesByIndex(path_, aliases_);
+    }
+
+private:
+    void fill(UINT index)
+    {
+        ComPtr<ITypeInfo> info = typeInfoAt(source_, index);
+        ComPtr<ITypeInfo> body = bodyOf(info.get());
+        ICreateTypeInfo* out = created_[index].get();
+        TypeAttr attr(info.get());
+        TypeAttr bodyAttr(body.get());
+        Doc doc = documentation(info.get(), MEMBERID_NIL);
+        const std::wstring name = doc.name.get();
+
+        check(out->SetGuid(attr->guid), L"SetGuid " + name);
+        check(out->SetVersion(attr->wMajorVerNum, attr->wMinorVerNum), L"SetVersion " + name);
+        if (!doc.text.empty()) check(out->SetDocString(doc.text.get()), L"SetDocString " + name);
+        if (doc.context) check(out->SetHelpContext(doc.context), L"SetHelpContext " + name);
+        check(out->SetAlignment(bodyAttr->cbAlignment), L"SetAlignment " + name);
+        for (UINT j = 0; j < bodyAttr->cImplTypes; ++j) {
+            HREFTYPE href = 0;
+            INT flags = 0;
+            check(body->GetRefTypeOfImplType(j, &href), L"GetRefTypeOfImplType " + name);
+            check(body->GetImplTypeFlags(j, &flags), L"GetImplTypeFlags " + name);
+            check(out->AddImplType(j, remap(body.get(), out, href)), L"AddImplType " + name);
+            if (flags) check(out->SetImplTypeFlags(j, flags), L"SetImplTypeFlags " + name);
+        }
+        // A dual interface is an automation interface as a whole, whichever half widl
+        // flagged. Wine: flags go on after the implemented types; set before them, the
+        // first coclass came out dispatchable.
+        UINT flags = attr->wTypeFlags | bodyAttr->wTypeFlags;
+        if (isDual(info.get())) flags |= TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE;
+        check(out->SetTypeFlags(flags), L"SetTypeFlags " + name);
+        if (bodyAttr->typekind == TKIND_ALIAS) {
+            TYPEDESC alias = copyType(body.get(), out, bodyAttr->tdescAlias);
+            check(out->SetTypeDescAlias(&alias), L"SetTypeDescAlias " + name);
+        }
+        std::map<MEMBERID, UINT> firstAccessor; // memid -> ordinary parameters of its first function
+        for (UINT i = 0; i < bodyAttr->cFuncs; ++i) copyFunc(body.get(), out, i, name, firstAccessor);
+        for (UINT i = 0; i < bodyAttr->cVars; ++i) copyVar(body.get(), out, i, name, bodyAttr->typekind == TKIND_ENUM);
+        check(out->LayOut(), L"LayOut " + name);
+    }
+
+    // Parameters that carry a name of their own: not a property's new value, not the retval.
+    static UINT ordinaryParams(const FUNCDESC& f)
+    {
+        const bool put = f.invkind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF);
+        const bool retval = f.cParams && (f.lprgelemdescParam[f.cParams - 1].paramdesc.wParamFlags & PARAMFLAG_FRETVAL);
+        return UINT(f.cParams) - ((put || retval) && f.cParams ? 1 : 0);
+    }
+
+    void copyFunc(ITypeInfo* from, ICreateTypeInfo* out, UINT i, const std::wstring& owner,
+                  std::map<MEMBERID, UINT>& firstAccessor)
+    {
+        FuncDesc source(from, i);
+        FUNCDESC func = *source;
+        std::vector<ELEMDESC> params(source->lprgelemdescParam, source->lprgelemdescParam + source->cParams);
+        for (ELEMDESC& p : params) p.tdesc = copyType(from, out, p.tdesc);
+        func.lprgelemdescParam = params.empty() ? nullptr : params.data();
+        func.elemdescFunc.tdesc = copyType(from, out, source->elemdescFunc.tdesc);
+        Names names(from, source->memid, UINT(source->cParams) + 1);
+        const std::wstring where = owner + L"." + names[0];
+        check(out->AddFuncDesc(i, &func), L"AddFuncDesc " + where);
+
+        // GetNames answers by member id, so a property's later accessors see the first
+        // one's parameter names: they take only the ordinary parameters both have. A put's
+        // new value is never named (SetFuncAndParamNames refuses it).
+        const UINT ordinary = ordinaryParams(*source);
+        const auto [first, isFirst] = firstAccessor.try_emplace(source->memid, ordinary);
+        UINT count = isFirst ? names.size() : 1 + std::min(ordinary, first->second);
+        if (source->invkind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF)) count = std::min(count, UINT(source->cParams));
+        check(out->SetFuncAndParamNames(i, names.data(), count), L"SetFuncAndParamNames " + where);
+
+        Doc doc = documentation(from, source->memid);
+        if (!doc.text.empty()) check(out->SetFuncDocString(i, doc.text.get()), L"SetFuncDocString " + where);
+        if (doc.context) check(out->SetFuncHelpContext(i, doc.context), L"SetFuncHelpContext " + where);
+    }
+
+    void copyVar(ITypeInfo* from, ICreateTypeInfo* out, UINT i, const std::wstring& owner, bool enumeration)
+    {
+        VarDesc source(from, i);
+        VARDESC var = *source;
+        var.elemdescVar.tdesc = copyType(from, out, source->elemdescVar.tdesc);
+        Doc doc = documentation(from, source->memid);
+        const std::wstring where = owner + L"." + doc.name.get();
+        check(out->AddVarDesc(i, &var), L"AddVarDesc " + where);
+        check(out->SetVarName(i, doc.name.get()), L"SetVarName " + where);
+        // Our constants are described by their own names, which is what object browsers show.
+        Bstr& text = enumeration ? doc.name : doc.text;
+        if (!text.empty()) check(out->SetVarDocString(i, text.get()), L"SetVarDocString " + where);
+        if (doc.context) check(out->SetVarHelpContext(i, doc.context), L"SetVarHelpContext " + where);
+    }
+
+    // A type description with every reference re-made for the new library; the nested
+    // descriptions stay in types_ for the writer's whole life.
+    TYPEDESC copyType(ITypeInfo* from, ICreateTypeInfo* out, const TYPEDESC& type)
+    {
+        TYPEDESC copy = type;
+        if (type.vt == VT_PTR || type.vt == VT_SAFEARRAY)
+            copy.lptdesc = &types_.emplace_back(copyType(from, out, *type.lptdesc));
+        else if (type.vt == VT_USERDEFINED)
+            copy.hreftype = remap(from, out, type.hreftype);
+        else if (type.vt == VT_CARRAY)
+            throw Failure{L"copying a fixed-size array type (not supported)", E_NOTIMPL};
+        return copy;
+    }
+
+    // A reference into the source library becomes one to the new type info of the same
+    // index; one into another library (IDispatch, IPictureDisp in stdole2) stays as it is.
+    HREFTYPE remap(ITypeInfo* from, ICreateTypeInfo* out, HREFTYPE href)
+    {
+        ComPtr<ITypeInfo> target = refTypeInfo(from, href);
+        const Location where = locate(source_, target.get());
+        const bool alias = !where.inLibrary && IsEqualGUID(TypeAttr(target.get())->guid, GUID_NULL);
+        if (where.inLibrary) target = created_.at(where.index).as<ITypeInfo>();
+        HREFTYPE result = 0;
+        check(out->AddRefTypeInfo(target.get(), &result), L"AddRefTypeInfo");
+        if (alias) aliases_[result] = where.index;
+        return result;
+    }
+
+    ITypeLib* source_;
+    std::wstring path_;
+    ComPtr<ICreateTypeLib2> target_;
+    std::vector<ComPtr<ICreateTypeInfo>> created_;
+    std::deque<TYPEDESC> types_;
+    std::map<HREFTYPE, UINT> aliases_; // external references to GUID-less types -> their index
+};
+
+// --- Dump: one line per library, type, implemented type, member and parameter. ---
+
+std::wstring format(const wchar_t* pattern, ...)
+{
+    wchar_t buffer[2048];
+    va_list args;
+    va_start(args, pattern);
+    const int length = vswprintf(buffer, std::size(buffer), pattern, args);
+    va_end(args);
+    return length < 0 ? L"<too long>" : buffer;
+}
+
+std::wstring guidText(const GUID& guid)
+{
+    wchar_t buffer[40];
+    return StringFromGUID2(guid, buffer, 40) ? buffer : L"?";
+}
+
+std::wstring valueText(const VARIANT& value)
+{
+    struct Text {
+        VARIANT v;
+        Text() { VariantInit(&v); }
+        ~Text() { VariantClear(&v); } // holds a BSTR at most; clearing that cannot fail
+    } text;
+    check(VariantChangeType(&text.v, const_cast<VARIANT*>(&value), 0, VT_BSTR), L"VariantChangeType");
+    return format(L"vt%u:%ls", value.vt, V_BSTR(&text.v));
+}
+
+std::wstring typeText(ITypeInfo* context, const TYPEDESC& type)
+{
+    static const wchar_t* const names[] = {
+        L"EMPTY", L"NULL", L"I2", L"I4", L"R4", L"R8", L"CY", L"DATE", L"BSTR", L"DISPATCH", L"ERROR",
+        L"BOOL", L"VARIANT", L"UNKNOWN", L"DECIMAL", L"15", L"I1", L"UI1", L"UI2", L"UI4", L"I8", L"UI8",
+        L"INT", L"UINT", L"VOID", L"HRESULT", L"PTR", L"SAFEARRAY", L"CARRAY", L"USERDEFINED", L"LPSTR", L"LPWSTR"};
+    if (type.vt == VT_PTR) return typeText(context, *type.lptdesc) + L"*";
+    if (type.vt == VT_SAFEARRAY) return L"SAFEARRAY(" + typeText(context, *type.lptdesc) + L")";
+    if (type.vt != VT_USERDEFINED) return type.vt < std::size(names) ? names[type.vt] : format(L"vt%u", type.vt);
+    ComPtr<ITypeInfo> target = refTypeInfo(context, type.hreftype);
+    ComPtr<ITypeLib> lib;
+    UINT index = 0;
+    check(target->GetContainingTypeLib(lib.put(), &index), L"GetContainingTypeLib");
+    return format(L"%ls.%ls", documentation(lib.get(), -1).name.get(), documentation(target.get(), MEMBERID_NIL).name.get());
+}
+
+std::wstring paramFlagsText(USHORT flags)
+{
+    static const std::pair<USHORT, const wchar_t*> known[] = {
+        {PARAMFLAG_FIN, L"in"}, {PARAMFLAG_FOUT, L"out"}, {PARAMFLAG_FLCID, L"lcid"}, {PARAMFLAG_FRETVAL, L"retval"},
+        {PARAMFLAG_FOPT, L"optional"}, {PARAMFLAG_FHASDEFAULT, L"hasdefault"}, {PARAMFLAG_FHASCUSTDATA, L"custdata"}};
+    std::wstring text;
+    for (auto [bit, name] : known)
+        if (flags & bit) text += (text.empty() ? L"" : L",") + std::wstring(name);
+    return L"[" + text + L"]";
+}
+
+const wchar_t* invokeText(INVOKEKIND kind)
+{
+    static const wchar_t* const names[] = {L"?", L"func", L"propget", L"?", L"propput", L"?", L"?", L"?", L"propputref"};
+    return UINT(kind) < std::size(names) ? names[kind] : L"?";
+}
+
+std::wstring typeLine(ITypeInfo* info)
+{
+    static const wchar_t* const kinds[] = {L"enum", L"record", L"module", L"interface", L"dispatch", L"coclass", L"alias", L"union"};
+    TypeAttr a(info);
+    return format(L"%ls flags=0x%04X guid=%ls version=%u.%u align=%u size=%lu vft=%u",
+                  a->typekind < TKIND_MAX ? kinds[a->typekind] : L"?", a->wTypeFlags, guidText(a->guid).c_str(),
+                  a->wMajorVerNum, a->wMinorVerNum, a->cbAlignment, a->cbSizeInstance, a->cbSizeVft);
+}
+
+void dumpMembers(ITypeInfo* info, const wchar_t* indent, std::wstring& out)
+{
+    TypeAttr attr(info);
+    for (UINT j = 0; j < attr->cImplTypes; ++j) {
+        TYPEDESC type{};
+        type.vt = VT_USERDEFINED;
+        INT flags = 0;
+        check(info->GetRefTypeOfImplType(j, &type.hreftype), L"GetRefTypeOfImplType");
+        check(info->GetImplTypeFlags(j, &flags), L"GetImplTypeFlags");
+        out += format(L"%lsimpl %u %ls flags=0x%X\n", indent, j, typeText(info, type).c_str(), flags);
+    }
+    for (UINT i = 0; i < attr->cFuncs; ++i) {
+        FuncDesc f(info, i);
+        Names names(info, f->memid, UINT(f->cParams) + 1);
+        out += format(L"%lsfunc 0x%08lX %ls %ls returns %ls funckind=%d cc=%d oVft=%d flags=0x%X optional=%d doc=\"%ls\"\n",
+                      indent, f->memid, invokeText(f->invkind), names[0], typeText(info, f->elemdescFunc.tdesc).c_str(),
+                      f->funckind, f->callconv, f->oVft, f->wFuncFlags, f->cParamsOpt,
+                      documentation(info, f->memid).text.get());
+        for (SHORT p = 0; p < f->cParams; ++p) {
+            const ELEMDESC& param = f->lprgelemdescParam[p];
+            const USHORT flags = param.paramdesc.wParamFlags;
+            out += format(L"%ls  param %ls %ls %ls", indent, names[UINT(p) + 1], paramFlagsText(flags).c_str(),
+                          typeText(info, param.tdesc).c_str());
+            if ((flags & PARAMFLAG_FHASDEFAULT) && param.paramdesc.pparamdescex)
+                out += L" default=" + valueText(param.paramdesc.pparamdescex->varDefaultValue);
+            out += L"\n";
+        }
+    }
+    for (UINT i = 0; i < attr->cVars; ++i) {
+        VarDesc v(info, i);
+        Doc doc = documentation(info, v->memid);
+        out += format(L"%lsvar 0x%08lX %ls %ls varkind=%d flags=0x%X value=%ls doc=\"%ls\"\n", indent, v->memid,
+                      doc.name.get(), typeText(info, v->elemdescVar.tdesc).c_str(), v->varkind, v->wVarFlags,
+                      v->varkind == VAR_CONST ? valueText(*v->lpvarValue).c_str() : L"-", doc.text.get());
+    }
+}
+
+std::wstring dump(ITypeLib* lib)
+{
+    LibAttr a(lib);
+    Doc doc = documentation(lib, -1);
+    std::wstring out = format(L"library %ls guid=%ls version=%u.%u lcid=0x%04lX syskind=%d flags=0x%X doc=\"%ls\" helpfile=\"%ls\" context=%lu\n",
+                              doc.name.get(), guidText(a->guid).c_str(), a->wMajorVerNum, a->wMinorVerNum, a->lcid,
+                              a->syskind, a->wLibFlags, doc.text.get(), doc.helpFile.get(), doc.context);
+    for (UINT i = 0; i < lib->GetTypeInfoCount(); ++i) {
+        ComPtr<ITypeInfo> info = typeInfoAt(lib, i);
+        Doc type = documentation(info.get(), MEMBERID_NIL);
+        out += format(L"type %u %ls %ls doc=\"%ls\"\n", i, type.name.get(), typeLine(info.get()).c_str(), type.text.get());
+        dumpMembers(info.get(), L"  ", out);
+        if (!isDual(info.get())) continue;
+        ComPtr<ITypeInfo> body = bodyOf(info.get());
+        out += L"  vtable half: " + typeLine(body.get()) + L"\n";
+        dumpMembers(body.get(), L"    ", out);
+    }
+    return out;
+}
+
+ComPtr<ITypeLib> load(const std::wstring& path)
+{
+    ComPtr<ITypeLib> lib;
+    check(LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib.put()), L"LoadTypeLibEx " + path);
+    return lib;
+}
+
+// The build passes Unix paths ("/tmp/x.tlb"); made absolute they become drive paths.
+std::wstring fullPath(const wchar_t* path)
+{
+    wchar_t buffer[MAX_PATH * 2];
+    const DWORD length = GetFullPathNameW(path, DWORD(std::size(buffer)), buffer, nullptr);
+    if (length == 0 || length >= std::size(buffer)) throw Failure{L"GetFullPathName " + std::wstring(path), E_INVALIDARG};
+    return buffer;
+}
+
+bool writeUtf8(FILE* stream, const std::wstring& text)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(size_t(size > 0 ? size : 0), '\0');
+    return WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(), size, nullptr, nullptr) == size &&
+           fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size() && fflush(stream) == 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc != 3) {
+        writeUtf8(stderr, L"usage: tlbfinish <in.tlb> <out.tlb>\n       tlbfinish --dump <file.tlb>\n");
+        return 2;
+    }
+    _setmode(_fileno(stdout), _O_BINARY); // "\n" stays "\n", so dumps diff cleanly on Linux
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(init)) {
+        writeUtf8(stderr, format(L"tlbfinish: CoInitializeEx failed: 0x%08lX\n", init));
+        return 1;
+    }
+    int result = 0;
+    try {
+        if (std::wstring(argv[1]) == L"--dump") {
+            if (!writeUtf8(stdout, dump(load(fullPath(argv[2])).get()))) throw Failure{L"writing the dump", E_FAIL};
+        } else {
+            ComPtr<ITypeLib> source = load(fullPath(argv[1]));
+            const std::wstring out = fullPath(argv[2]);
+            DeleteFileW(out.c_str()); // a failed run must not leave the last build's library behind
+            Finisher(source.get(), out).run();
+        }
+    } catch (const Failure& failure) {
+        writeUtf8(stderr, format(L"tlbfinish: %ls failed: 0x%08lX\n", failure.what.c_str(), failure.hr));
+        result = 1;
+    } catch (const std::exception& e) {
+        writeUtf8(stderr, L"tlbfinish: " + std::wstring(e.what(), e.what() + std::strlen(e.what())) + L"\n");
+        result = 1;
+    }
+    CoUninitialize();
+    return result;
+}
