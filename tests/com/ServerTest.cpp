@@ -278,3 +278,33 @@ TEST(Server, BadCallsGetTheStandardAnswersAndNeverCrash)
     ComPtr<ITypeInfo> info;
     EXPECT_EQ(object->GetTypeInfo(1, 0, info.put()), DISP_E_BADINDEX);
 }
+
+TEST(Server, FailuresCarryAnAutomationErrorNumberWithSourceAndDescription)
+{
+    Apartment apartment;
+    ComPtr<IDispatch> object = create(L"Morvel10.clsKvMorvel10A");
+    ASSERT_TRUE(object);
+
+    // The library holds no string resources, so this always fails with a run-time error.
+    CallResult late = call(object.get(), L"GetProResStrings", DISPATCH_PROPERTYGET, {vI4(1)});
+    ASSERT_EQ(late.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(HRESULT_FACILITY(late.exception.scode), FACILITY_CONTROL);
+    EXPECT_TRUE(FAILED(late.exception.scode));
+    EXPECT_FALSE(late.description().empty());
+    EXPECT_FALSE(late.source().empty());
+
+    ComPtr<_clsKvMorvel10A> library = object.as<_clsKvMorvel10A>();
+    ASSERT_TRUE(library);
+    LONG id = 1;
+    BSTR text = reinterpret_cast<BSTR>(1);
+    EXPECT_EQ(library->get_GetProResStrings(&id, &text), late.exception.scode);
+    EXPECT_EQ(text, nullptr);  // out-parameters stay empty on failure
+    ComPtr<IErrorInfo> info;
+    ASSERT_EQ(GetErrorInfo(0, info.put()), S_OK);
+    Bstr description, source;
+    info->GetDescription(description.put());
+    info->GetSource(source.put());
+    EXPECT_EQ(std::wstring(description.get()), late.description());
+    EXPECT_EQ(std::wstring(source.get()), late.source());
+    EXPECT_EQ(object.as<ISupportErrorInfo>()->InterfaceSupportsErrorInfo(IID__clsKvMorvel10A), S_OK);
+}
