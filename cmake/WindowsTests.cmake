@@ -5,6 +5,16 @@ file(TO_NATIVE_PATH "${CMAKE_BINARY_DIR}" build_dir_native)
 add_test(NAME register_dll
          COMMAND ${WINE_RUN} regsvr32 /s Z:${CMAKE_BINARY_DIR}/Morvel10.dll)
 set_tests_properties(register_dll PROPERTIES FIXTURES_SETUP registered)
+# The companion stand-in (companion/), registered the same way: About and the error
+# reports reach it by ProgID.
+add_test(NAME register_companion
+         COMMAND ${WINE_RUN} regsvr32 /s Z:${CMAKE_BINARY_DIR}/Ostrel10.dll)
+set_tests_properties(register_companion PROPERTIES FIXTURES_SETUP registered)
+
+# The message-box watcher for script clients (tools/run-script.sh starts it).
+add_executable(boxwatch ${CMAKE_SOURCE_DIR}/tools/boxwatch/boxwatch.cpp)
+target_link_libraries(boxwatch PRIVATE user32 gdi32)
+target_link_options(boxwatch PRIVATE ${static_runtime} -municode)
 
 file(GLOB com_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/com/*Test.cpp)
 file(GLOB com_test_support CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/com/support/*.cpp)
@@ -23,10 +33,10 @@ foreach(src ${com_test_sources})
         target_link_libraries(${name} PRIVATE com_test_support)
     endif()
     target_link_options(${name} PRIVATE ${static_runtime})
-    add_dependencies(${name} Morvel10)
+    add_dependencies(${name} Morvel10 Ostrel10)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED registered
-        ENVIRONMENT "MORVEL_DLL=Z:${CMAKE_BINARY_DIR}/Morvel10.dll;MORVEL_BUILD=${CMAKE_BINARY_DIR};MORVEL_SOURCE=${CMAKE_SOURCE_DIR}")
+        ENVIRONMENT "MORVEL_DLL=Z:${CMAKE_BINARY_DIR}/Morvel10.dll;MORVEL_COMPANION=Z:${CMAKE_BINARY_DIR}/Ostrel10.dll;MORVEL_BUILD=${CMAKE_BINARY_DIR};MORVEL_SOURCE=${CMAKE_SOURCE_DIR}")
 endforeach()
 
 # Script clients: each tests/scripts/*.vbs or *.js runs under the platform's cscript and
@@ -46,3 +56,109 @@ target_include_directories(demo PRIVATE ${gen} ${CMAKE_SOURCE_DIR})
 target_link_libraries(demo PRIVATE oleaut32 ole32 uuid)
 target_link_options(demo PRIVATE ${static_runtime} -municode)
 add_dependencies(demo Morvel10)
+
+# InstallationTest writes the two controls' class keys for a while; a test comparing the
+# class keys before and after must not run beside it.
+if(TEST InstallationTest AND TEST ServerTest)
+    set_tests_properties(InstallationTest ServerTest PROPERTIES RESOURCE_LOCK class_keys)
+endif()
+
+# The demo runs About through the companion stand-in.
+add_dependencies(demo Ostrel10)
+# These take the companion's classes away for a while to see how the library copes.
+foreach(t LibraryObjectTest WinHelpTest)
+    if(TEST ${t})
+        set_tests_properties(${t} PROPERTIES RESOURCE_LOCK class_keys)
+    endif()
+endforeach()
+
+# --- Help display commands and popups ------------------------------------------------
+# hhrecorder/hhctrl.ocx: a recording stand-in for the help engine. The tests that need it
+# run through with-recorder.sh, which puts it over the prefix's system copy only for their
+# duration; every test that loads an engine from the system folder takes the lock.
+add_library(hhrecorder SHARED ${CMAKE_SOURCE_DIR}/tests/hhrecorder/HhRecorder.cpp
+            ${CMAKE_SOURCE_DIR}/tests/hhrecorder/hhctrl.def)
+set_target_properties(hhrecorder PROPERTIES PREFIX "" OUTPUT_NAME hhctrl SUFFIX .ocx
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/hhrecorder)
+target_link_options(hhrecorder PRIVATE ${static_runtime} -Wl,--enable-stdcall-fixup)
+set(with_recorder ${CMAKE_SOURCE_DIR}/tests/hhrecorder/with-recorder.sh)
+
+# help/Demo.chm: the demo help file, compiled from tests/data/chm by chmcmd (with a [MAP]
+# section, so context ids reach topics).
+find_program(CHMCMD chmcmd REQUIRED)
+file(GLOB chm_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/data/chm/*)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/help)
+add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/help/Demo.chm
+    COMMAND ${CMAKE_COMMAND} -E rm -rf project
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/tests/data/chm project
+    COMMAND ${CMAKE_COMMAND} -E chdir project ${CHMCMD} Demo.hhp
+    COMMAND ${CMAKE_COMMAND} -E copy project/Demo.chm Demo.chm
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/help
+    DEPENDS ${chm_sources}
+    COMMENT "chmcmd Demo.hhp")
+add_custom_target(demo_chm ALL DEPENDS ${CMAKE_BINARY_DIR}/help/Demo.chm)
+
+# The help-engine tests live in tests/com/helpengine/, each with the engine it needs.
+function(morvel_engine_test name)
+    add_executable(${name} ${CMAKE_SOURCE_DIR}/tests/com/helpengine/${name}.cpp ${gen}/Morvel10_i.c)
+    target_include_directories(${name} PRIVATE ${gen} ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} PRIVATE GTest::gtest_main com_test_support oleaut32 ole32 uuid advapi32 user32)
+    target_link_options(${name} PRIVATE ${static_runtime})
+    add_dependencies(${name} Morvel10 hhrecorder demo_chm)
+endfunction()
+set(engine_env "MORVEL_DLL=Z:${CMAKE_BINARY_DIR}/Morvel10.dll;MORVEL_BUILD=${CMAKE_BINARY_DIR};MORVEL_SOURCE=${CMAKE_SOURCE_DIR}")
+
+# Every argument and record as the engine receives it, through the recorder.
+morvel_engine_test(HelpEngineRecordTest)
+add_test(NAME HelpEngineRecordTest
+         COMMAND ${with_recorder} ${CMAKE_BINARY_DIR} $<TARGET_FILE:hhrecorder> ${WINE_RUN}
+                 $<TARGET_FILE:HelpEngineRecordTest> --gtest_filter=-NoEngine.*)
+# With the engine switched off: the commands end quietly, the popup fails.
+add_test(NAME HelpEngineMissingTest COMMAND HelpEngineRecordTest --gtest_filter=NoEngine.*)
+# The same from a script host, which passes its window handle in a variable.
+add_test(NAME script_HelpEngine.vbs
+         COMMAND ${with_recorder} ${CMAKE_BINARY_DIR} $<TARGET_FILE:hhrecorder>
+                 ${CMAKE_SOURCE_DIR}/tools/run-script.sh ${WINE_RUN} ${CMAKE_SOURCE_DIR}/tests/scripts/helpengine/HelpEngine.vbs)
+# Wine's own engine and the real Demo.chm: help windows open and close.
+morvel_engine_test(HelpViewerTest)
+add_test(NAME HelpViewerTest COMMAND HelpViewerTest)
+# A copy of the engine planted beside the host is never loaded, even when the load order
+# would prefer it.
+morvel_engine_test(PlantedEngineTest)
+set_target_properties(PlantedEngineTest PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+add_custom_command(TARGET PlantedEngineTest POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:hhrecorder> ${CMAKE_BINARY_DIR}/planted/hhctrl.ocx)
+add_test(NAME PlantedEngineTest COMMAND PlantedEngineTest)
+
+set_tests_properties(HelpEngineRecordTest script_HelpEngine.vbs HelpEngineMissingTest HelpViewerTest PlantedEngineTest
+    PROPERTIES
+    FIXTURES_REQUIRED registered RESOURCE_LOCK system_hhctrl ENVIRONMENT "${engine_env}")
+set_property(TEST HelpEngineMissingTest APPEND PROPERTY ENVIRONMENT "WINEDLLOVERRIDES=hhctrl.ocx=")
+set_property(TEST script_HelpEngine.vbs APPEND PROPERTY ENVIRONMENT "MORVEL_HHLOG=Z:${CMAKE_BINARY_DIR}/hhlog-vbs.txt")
+set_tests_properties(script_HelpEngine.vbs PROPERTIES PASS_REGULAR_EXPRESSION "HelpEngine.vbs: every check passed")
+set_property(TEST PlantedEngineTest APPEND PROPERTY ENVIRONMENT "WINEDLLOVERRIDES=hhctrl.ocx=n,b")
+# The demo shows Demo.chm in Wine's viewer and a popup through the recorder.
+add_dependencies(demo hhrecorder demo_chm)
+# The installation check reads the system engine's version: not while the recorder is in.
+if(TEST InstallationTest)
+    set_property(TEST InstallationTest APPEND PROPERTY RESOURCE_LOCK system_hhctrl)
+endif()
+
+# The registration test once more as a program the prefix reports as Windows 2000, where
+# long paths come from the platform's query instead of the directory walk.
+add_executable(RegistrationTest_win2k ${CMAKE_SOURCE_DIR}/tests/com/RegistrationTest.cpp ${gen}/Morvel10_i.c)
+target_include_directories(RegistrationTest_win2k PRIVATE ${gen} ${CMAKE_SOURCE_DIR})
+target_link_libraries(RegistrationTest_win2k PRIVATE GTest::gtest_main com_test_support)
+target_link_options(RegistrationTest_win2k PRIVATE ${static_runtime})
+add_test(NAME win2k_app_defaults
+         COMMAND ${WINE_RUN} reg add "HKCU\\Software\\Wine\\AppDefaults\\RegistrationTest_win2k.exe"
+                 /v Version /t REG_SZ /d win2k /f)
+set_tests_properties(win2k_app_defaults PROPERTIES FIXTURES_SETUP win2k)
+add_test(NAME RegistrationTest_win2k COMMAND RegistrationTest_win2k)
+set_tests_properties(RegistrationTest_win2k PROPERTIES FIXTURES_REQUIRED "registered;win2k"
+    ENVIRONMENT "MORVEL_DLL=Z:${CMAKE_BINARY_DIR}/Morvel10.dll")
+
+# The demo's installation report presses OK on the checks' message boxes with the tests'
+# recorder, and registers the two controls for a moment with the tests' helper.
+target_link_libraries(demo PRIVATE com_test_support)

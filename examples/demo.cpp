@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "frame/Handles.h"
+#include "frame/Published.h"
+#include "tests/com/support/ComTestSupport.h"
+#include "tests/com/support/RegisteredControls.h"
 
 using morvel::Bstr;
 using morvel::ComPtr;
@@ -110,10 +113,309 @@ void htmlHelpSettings(IDispatch* html)
         std::printf("    %-14ls = %ls\n", name, show(call(html, name, DISPATCH_PROPERTYGET)).c_str());
 }
 
+// The installation report. A missing control is told to the user in a message box; the
+// demo records those boxes, presses OK on them and prints them with the report.
+void installationReportOnce(IDispatch* html, const wchar_t* heading)
+{
+    auto line = [](const wchar_t* what, const Result& r) {
+        const bool isBool = SUCCEEDED(r.hr) && V_VT(r.value.get()) == VT_BOOL;
+        const std::wstring value = isBool ? (V_BOOL(r.value.get()) ? L"yes" : L"no") : show(r);
+        std::printf("    %-24ls %ls\n", what, value.c_str());
+    };
+    comtest::MessageBoxRecorder boxes;
+    std::printf("  installation, %ls:\n", heading);
+    line(L"HTML Help installed:", call(html, L"HHInstalled", DISPATCH_PROPERTYGET));
+    line(L"HHVersion:", call(html, L"HHVersion", DISPATCH_PROPERTYGET));
+    line(L"IEVersion:", call(html, L"IEVersion", DISPATCH_PROPERTYGET));
+    line(L"HHFriendlyName:", call(html, L"HHFriendlyName", DISPATCH_PROPERTYGET));
+    line(L"IEFriendlyName:", call(html, L"IEFriendlyName", DISPATCH_PROPERTYGET));
+    VARIANT minHH, minIE;
+    VariantInit(&minHH);
+    VariantInit(&minIE);
+    V_VT(&minHH) = VT_I4;
+    V_I4(&minHH) = HH_1_3;
+    V_VT(&minIE) = VT_I4;
+    V_I4(&minIE) = IE_5_0C;
+    line(L"HH 1.3 and IE 5.0c met:", call(html, L"HHVerifyMinConfig", DISPATCH_METHOD, {minHH, minIE}));
+    for (const auto& box : boxes.boxes()) std::printf("    message box: %ls\n", box.text.c_str());
+}
+
+void installationReport(IDispatch* html)
+{
+    installationReportOnce(html, L"as found");
+    // A fresh Wine prefix has the control files but not their server keys. Register them
+    // for a moment, as an installer would, and take them away again afterwards.
+    if (comtest::RegisteredControls::Exists(comtest::RegisteredControls::HtmlHelpServerKey()) ||
+        comtest::RegisteredControls::Exists(comtest::RegisteredControls::BrowserServerKey()))
+        return;
+    comtest::RegisteredControls controls;
+    if (!controls.ok()) return;
+    installationReportOnce(html, L"with both controls registered");
+}
+
+// The library object: its application information, and About, which the companion
+// stand-in shows as a message box; the demo records the box, presses OK and prints it.
+void libraryObject(IDispatch* library)
+{
+    Result app = call(library, L"GetProStdProperties", DISPATCH_PROPERTYGET);
+    if (SUCCEEDED(app.hr) && V_VT(app.value.get()) == VT_DISPATCH && V_DISPATCH(app.value.get())) {
+        std::printf("  application information:\n");
+        for (const wchar_t* name : {L"Title", L"Major", L"Minor", L"Revision", L"EXEName", L"Path", L"CompanyName",
+                                    L"FileDescription", L"ProductName", L"LegalCopyright", L"Comments"})
+            std::printf("    %-16ls = %ls\n", name,
+                        show(call(V_DISPATCH(app.value.get()), name, DISPATCH_PROPERTYGET)).c_str());
+    }
+    comtest::MessageBoxRecorder boxes;
+    std::printf("  About = %ls\n", show(call(library, L"About", DISPATCH_METHOD)).c_str());
+    for (const auto& box : boxes.boxes()) {
+        std::wstring text = box.text;
+        for (const wchar_t* lineBreak : {L"\r\n\r\n", L"\r\n"})
+            for (size_t at; (at = text.find(lineBreak)) != std::wstring::npos;)
+                text.replace(at, wcslen(lineBreak), L" / ");
+        std::printf("    message box \"%ls\" (%ls icon): %ls\n", box.caption.c_str(), box.icon.c_str(), text.c_str());
+    }
+}
+
+// The WinHelp class gives a window of the demo a context help id and reads it back.
+void contextHelp(IDispatch* help)
+{
+    HWND window = CreateWindowExW(0, L"STATIC", L"demo", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                  nullptr);
+    if (!window) return;
+    const LONG handle = static_cast<LONG>(reinterpret_cast<ULONG_PTR>(window));
+    auto number = [](LONG value) {
+        VARIANT v;
+        VariantInit(&v);
+        V_VT(&v) = VT_I4;
+        V_I4(&v) = value;
+        return v;
+    };
+    Result set = call(help, L"SetWindowContextHelpIdHlpf", DISPATCH_METHOD, {number(handle), number(500)});
+    Result got = call(help, L"GetWindowContextHelpIdHlpf", DISPATCH_METHOD, {number(handle)});
+    std::printf("  context help id of a window: set 500 (result %ls), read back %ls\n", show(set).c_str(),
+                show(got).c_str());
+    DestroyWindow(window);
+}
+
+// --- Help display and popups ----------------------------------------------------------
+
+// Lets the help viewer paint while the demo waits.
+void pumpFor(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    MSG message;
+    while (GetTickCount() - start < milliseconds) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(20);
+    }
+}
+
+std::wstring ownFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.rfind(L'\\'));
+}
+
+// The build tree lies on Wine's Z: drive, which is the Unix root.
+std::wstring unixPath(const std::wstring& windowsPath)
+{
+    std::wstring path = windowsPath.substr(2);
+    for (wchar_t& c : path)
+        if (c == L'\\') c = L'/';
+    return path;
+}
+
+BOOL CALLBACK viewerOfThisProcess(HWND window, LPARAM found)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t cls[32] = {};
+    GetClassNameW(window, cls, 32);
+    if (process != GetCurrentProcessId() || lstrcmpW(cls, L"HH Parent") != 0 || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// Wine's help viewer is a top-level window of class "HH Parent" titled after the help file.
+HWND findViewer()
+{
+    HWND found = nullptr;
+    EnumWindows(viewerOfThisProcess, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// A picture of the whole screen by ImageMagick's import, a Unix program that Wine starts
+// for us; Wine cannot wait for it, so it leaves its exit status in a second file.
+bool screenshot(const std::wstring& png)
+{
+    const std::wstring done = png + L".status";
+    DeleteFileW(done.c_str());
+    std::wstring command = L"Z:\\bin\\sh -c \"import -window root '" + unixPath(png) + L"'; echo $? > '" +
+                           unixPath(done) + L"'\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    if (process.hThread) CloseHandle(process.hThread);
+    if (process.hProcess) CloseHandle(process.hProcess);
+    for (int i = 0; i < 300 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) pumpFor(100);
+    pumpFor(100);
+    char status[8] = {};
+    HANDLE file = CreateFileW(done.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD read = 0;
+    ReadFile(file, status, sizeof status - 1, &read, nullptr);
+    CloseHandle(file);
+    DeleteFileW(done.c_str());
+    return status[0] == '0';
+}
+
+// Opens the demo help file at a topic in the platform's help viewer, photographs the
+// screen, and closes the viewer again.
+void helpDisplay(IDispatch* html)
+{
+    const std::wstring chm = ownFolder() + L"\\help\\Demo.chm";
+    const std::wstring png = ownFolder() + L"\\demo-help-viewer.png";
+    VARIANT none;
+    VariantInit(&none);
+    V_VT(&none) = VT_I4;
+    V_I4(&none) = 0;
+    call(html, L"CHMFile", DISPATCH_PROPERTYPUT, {text(chm.c_str())});
+    call(html, L"HHTopicURL", DISPATCH_PROPERTYPUT, {text(L"commands.htm")});
+    call(html, L"HHWindow", DISPATCH_PROPERTYPUT, {text(L"")});
+    std::printf("  help display:\n    HHDisplayTopicURL(%ls, commands.htm) = %ls\n", chm.c_str(),
+                show(call(html, L"HHDisplayTopicURL", DISPATCH_METHOD, {none})).c_str());
+    pumpFor(1500);
+    HWND viewer = findViewer();
+    wchar_t title[128] = L"";
+    if (viewer) GetWindowTextW(viewer, title, 128);
+    std::printf("    help viewer: %ls\n", viewer ? (std::wstring(L"open, \"") + title + L"\"").c_str() : L"NOT FOUND");
+    if (viewer) {
+        const bool shot = screenshot(png);
+        std::printf("    screenshot: %ls\n", shot ? unixPath(png).c_str() : L"not taken (import failed)");
+    }
+    const Result closed = call(html, L"HHClose", DISPATCH_METHOD);
+    pumpFor(500);
+    std::printf("    HHClose = %ls; help viewer %ls\n", show(closed).c_str(), findViewer() ? L"STILL OPEN" : L"closed");
+}
+
+// In the child: one text popup with its own colours and font, at a known place.
+int popupChild()
+{
+    if (FAILED(CoInitialize(nullptr))) return 1;
+    int failed = 1;
+    {
+        ComPtr<IDispatch> html = comtest::create(L"Morvel10.clsKvHlpfHtmlA");
+        if (html) {
+            auto number = [](LONG value) {
+                VARIANT v;
+                VariantInit(&v);
+                V_VT(&v) = VT_I4;
+                V_I4(&v) = value;
+                return v;
+            };
+            VARIANT bold;
+            VariantInit(&bold);
+            V_VT(&bold) = VT_BOOL;
+            V_BOOL(&bold) = VARIANT_TRUE;
+            call(html.get(), L"HHPopupType", DISPATCH_PROPERTYPUT, {number(4)});
+            call(html.get(), L"HHPopupText", DISPATCH_PROPERTYPUT, {text(L"Popups show small help at the pointer.")});
+            call(html.get(), L"HHPopupTextColor", DISPATCH_PROPERTYPUT, {number(0x800000)});
+            call(html.get(), L"HHPopupBackColor", DISPATCH_PROPERTYPUT, {number(0xE0FFFF)});
+            call(html.get(), L"HHPopupTextFont", DISPATCH_PROPERTYPUT, {text(L"Tahoma")});
+            call(html.get(), L"HHPopupTextSize", DISPATCH_PROPERTYPUT, {text(L"11")});
+            call(html.get(), L"HHPopupTextBold", DISPATCH_PROPERTYPUT, {bold});
+            SetCursorPos(400, 300);
+            VARIANT form = number(0);
+            failed = FAILED(call(html.get(), L"HHDisplayPopup", DISPATCH_METHOD, {form}).hr);
+        }
+    }
+    CoUninitialize();
+    return failed;
+}
+
+// Shows a popup through the recording engine and prints what the engine received. The
+// recorder stands in for the system's engine only while a child process of the demo runs,
+// which Wine's per-program DLL override (in the registry: a WINEDLLOVERRIDES set here
+// would not reach the child) tells to take the file in the system folder. This process
+// has its engine loaded already and is not affected.
+void popupThroughRecorder()
+{
+    wchar_t system[MAX_PATH] = {}, temp[MAX_PATH] = {}, self[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    GetTempPathW(MAX_PATH, temp);
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring engine = std::wstring(system) + L"\\hhctrl.ocx";
+    const std::wstring keep = std::wstring(temp) + L"morvel-demo-hhctrl.ocx";
+    const std::wstring log = std::wstring(temp) + L"morvel-demo-hhlog.txt";
+    const std::wstring recorder = ownFolder() + L"\\hhrecorder\\hhctrl.ocx";
+    std::printf("  popup through the recording engine:\n");
+    if (!CopyFileW(engine.c_str(), keep.c_str(), FALSE) || !CopyFileW(recorder.c_str(), engine.c_str(), FALSE)) {
+        std::printf("    recorder not installed (error %lu)\n", GetLastError());
+        return;
+    }
+    DeleteFileW(log.c_str());
+    SetEnvironmentVariableW(L"MORVEL_HHLOG", log.c_str());
+    const wchar_t* program = L"Software\\Wine\\AppDefaults\\demo.exe";
+    const wchar_t* overrides = L"Software\\Wine\\AppDefaults\\demo.exe\\DllOverrides";
+    morvel::UniqueHKey existing;
+    const bool hadSettings = RegOpenKeyExW(HKEY_CURRENT_USER, program, 0, KEY_READ, existing.put()) == ERROR_SUCCESS;
+    existing.reset();
+    {
+        morvel::UniqueHKey key;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, overrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) ==
+            ERROR_SUCCESS)
+            RegSetValueExW(key.get(), L"hhctrl.ocx", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"native"),
+                           sizeof L"native");
+    }
+    std::wstring command = std::wstring(L"\"") + self + L"\" --popup";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    DWORD code = 1;
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) {
+        WaitForSingleObject(child.hProcess, 60000);
+        GetExitCodeProcess(child.hProcess, &code);
+        CloseHandle(child.hThread);
+        CloseHandle(child.hProcess);
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, hadSettings ? overrides : program);
+    RegDeleteKeyW(HKEY_CURRENT_USER, hadSettings ? overrides : program);
+    SetEnvironmentVariableW(L"MORVEL_HHLOG", nullptr);
+    const bool restored = CopyFileW(keep.c_str(), engine.c_str(), FALSE);
+    DeleteFileW(keep.c_str());
+    std::printf("    HHDisplayPopup %ls; Wine's engine %ls\n", code == 0 ? L"succeeded" : L"FAILED",
+                restored ? L"restored" : L"NOT RESTORED");
+
+    std::string lines;
+    HANDLE file = CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        char buffer[4096];
+        DWORD read = 0;
+        while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read) lines.append(buffer, read);
+        CloseHandle(file);
+        DeleteFileW(log.c_str());
+    }
+    if (lines.empty()) std::printf("    the engine received nothing\n");
+    for (std::size_t start = 0; start < lines.size();) {
+        const std::size_t end = lines.find('\n', start);
+        std::printf("    engine received: %s\n", lines.substr(start, end - start).c_str());
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+}
+
 }  // namespace
 
-int wmain()
+int wmain(int argc, wchar_t** argv)
 {
+    if (argc > 1 && std::wstring(argv[1]) == L"--popup") return popupChild();
     if (FAILED(CoInitialize(nullptr))) return 1;
     int missing = 0;
     {
@@ -125,7 +427,14 @@ int wmain()
                 continue;
             }
             listMembers(object.get());
-            if (std::wstring(progId) == L"Morvel10.clsKvHlpfHtmlA") htmlHelpSettings(object.get());
+            if (std::wstring(progId) == L"Morvel10.clsKvMorvel10A") libraryObject(object.get());
+            if (std::wstring(progId) == L"Morvel10.clsKvHlpfHlpA") contextHelp(object.get());
+            if (std::wstring(progId) == L"Morvel10.clsKvHlpfHtmlA") {
+                htmlHelpSettings(object.get());
+                helpDisplay(object.get());
+                popupThroughRecorder();
+                installationReport(object.get());
+            }
         }
     }
     CoUninitialize();

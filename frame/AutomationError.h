@@ -28,19 +28,34 @@ private:
 
 // The runtime's error numbers the library raises, with their standard descriptions.
 namespace errors {
+inline constexpr std::int32_t InvalidProcedureCall = 5;
 inline constexpr std::int32_t Overflow = 6;
 inline constexpr std::int32_t OutOfMemory = 7;
 inline constexpr std::int32_t TypeMismatch = 13;
 inline constexpr std::int32_t ObjectNotSet = 91;
 inline constexpr std::int32_t ResourceNotFound = 326;
 inline constexpr std::int32_t CannotCreateObject = 429;
+inline constexpr std::int32_t ObjectDoesntSupport = 438;
+inline constexpr std::int32_t ArgumentNotOptional = 449;
+inline constexpr std::int32_t WrongArgumentCount = 450;
 inline constexpr std::int32_t ActionNotSupported = 445;
 inline constexpr std::int32_t InvalidUseOfNull = 94;
 
+inline AutomationError invalidProcedureCall() { return {InvalidProcedureCall, u"Invalid procedure call or argument"}; }
 inline AutomationError overflow() { return {Overflow, u"Overflow"}; }
 inline AutomationError typeMismatch() { return {TypeMismatch, u"Type mismatch"}; }
 inline AutomationError objectNotSet() { return {ObjectNotSet, u"Object variable or With block variable not set"}; }
 inline AutomationError resourceNotFound() { return {ResourceNotFound, u"Resource with identifier not found"}; }
+inline AutomationError cannotCreateObject() { return {CannotCreateObject, u"ActiveX component can't create object"}; }
+inline AutomationError objectDoesntSupport()
+{
+    return {ObjectDoesntSupport, u"Object doesn't support this property or method"};
+}
+inline AutomationError argumentNotOptional() { return {ArgumentNotOptional, u"Argument not optional"}; }
+inline AutomationError wrongArgumentCount()
+{
+    return {WrongArgumentCount, u"Wrong number of arguments or invalid property assignment"};
+}
 inline AutomationError invalidUseOfNull() { return {InvalidUseOfNull, u"Invalid use of Null"}; }
 inline AutomationError notAvailable(const std::u16string& member)
 {

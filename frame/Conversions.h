@@ -5,9 +5,11 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <new>
 #include <string>
 
 #include "AutomationError.h"
+#include "Handles.h"
 #include "Text.h"
 
 namespace morvel {
@@ -40,6 +42,41 @@ inline void assignBstr(BSTR* target, const Text& value)
     BSTR fresh = toBstr(value);
     SysFreeString(*target);
     *target = fresh;
+}
+
+// Owned variants of the common kinds, for arguments and property values.
+inline Variant variantOfText(const std::wstring& text)
+{
+    Variant v;
+    BSTR b = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (!b) throw std::bad_alloc();
+    V_VT(v.get()) = VT_BSTR;
+    V_BSTR(v.get()) = b;
+    return v;
+}
+
+inline Variant variantOfLong(LONG value)
+{
+    Variant v;
+    V_VT(v.get()) = VT_I4;
+    V_I4(v.get()) = value;
+    return v;
+}
+
+inline Variant variantOfShort(SHORT value)
+{
+    Variant v;
+    V_VT(v.get()) = VT_I2;
+    V_I2(v.get()) = value;
+    return v;
+}
+
+inline Variant variantOfObject(IDispatch* object)
+{
+    Variant v;
+    V_VT(v.get()) = VT_DISPATCH;
+    V_DISPATCH(v.get()) = ComPtr<IDispatch>::addRef(object).detach();
+    return v;
 }
 
 }  // namespace morvel

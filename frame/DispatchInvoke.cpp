@@ -56,6 +56,23 @@ bool findFunction(ITypeInfo* info, DISPID member, WORD flags, FuncDescOwner& out
     return false;
 }
 
+// Named arguments must name parameters the member has; standard dispatch would otherwise
+// quietly ignore a name it cannot place. The property-put value is the one exception.
+HRESULT checkNamedArguments(const FUNCDESC& func, WORD flags, const DISPPARAMS& params)
+{
+    SHORT declared = 0;
+    for (SHORT i = 0; i < func.cParams; ++i)
+        if (!(func.lprgelemdescParam[i].paramdesc.wParamFlags & PARAMFLAG_FRETVAL)) ++declared;
+    const bool put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
+    for (UINT i = 0; i < params.cNamedArgs; ++i) {
+        const DISPID id = params.rgdispidNamedArgs[i];
+        if (put && id == DISPID_PROPERTYPUT) continue;
+        if (declared == 0 || (put && declared == 1)) return DISP_E_NONAMEDARGS;
+        if (id < 0 || id >= declared) return DISP_E_PARAMNOTFOUND;
+    }
+    return S_OK;
+}
+
 struct ByRefCoercion {
     UINT argIndex;          // position in rgvarg
     VARIANT original;       // the caller's VT_BYREF|VT_VARIANT argument, restored afterwards
@@ -69,10 +86,15 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID 
                               UINT* argError) noexcept
 {
     if (!params) return E_INVALIDARG;
+    if (params->cNamedArgs > 0 && !params->rgdispidNamedArgs) return E_INVALIDARG;
     std::vector<ByRefCoercion> coercions;
     FuncDescOwner func;
+    const bool found = findFunction(vtableInfo, member, flags, func);
+    if (found && params->cNamedArgs > 0) {
+        if (HRESULT hr = checkNamedArguments(*func.desc, flags, *params); FAILED(hr)) return hr;
+    }
     const bool positional = params->cNamedArgs == 0;
-    if (positional && params->cArgs > 0 && findFunction(vtableInfo, member, flags, func)) {
+    if (found && positional && params->cArgs > 0) {
         try {
             coercions.reserve(params->cArgs);
         } catch (...) {

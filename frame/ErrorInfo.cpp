@@ -16,4 +16,56 @@ HRESULT setAutomationError(const AutomationError& error, REFIID iid) noexcept
     return result;
 }
 
+namespace {
+
+std::u16string fromWide(BSTR text)
+{
+    return text ? std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text)) : std::u16string();
+}
+
+}  // namespace
+
+AutomationError errorFromHresult(HRESULT hr, const EXCEPINFO* exception)
+{
+    if (hr == DISP_E_EXCEPTION && exception) {
+        EXCEPINFO filled = *exception;
+        // A deferred exception fills itself in on request; the copy keeps the caller's untouched.
+        if (filled.pfnDeferredFillIn) filled.pfnDeferredFillIn(&filled);
+        const HRESULT code = filled.wCode ? automationHresult(filled.wCode) : filled.scode;
+        AutomationError error = errorFromHresult(FAILED(code) ? code : E_FAIL);
+        std::u16string description = fromWide(filled.bstrDescription);
+        std::u16string source = fromWide(filled.bstrSource);
+        if (filled.pfnDeferredFillIn) {
+            SysFreeString(filled.bstrSource);
+            SysFreeString(filled.bstrDescription);
+            SysFreeString(filled.bstrHelpFile);
+        }
+        return AutomationError(error.number(), description.empty() ? error.description() : std::move(description),
+                               std::move(source));
+    }
+    if (HRESULT_FACILITY(hr) == FACILITY_CONTROL) {
+        const std::int32_t number = HRESULT_CODE(hr);
+        switch (number) {
+        case errors::Overflow: return errors::overflow();
+        case errors::TypeMismatch: return errors::typeMismatch();
+        case errors::ObjectNotSet: return errors::objectNotSet();
+        case errors::ResourceNotFound: return errors::resourceNotFound();
+        case errors::CannotCreateObject: return errors::cannotCreateObject();
+        default: return AutomationError(number, u"Application-defined or object-defined error");
+        }
+    }
+    switch (hr) {
+    case DISP_E_TYPEMISMATCH: return errors::typeMismatch();
+    case DISP_E_OVERFLOW: return errors::overflow();
+    case E_OUTOFMEMORY: return AutomationError(errors::OutOfMemory, u"Out of memory");
+    case DISP_E_UNKNOWNNAME:
+    case DISP_E_MEMBERNOTFOUND: return errors::objectDoesntSupport();
+    case DISP_E_BADPARAMCOUNT: return errors::wrongArgumentCount();
+    case DISP_E_PARAMNOTOPTIONAL: return errors::argumentNotOptional();
+    case REGDB_E_CLASSNOTREG:
+    case CO_E_CLASSSTRING: return errors::cannotCreateObject();
+    default: return AutomationError(static_cast<std::int32_t>(hr), u"Automation error");
+    }
+}
+
 }  // namespace morvel

@@ -18,8 +18,17 @@ HRESULT setAutomationError(const AutomationError& error, REFIID iid) noexcept;
 
 inline HRESULT automationHresult(std::int32_t number) noexcept
 {
+    // A negative number is a status code the runtime has no number of its own for; it
+    // travels unchanged, as the host's Err.Number shows it.
+    if (number < 0) return static_cast<HRESULT>(number);
     return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number & 0xFFFF);
 }
+
+// The run-time error a failed platform or automation call stands for: the runtime's own
+// number where it has one (type mismatch, overflow, out of memory, a control error), or
+// else the status code itself with the description "Automation error". An exception
+// reported through EXCEPINFO keeps its number, source and description.
+AutomationError errorFromHresult(HRESULT hr, const EXCEPINFO* exception = nullptr);
 
 // A NULL out-pointer from the caller: `require` throws it inside a guarded body and the
 // guard answers E_POINTER without touching the thread's error information.

@@ -136,4 +136,41 @@ private:
     HANDLE h_ = INVALID_HANDLE_VALUE;
 };
 
+// A bitmap, icon or cursor from LoadImage, destroyed the way its kind needs.
+class UniqueImage {
+public:
+    UniqueImage() = default;
+    UniqueImage(HANDLE h, UINT type) noexcept : h_(h), type_(type) {}
+    UniqueImage(UniqueImage&& other) noexcept : h_(std::exchange(other.h_, nullptr)), type_(other.type_) {}
+    UniqueImage& operator=(UniqueImage&& other) noexcept
+    {
+        std::swap(h_, other.h_);
+        std::swap(type_, other.type_);
+        return *this;
+    }
+    UniqueImage(const UniqueImage&) = delete;
+    UniqueImage& operator=(const UniqueImage&) = delete;
+    ~UniqueImage() { reset(); }
+
+    HANDLE get() const noexcept { return h_; }
+    explicit operator bool() const noexcept { return h_ != nullptr; }
+    // Gives the handle up to a new owner.
+    HANDLE release() noexcept { return std::exchange(h_, nullptr); }
+    void reset() noexcept
+    {
+        HANDLE old = std::exchange(h_, nullptr);
+        if (!old) return;
+        if (type_ == IMAGE_BITMAP)
+            DeleteObject(static_cast<HGDIOBJ>(old));
+        else if (type_ == IMAGE_CURSOR)
+            DestroyCursor(static_cast<HCURSOR>(old));
+        else
+            DestroyIcon(static_cast<HICON>(old));
+    }
+
+private:
+    HANDLE h_ = nullptr;
+    UINT type_ = IMAGE_BITMAP;
+};
+
 }  // namespace morvel

@@ -1,7 +1,12 @@
 #include "clsKvMorvel10A.h"
 
+#include <limits>
+
 #include "Conversions.h"
 #include "ErrorInfo.h"
+#include "LibraryResources.h"
+#include "basKvMorvel10A.h"
+#include "basKvorCommonA.h"
 
 namespace morvel {
 namespace {
@@ -18,31 +23,37 @@ HRESULT clsKvMorvel10A::get_GetProStdProperties(IDispatch** result)
 {
     return run(u"clsKvMorvel10A.GetProStdProperties", [&] {
         *require(result) = nullptr;
-        throw errors::notAvailable(u"GetProStdProperties");
+        *result = basKvMorvel10A::App().detach();
     });
 }
 
-HRESULT clsKvMorvel10A::get_GetProResStrings(LONG*, BSTR* result)
+HRESULT clsKvMorvel10A::get_GetProResStrings(LONG* lResId, BSTR* result)
 {
     return run(u"clsKvMorvel10A.GetProResStrings", [&] {
         *require(result) = nullptr;
-        throw errors::notAvailable(u"GetProResStrings");
+        *result = toBstr(loadResString(*require(lResId)));
     });
 }
 
-HRESULT clsKvMorvel10A::get_GetProResPicture(LONG*, LONG*, IPictureDisp** result)
+HRESULT clsKvMorvel10A::get_GetProResPicture(LONG* lResId, LONG* lRestype, IPictureDisp** result)
 {
     return run(u"clsKvMorvel10A.GetProResPicture", [&] {
         *require(result) = nullptr;
-        throw errors::notAvailable(u"GetProResPicture");
+        const LONG id = *require(lResId);
+        const LONG kind = *require(lRestype);
+        // The kind is a 16-bit value to the runtime; narrowing fails before any look-up.
+        if (kind < std::numeric_limits<std::int16_t>::min() || kind > std::numeric_limits<std::int16_t>::max())
+            throw errors::overflow();
+        *result = loadResPicture(id, static_cast<std::int16_t>(kind)).detach();
     });
 }
 
-HRESULT clsKvMorvel10A::get_GetProResData(LONG*, VARIANT*, VARIANT* result)
+HRESULT clsKvMorvel10A::get_GetProResData(LONG* lResId, VARIANT* vRestype, VARIANT* result)
 {
     return run(u"clsKvMorvel10A.GetProResData", [&] {
         VariantInit(require(result));
-        throw errors::notAvailable(u"GetProResData");
+        const LONG id = *require(lResId);
+        loadResData(id, *require(vRestype)).detachTo(result);
     });
 }
 
@@ -50,7 +61,7 @@ HRESULT clsKvMorvel10A::About(LONG* result)
 {
     return run(u"clsKvMorvel10A.About", [&] {
         *require(result) = 0;
-        throw errors::notAvailable(u"About");
+        basKvorCommonA::AppAboutKvor_Pro();
     });
 }
 
@@ -58,13 +69,13 @@ HRESULT clsKvMorvel10A::get_BuddyObjectGlobal(IDispatch** result)
 {
     return run(u"clsKvMorvel10A.BuddyObjectGlobal", [&] {
         *require(result) = nullptr;
-        throw errors::notAvailable(u"BuddyObjectGlobal");
+        *result = basKvMorvel10A::BuddyObjectGlobal().detach();
     });
 }
 
-HRESULT clsKvMorvel10A::putref_BuddyObjectGlobal(IDispatch*)
+HRESULT clsKvMorvel10A::putref_BuddyObjectGlobal(IDispatch* rhs)
 {
-    return run(u"clsKvMorvel10A.BuddyObjectGlobal", [&] { throw errors::notAvailable(u"BuddyObjectGlobal"); });
+    return run(u"clsKvMorvel10A.BuddyObjectGlobal", [&] { basKvMorvel10A::setBuddyObjectGlobal(rhs); });
 }
 
 }  // namespace morvel

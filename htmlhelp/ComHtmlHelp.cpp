@@ -8,7 +8,18 @@ namespace morvel::htmlhelp {
 ComHtmlHelp::ComHtmlHelp() = default;
 ComHtmlHelp::~ComHtmlHelp() = default;
 
-HtmlHelpState& ComHtmlHelp::state() noexcept { return state_; }
+template <class Command>
+void ComHtmlHelp::withVariable(BSTR* variable, Command&& command)
+{
+    Text value = fromBstr(*require(variable));
+    try {
+        command(value);
+    } catch (...) {
+        assignBstr(variable, value);
+        throw;
+    }
+    assignBstr(variable, value);
+}
 
 template <class Body>
 HRESULT ComHtmlHelp::run(const char16_t* source, Body&& body) noexcept
@@ -66,58 +77,113 @@ HRESULT ComHtmlHelp::put_lpPrevWndFunc(LONG rhs) { return putValue<std::int32_t>
 
 // --- Commands ------------------------------------------------------------------------
 
-HRESULT ComHtmlHelp::HHDisplayTopicURL(LONG*) { return run(u"clsKvHlpfHtmlA.HHDisplayTopicURL", [] { throw errors::notAvailable(u"HHDisplayTopicURL"); }); }
-HRESULT ComHtmlHelp::HHDisplayTopicID(LONG*) { return run(u"clsKvHlpfHtmlA.HHDisplayTopicID", [] { throw errors::notAvailable(u"HHDisplayTopicID"); }); }
-HRESULT ComHtmlHelp::HHDisplaySearch(LONG*) { return run(u"clsKvHlpfHtmlA.HHDisplaySearch", [] { throw errors::notAvailable(u"HHDisplaySearch"); }); }
-HRESULT ComHtmlHelp::HHDisplayKeyword(LONG*) { return run(u"clsKvHlpfHtmlA.HHDisplayKeyword", [] { throw errors::notAvailable(u"HHDisplayKeyword"); }); }
-HRESULT ComHtmlHelp::HHDisplayIndex(LONG*) { return run(u"clsKvHlpfHtmlA.HHDisplayIndex", [] { throw errors::notAvailable(u"HHDisplayIndex"); }); }
-HRESULT ComHtmlHelp::HHDisplayContents(LONG*) { return run(u"clsKvHlpfHtmlA.HHDisplayContents", [] { throw errors::notAvailable(u"HHDisplayContents"); }); }
-HRESULT ComHtmlHelp::HHDisplayALink(LONG*) { return run(u"clsKvHlpfHtmlA.HHDisplayALink", [] { throw errors::notAvailable(u"HHDisplayALink"); }); }
-HRESULT ComHtmlHelp::HHRegister(BSTR*) { return run(u"clsKvHlpfHtmlA.HHRegister", [] { throw errors::notAvailable(u"HHRegister"); }); }
-HRESULT ComHtmlHelp::HHUnRegister(BSTR*) { return run(u"clsKvHlpfHtmlA.HHUnRegister", [] { throw errors::notAvailable(u"HHUnRegister"); }); }
-HRESULT ComHtmlHelp::HHCheckRegistry(BSTR*, VARIANT* result)
+namespace {
+// A display command reads the caller's window through a pointer, null when the caller
+// left the optional argument out (only a function-table caller can).
+void display(DisplayCommands& commands, void (DisplayCommands::*command)(const std::int32_t*), const LONG* CallingForm)
+{
+    const std::int32_t form = CallingForm ? static_cast<std::int32_t>(*CallingForm) : 0;
+    (commands.*command)(CallingForm ? &form : nullptr);
+}
+}  // namespace
+
+HRESULT ComHtmlHelp::HHDisplayTopicURL(LONG* CallingForm)
+{
+    return run(u"clsKvHlpfHtmlA.HHDisplayTopicURL", [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayTopicURL, CallingForm); });
+}
+HRESULT ComHtmlHelp::HHDisplayTopicID(LONG* CallingForm)
+{
+    return run(u"clsKvHlpfHtmlA.HHDisplayTopicID", [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayTopicID, CallingForm); });
+}
+HRESULT ComHtmlHelp::HHDisplaySearch(LONG* CallingForm)
+{
+    return run(u"clsKvHlpfHtmlA.HHDisplaySearch", [&] { display(object_.displayCommands, &DisplayCommands::HHDisplaySearch, CallingForm); });
+}
+HRESULT ComHtmlHelp::HHDisplayKeyword(LONG* CallingForm)
+{
+    return run(u"clsKvHlpfHtmlA.HHDisplayKeyword", [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayKeyword, CallingForm); });
+}
+HRESULT ComHtmlHelp::HHDisplayIndex(LONG* CallingForm)
+{
+    return run(u"clsKvHlpfHtmlA.HHDisplayIndex", [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayIndex, CallingForm); });
+}
+HRESULT ComHtmlHelp::HHDisplayContents(LONG* CallingForm)
+{
+    return run(u"clsKvHlpfHtmlA.HHDisplayContents", [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayContents, CallingForm); });
+}
+HRESULT ComHtmlHelp::HHDisplayALink(LONG* CallingForm)
+{
+    return run(u"clsKvHlpfHtmlA.HHDisplayALink", [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayALink, CallingForm); });
+}
+HRESULT ComHtmlHelp::HHRegister(BSTR* FileToRegister)
+{
+    return run(u"clsKvHlpfHtmlA.HHRegister", [&] {
+        withVariable(FileToRegister, [&](Text& file) { object_.helpFileRegistration.HHRegister(file); });
+    });
+}
+HRESULT ComHtmlHelp::HHUnRegister(BSTR* FileToUnRegister)
+{
+    return run(u"clsKvHlpfHtmlA.HHUnRegister", [&] {
+        withVariable(FileToUnRegister, [&](Text& file) { object_.helpFileRegistration.HHUnRegister(file); });
+    });
+}
+HRESULT ComHtmlHelp::HHCheckRegistry(BSTR* FileToCheck, VARIANT* result)
 {
     return run(u"clsKvHlpfHtmlA.HHCheckRegistry", [&] {
         VariantInit(require(result));
-        throw errors::notAvailable(u"HHCheckRegistry");
+        const Text file = fromBstr(*require(FileToCheck));
+        if (object_.helpFileRegistration.HHCheckRegistry(file) == CheckRegistryResult::Empty) return;
+        V_VT(result) = VT_BOOL;
+        V_BOOL(result) = VARIANT_FALSE;
     });
 }
-HRESULT ComHtmlHelp::HHClose() { return run(u"clsKvHlpfHtmlA.HHClose", [] { throw errors::notAvailable(u"HHClose"); }); }
-HRESULT ComHtmlHelp::HHSetHelpFile(short, BSTR* result)
+HRESULT ComHtmlHelp::HHClose() { return run(u"clsKvHlpfHtmlA.HHClose", [&] { object_.displayCommands.HHClose(); }); }
+HRESULT ComHtmlHelp::HHSetHelpFile(short intSelHelpFile, BSTR* result)
 {
     return run(u"clsKvHlpfHtmlA.HHSetHelpFile", [&] {
         *require(result) = nullptr;
-        throw errors::notAvailable(u"HHSetHelpFile");
+        *result = toBstr(object_.displayCommands.HHSetHelpFile(intSelHelpFile));
     });
 }
-HRESULT ComHtmlHelp::HHDisplayPopup(LONG*) { return run(u"clsKvHlpfHtmlA.HHDisplayPopup", [] { throw errors::notAvailable(u"HHDisplayPopup"); }); }
-HRESULT ComHtmlHelp::HHInvokeWhatsThisHelp(LONG*) { return run(u"clsKvHlpfHtmlA.HHInvokeWhatsThisHelp", [] { throw errors::notAvailable(u"HHInvokeWhatsThisHelp"); }); }
-HRESULT ComHtmlHelp::HHVerifyMinConfig(::HHVersion*, ::IEVersion*, VARIANT_BOOL* result)
+HRESULT ComHtmlHelp::HHDisplayPopup(LONG* CallingForm)
+{
+    return run(u"clsKvHlpfHtmlA.HHDisplayPopup", [&] { object_.popups.HHDisplayPopup(*require(CallingForm)); });
+}
+HRESULT ComHtmlHelp::HHInvokeWhatsThisHelp(LONG* CallingForm)
+{
+    return run(u"clsKvHlpfHtmlA.HHInvokeWhatsThisHelp", [&] { object_.popups.HHInvokeWhatsThisHelp(*require(CallingForm)); });
+}
+HRESULT ComHtmlHelp::HHVerifyMinConfig(::HHVersion* MinHHVersion, ::IEVersion* MinIEVersion, VARIANT_BOOL* result)
 {
     return run(u"clsKvHlpfHtmlA.HHVerifyMinConfig", [&] {
         *require(result) = VARIANT_FALSE;
-        throw errors::notAvailable(u"HHVerifyMinConfig");
+        // Only read: any value, inside the enumerations or not, goes to the check.
+        const std::int32_t minHH = *require(MinHHVersion);
+        const std::int32_t minIE = *require(MinIEVersion);
+        if (object_.installationCheck.HHVerifyMinConfig(minHH, minIE)) *result = VARIANT_TRUE;
     });
 }
-HRESULT ComHtmlHelp::EnsureFileExists(BSTR*, VARIANT_BOOL* result)
+HRESULT ComHtmlHelp::EnsureFileExists(BSTR* FileToFind, VARIANT_BOOL* result)
 {
     return run(u"clsKvHlpfHtmlA.EnsureFileExists", [&] {
         *require(result) = VARIANT_FALSE;
-        throw errors::notAvailable(u"EnsureFileExists");
+        withVariable(FileToFind, [&](Text& file) {
+            if (object_.helpFileChecks.EnsureFileExists(file)) *result = VARIANT_TRUE;
+        });
     });
 }
-HRESULT ComHtmlHelp::GetKeyInfo(BSTR, short, VARIANT_BOOL* result)
+HRESULT ComHtmlHelp::GetKeyInfo(BSTR key_name, short indent, VARIANT_BOOL* result)
 {
     return run(u"clsKvHlpfHtmlA.GetKeyInfo", [&] {
         *require(result) = VARIANT_FALSE;
-        throw errors::notAvailable(u"GetKeyInfo");
+        if (object_.registryAccess.GetKeyInfo(fromBstrOrEmpty(key_name), indent)) *result = VARIANT_TRUE;
     });
 }
 HRESULT ComHtmlHelp::GetWindowsVersion(LONG* result)
 {
     return run(u"clsKvHlpfHtmlA.GetWindowsVersion", [&] {
         *require(result) = 0;
-        throw errors::notAvailable(u"GetWindowsVersion");
+        *result = object_.platformHelpers.GetWindowsVersion();
     });
 }
 
@@ -168,12 +234,37 @@ HRESULT ComHtmlHelp::get_HHInstalled(VARIANT_BOOL* result)
 {
     return run(u"clsKvHlpfHtmlA.HHInstalled", [&] {
         *require(result) = VARIANT_FALSE;
-        throw errors::notAvailable(u"HHInstalled");
+        if (object_.installationCheck.HHInstalled()) *result = VARIANT_TRUE;
     });
 }
-HRESULT ComHtmlHelp::get_HHVersion(BSTR* result) { return getText(result, &HtmlHelpState::HHVersionText); }
-HRESULT ComHtmlHelp::get_IEVersion(BSTR* result) { return getText(result, &HtmlHelpState::IEVersionText); }
-HRESULT ComHtmlHelp::get_HHFriendlyName(BSTR* result) { return getText(result, &HtmlHelpState::HHFriendlyNameText); }
-HRESULT ComHtmlHelp::get_IEFriendlyName(BSTR* result) { return getText(result, &HtmlHelpState::IEFriendlyNameText); }
+// The four reads run their check or lookup first; the core ignores its errors.
+HRESULT ComHtmlHelp::get_HHVersion(BSTR* result)
+{
+    return run(u"clsKvHlpfHtmlA.HHVersion", [&] {
+        *require(result) = nullptr;
+        *result = toBstr(object_.installationCheck.HHVersion());
+    });
+}
+HRESULT ComHtmlHelp::get_IEVersion(BSTR* result)
+{
+    return run(u"clsKvHlpfHtmlA.IEVersion", [&] {
+        *require(result) = nullptr;
+        *result = toBstr(object_.installationCheck.IEVersion());
+    });
+}
+HRESULT ComHtmlHelp::get_HHFriendlyName(BSTR* result)
+{
+    return run(u"clsKvHlpfHtmlA.HHFriendlyName", [&] {
+        *require(result) = nullptr;
+        *result = toBstr(object_.installationCheck.HHFriendlyName());
+    });
+}
+HRESULT ComHtmlHelp::get_IEFriendlyName(BSTR* result)
+{
+    return run(u"clsKvHlpfHtmlA.IEFriendlyName", [&] {
+        *require(result) = nullptr;
+        *result = toBstr(object_.installationCheck.IEFriendlyName());
+    });
+}
 
 }  // namespace morvel::htmlhelp

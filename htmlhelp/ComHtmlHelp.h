@@ -4,9 +4,10 @@
 
 #include <memory>
 
-#include "frame/Published.h"
 #include "frame/ComObject.h"
-#include "htmlhelp/HtmlHelpState.h"
+#include "frame/Published.h"
+#include "htmlhelp/HtmlHelpObject.h"
+#include "htmlhelp/Win32HtmlHelpPort.h"
 
 namespace morvel::htmlhelp {
 
@@ -94,10 +95,16 @@ private:
     template <class T>
     HRESULT putValue(T value, T HtmlHelpState::*item) noexcept;
 
-    HtmlHelpState& state() noexcept;
+    // Runs a command on a caller's by-reference string and hands back what the command
+    // left in it, also when the command ends with an error part way.
+    template <class Command>
+    void withVariable(BSTR* variable, Command&& command);
+
+    HtmlHelpState& state() noexcept { return object_.state; }
 
     ComPtr<IDispatch> frm_;
-    HtmlHelpState state_;
+    Win32HtmlHelpPort port_;
+    HtmlHelpObject object_{port_};
 };
 
 }  // namespace morvel::htmlhelp

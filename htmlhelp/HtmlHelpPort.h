@@ -131,9 +131,11 @@ public:
     virtual long RegCloseKey(RegKey key) = 0;
 
     // --- kernel32 ---
-    // Expands environment references in `source` into `destination`, offering `capacity`
-    // characters. Returns the characters needed including the NUL (0 on failure); when
-    // that exceeds `capacity`, `destination` is left unchanged.
+    // Expands environment references in `source` (up to its first NUL) into `destination`,
+    // offering `capacity` characters. Returns the characters needed including the NUL (0 on
+    // failure); when that exceeds `capacity`, `destination` is left unchanged. On success
+    // the first n characters of `destination` (grown to n if shorter) become the expanded
+    // text and its NUL, and whatever followed them stays as it was.
     virtual std::uint32_t ExpandEnvironmentStrings(const std::string& source, std::string& destination,
                                                    std::uint32_t capacity) = 0;
     // GetVersionExA; false (and `info` untouched) when the query fails.
@@ -174,7 +176,8 @@ public:
     // The folder Morvel10.dll was loaded from, without a trailing backslash. Throws
     // AutomationError when the platform cannot tell.
     virtual std::u16string ModuleFolder() = 0;
-    // The current folder, without a trailing backslash unless it is a drive root.
+    // The current folder, without a trailing backslash unless it is a drive root. Throws
+    // AutomationError when the platform cannot tell.
     virtual std::u16string CurrentFolder() = 0;
     // LoadString from the library's own resources; throws AutomationError 326 when the
     // resource is not there.

@@ -1,7 +1,12 @@
 #include "ComWinHelp.h"
 
+#include <new>
+
 #include "frame/Conversions.h"
 #include "frame/ErrorInfo.h"
+#include "frame/VariantCoercion.h"
+#include "frame/basKvorCommonA.h"
+#include "winhelp/Win32WinHelpPort.h"
 
 namespace morvel::winhelp {
 namespace {
@@ -12,19 +17,24 @@ HRESULT run(const char16_t* source, Body&& body) noexcept
     return guard(__uuidof(_clsKvHlpfHlpA), source, std::forward<Body>(body));
 }
 
+std::uint32_t handleValue(const LONG* handle) { return static_cast<std::uint32_t>(*require(handle)); }
+
 }  // namespace
+
+ComWinHelp::ComWinHelp() : port_(std::make_unique<Win32WinHelpPort>()) {}
+ComWinHelp::~ComWinHelp() = default;
 
 HRESULT ComWinHelp::get_FileName(BSTR* result)
 {
     return run(u"czHlpfHLP.FileName", [&] {
         *require(result) = nullptr;
-        if (fileName_.get()) *result = toBstr(fromBstr(fileName_.get()));
+        *result = toBstr(fileName_);
     });
 }
 
 HRESULT ComWinHelp::put_FileName(BSTR rhs)
 {
-    return run(u"czHlpfHLP.FileName", [&] { fileName_ = Bstr::adopt(toBstr(fromBstr(rhs))); });
+    return run(u"czHlpfHLP.FileName", [&] { fileName_ = fromBstr(rhs); });
 }
 
 HRESULT ComWinHelp::get_AnyData(VARIANT* result)
@@ -36,49 +46,79 @@ HRESULT ComWinHelp::get_AnyData(VARIANT* result)
 
 HRESULT ComWinHelp::put_AnyData(VARIANT rhs)
 {
+    // A script passes a variable as a reference to it; the property keeps the value, never
+    // a pointer into the caller's variable.
     Variant copy;
-    if (HRESULT hr = VariantCopy(copy.get(), &rhs); FAILED(hr)) return hr;
+    if (HRESULT hr = copyByValue(copy.get(), rhs); FAILED(hr)) return hr;
     anyData_ = std::move(copy);
     return S_OK;
 }
 
-HRESULT ComWinHelp::GetMenuContextHelpIdHlpf(LONG*, LONG* result)
+HRESULT ComWinHelp::GetMenuContextHelpIdHlpf(LONG* lMenuHandle, LONG* result)
 {
     return run(u"czHlpfHLP.GetMenuContextHelpIdHlpf", [&] {
         *require(result) = 0;
-        throw errors::notAvailable(u"GetMenuContextHelpIdHlpf");
+        *result = static_cast<LONG>(port_->GetMenuContextHelpId(handleValue(lMenuHandle)));
     });
 }
 
-HRESULT ComWinHelp::GetWindowContextHelpIdHlpf(LONG*, LONG* result)
+HRESULT ComWinHelp::GetWindowContextHelpIdHlpf(LONG* lWindowHandle, LONG* result)
 {
     return run(u"czHlpfHLP.GetWindowContextHelpIdHlpf", [&] {
         *require(result) = 0;
-        throw errors::notAvailable(u"GetWindowContextHelpIdHlpf");
+        *result = static_cast<LONG>(port_->GetWindowContextHelpId(handleValue(lWindowHandle)));
     });
 }
 
-HRESULT ComWinHelp::SetMenuContextHelpIdHlpf(LONG*, LONG*, LONG* result)
+HRESULT ComWinHelp::SetMenuContextHelpIdHlpf(LONG* lMenuHandle, LONG* lslFlags, LONG* result)
 {
     return run(u"czHlpfHLP.SetMenuContextHelpIdHlpf", [&] {
         *require(result) = 0;
-        throw errors::notAvailable(u"SetMenuContextHelpIdHlpf");
+        *result = port_->SetMenuContextHelpId(handleValue(lMenuHandle), static_cast<std::uint32_t>(*require(lslFlags)));
     });
 }
 
-HRESULT ComWinHelp::SetWindowContextHelpIdHlpf(LONG*, LONG*, LONG* result)
+HRESULT ComWinHelp::SetWindowContextHelpIdHlpf(LONG* lWindowHandle, LONG* lslFlags, LONG* result)
 {
     return run(u"czHlpfHLP.SetWindowContextHelpIdHlpf", [&] {
         *require(result) = 0;
-        throw errors::notAvailable(u"SetWindowContextHelpIdHlpf");
+        *result =
+            port_->SetWindowContextHelpId(handleValue(lWindowHandle), static_cast<std::uint32_t>(*require(lslFlags)));
     });
 }
 
-HRESULT ComWinHelp::WinHelpHlpf(LONG*, WinHelpCmdHlpfConstants*, LONG* result)
+AnyDataValue ComWinHelp::decideAnyData() const
 {
+    const VARIANT& data = *anyData_.get();
+    switch (routeOfAnyData(V_VT(&data))) {
+    case AnyDataRoute::Number:
+        return V_VT(&data) == VT_I2 ? std::int32_t{V_I2(&data)} : std::int32_t{V_I4(&data)};
+    case AnyDataRoute::Text:
+        return fromBstrOrEmpty(V_BSTR(&data));
+    case AnyDataRoute::Coerced:
+        break;
+    }
+    return coerceToInt32(data);
+}
+
+HRESULT ComWinHelp::WinHelpHlpf(LONG* lWindowHandle, WinHelpCmdHlpfConstants* lHelpCommand, LONG* result)
+{
+    static constexpr const wchar_t* source = L"czHlpfHLP.WinHelpHlpf";
     return run(u"czHlpfHLP.WinHelpHlpf", [&] {
         *require(result) = 0;
-        throw errors::notAvailable(u"WinHelpHlpf");
+        const std::uint32_t window = handleValue(lWindowHandle);
+        const auto command = static_cast<std::uint32_t>(*require(lHelpCommand));
+        // Every error of preparing or making the call goes to the companion's report and
+        // the member completes with 0; an error of the report itself fails the call.
+        try {
+            *result = runWinHelp(*port_, window, fileName_, command, decideAnyData());
+        } catch (const AutomationError& error) {
+            basKvorCommonA::reportError(error, source);
+            *result = 0;
+        } catch (const std::bad_alloc&) {
+            basKvorCommonA::reportError(AutomationError(errors::OutOfMemory, u"Out of memory"), source);
+            *result = 0;
+        }
     });
 }
 

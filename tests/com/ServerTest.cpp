@@ -261,7 +261,8 @@ TEST(Server, BadCallsGetTheStandardAnswersAndNeverCrash)
     DISPID named = 5;
     DISPPARAMS params{&arg, &named, 1, 1};
     Variant result;
-    EXPECT_TRUE(FAILED(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, result.get(), nullptr, nullptr)));
+    EXPECT_EQ(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, result.get(), nullptr, nullptr),
+              DISP_E_NONAMEDARGS);
     EXPECT_EQ(object->Invoke(id, IID_IDispatch, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
               DISP_E_UNKNOWNINTERFACE);
     EXPECT_EQ(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr), E_INVALIDARG);

@@ -94,7 +94,7 @@ BOOL CALLBACK countButton(HWND child, LPARAM count)
 {
     wchar_t cls[32] = {};
     GetClassNameW(child, cls, 32);
-    if (lstrcmpiW(cls, L"Button") == 0 && IsWindowVisible(child)) ++*reinterpret_cast<int*>(count);
+    if (lstrcmpiW(cls, L"Button") == 0 && (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) ++*reinterpret_cast<int*>(count);
     return TRUE;
 }
 
@@ -190,6 +190,174 @@ std::wstring env(const wchar_t* name)
     wchar_t buffer[32768];
     DWORD n = GetEnvironmentVariableW(name, buffer, 32768);
     return n && n < 32768 ? std::wstring(buffer, n) : std::wstring();
+}
+
+}  // namespace comtest
+
+// --- Probe objects ----------------------------------------------------------------------
+
+namespace comtest {
+
+IDispatch* ProbeObject::create(State& state, LONG value, bool hasValue)
+{
+    auto* probe = new ProbeObject(state, value, hasValue);
+    probe->AddRef();
+    return probe;
+}
+
+STDMETHODIMP ProbeObject::QueryInterface(REFIID iid, void** object)
+{
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IDispatch) return E_NOINTERFACE;
+    *object = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+}
+STDMETHODIMP_(ULONG) ProbeObject::AddRef() { return ++state_.references; }
+STDMETHODIMP_(ULONG) ProbeObject::Release()
+{
+    const long left = --state_.references;
+    if (left == 0) {
+        state_.destroyed = true;
+        delete this;
+    }
+    return left;
+}
+STDMETHODIMP ProbeObject::GetTypeInfoCount(UINT* count)
+{
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+STDMETHODIMP ProbeObject::GetTypeInfo(UINT, LCID, ITypeInfo** info)
+{
+    if (info) *info = nullptr;
+    return DISP_E_BADINDEX;
+}
+STDMETHODIMP ProbeObject::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids)
+{
+    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+}
+STDMETHODIMP ProbeObject::Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                 UINT*)
+{
+    if (member != DISPID_VALUE || !hasValue_ || !(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+    if (result) *result = vI4(value_);
+    return S_OK;
+}
+
+// --- The companion stand-in --------------------------------------------------------------
+
+CompanionLog::CompanionLog()
+{
+    wchar_t folder[MAX_PATH] = {}, file[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, L"ost", 0, file);
+    file_ = file;
+    SetEnvironmentVariableW(L"MORVEL_COMPANION_LOG", file_.c_str());
+}
+
+CompanionLog::~CompanionLog()
+{
+    SetEnvironmentVariableW(L"MORVEL_COMPANION_LOG", nullptr);
+    DeleteFileW(file_.c_str());
+}
+
+void CompanionLog::clear()
+{
+    HANDLE h = CreateFileW(file_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+}
+
+std::vector<std::vector<std::wstring>> CompanionLog::calls() const
+{
+    std::vector<std::vector<std::wstring>> out;
+    HANDLE h = CreateFileW(file_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    std::string bytes;
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n) bytes.append(buffer, n);
+    CloseHandle(h);
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
+                                    static_cast<int>(text.size())));
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L"\r\n", start);
+        if (end == std::wstring::npos) end = text.size();
+        std::vector<std::wstring> fields;
+        const std::wstring line = text.substr(start, end - start);
+        for (size_t from = 0;;) {
+            const size_t bar = line.find(L" | ", from);
+            fields.push_back(line.substr(from, bar == std::wstring::npos ? std::wstring::npos : bar - from));
+            if (bar == std::wstring::npos) break;
+            from = bar + 3;
+        }
+        out.push_back(std::move(fields));
+        start = end + 2;
+    }
+    return out;
+}
+
+CompanionClassesRemoved::CompanionClassesRemoved(std::vector<std::wstring> progIds)
+{
+    for (const std::wstring& progId : progIds) {
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, progId.c_str());
+        RegDeleteKeyW(HKEY_CLASSES_ROOT, progId.c_str());
+    }
+}
+
+CompanionClassesRemoved::~CompanionClassesRemoved()
+{
+    HMODULE companion = LoadLibraryW(env(L"MORVEL_COMPANION").c_str());
+    if (!companion) return;
+    using Entry = HRESULT(STDAPICALLTYPE*)();
+    if (auto registerServer = reinterpret_cast<Entry>(GetProcAddress(companion, "DllRegisterServer")))
+        registerServer();
+    FreeLibrary(companion);
+}
+
+// --- Import hooks -------------------------------------------------------------------------
+
+ImportHook::ImportHook(HMODULE module, const char* dll, const char* function, void* replacement)
+{
+    auto base = reinterpret_cast<BYTE*>(module);
+    auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const auto& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (!dir.VirtualAddress) return;
+    for (auto d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), dll) != 0) continue;
+        auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
+            auto slot = reinterpret_cast<void**>(&slots->u1.Function);
+            DWORD old = 0;
+            if (!VirtualProtect(slot, sizeof(void*), PAGE_READWRITE, &old)) return;
+            original_ = *slot;
+            *slot = replacement;
+            VirtualProtect(slot, sizeof(void*), old, &old);
+            slot_ = slot;
+            return;
+        }
+    }
+}
+
+ImportHook::~ImportHook()
+{
+    if (!slot_) return;
+    DWORD old = 0;
+    if (!VirtualProtect(slot_, sizeof(void*), PAGE_READWRITE, &old)) return;
+    *slot_ = original_;
+    VirtualProtect(slot_, sizeof(void*), old, &old);
 }
 
 }  // namespace comtest

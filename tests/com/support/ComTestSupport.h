@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <atomic>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -74,6 +76,74 @@ private:
     static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam);
     HHOOK hook_ = nullptr;
     std::vector<Box> boxes_;
+};
+
+// A test's own automation object: counts its references, remembers that it was destroyed,
+// and answers its default value (DISPID_VALUE) with `value` (or fails when it is Empty).
+class ProbeObject final : public IDispatch {
+public:
+    struct State {
+        std::atomic<long> references{0};
+        std::atomic<bool> destroyed{false};
+    };
+    // Created with one reference, which the caller owns; `state` must outlive the object.
+    static IDispatch* create(State& state, LONG value = 0, bool hasValue = false);
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
+    STDMETHODIMP Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                        UINT*) override;
+
+private:
+    ProbeObject(State& state, LONG value, bool hasValue) : state_(state), value_(value), hasValue_(hasValue) {}
+    State& state_;
+    LONG value_;
+    bool hasValue_;
+};
+
+// The companion stand-in's log of calls for as long as this lives: it points the
+// environment variable MORVEL_COMPANION_LOG of this process at a fresh file.
+class CompanionLog {
+public:
+    CompanionLog();
+    ~CompanionLog();
+    CompanionLog(const CompanionLog&) = delete;
+    CompanionLog& operator=(const CompanionLog&) = delete;
+    // One entry per call: the fields between " | " (the member first).
+    std::vector<std::vector<std::wstring>> calls() const;
+    void clear();
+
+private:
+    std::wstring file_;
+};
+
+// Removes the registration of some of the companion's classes (by ProgID) for as long as
+// this lives; the companion registers itself again afterwards.
+class CompanionClassesRemoved {
+public:
+    explicit CompanionClassesRemoved(std::vector<std::wstring> progIds);
+    ~CompanionClassesRemoved();
+    CompanionClassesRemoved(const CompanionClassesRemoved&) = delete;
+    CompanionClassesRemoved& operator=(const CompanionClassesRemoved&) = delete;
+};
+
+// Points one entry of a module's import table at `replacement` for as long as this lives.
+// The module must stay loaded meanwhile.
+class ImportHook {
+public:
+    ImportHook(HMODULE module, const char* dll, const char* function, void* replacement);
+    ~ImportHook();
+    ImportHook(const ImportHook&) = delete;
+    ImportHook& operator=(const ImportHook&) = delete;
+    bool installed() const { return slot_ != nullptr; }
+
+private:
+    void** slot_ = nullptr;
+    void* original_ = nullptr;
 };
 
 // Every key and value below the class roots, as "path|name" -> "type:data".

@@ -1,0 +1,30 @@
+#include "ErrorObject.h"
+
+#include <string>
+
+#include "ClassTable.h"
+#include "Conversions.h"
+#include "LastDllError.h"
+#include "PropertyObject.h"
+
+namespace morvel {
+namespace {
+
+std::wstring wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+}  // namespace
+
+ComPtr<IDispatch> createErrorObject(const AutomationError& error)
+{
+    NamedValues values;
+    values.emplace_back(L"Number", variantOfLong(error.number()));
+    const std::wstring source = error.source().empty() ? std::wstring(libraryName) : wide(error.source());
+    values.emplace_back(L"Source", variantOfText(source));
+    values.emplace_back(L"Description", variantOfText(wide(error.description())));
+    values.emplace_back(L"HelpFile", variantOfText(L""));
+    values.emplace_back(L"HelpContext", variantOfLong(0));
+    values.emplace_back(L"LastDllError", variantOfLong(static_cast<LONG>(lastDllError::value())));
+    return createPropertyObject(std::move(values));
+}
+
+}  // namespace morvel

@@ -1,0 +1,13 @@
+#include "LastDllError.h"
+
+#include <windows.h>
+
+namespace morvel::lastDllError {
+namespace {
+thread_local std::uint32_t t_lastError = 0;
+}
+
+void capture() noexcept { t_lastError = GetLastError(); }
+std::uint32_t value() noexcept { return t_lastError; }
+
+}  // namespace morvel::lastDllError

@@ -1,0 +1,90 @@
+#include "PropertyObject.h"
+
+#include <atomic>
+#include <new>
+
+#include "Module.h"
+
+namespace morvel {
+namespace {
+
+class PropertyObject final : public IDispatch {
+public:
+    explicit PropertyObject(NamedValues values) noexcept : values_(std::move(values)) { module::objectCreated(); }
+    ~PropertyObject() { module::objectDestroyed(); }
+    PropertyObject(const PropertyObject&) = delete;
+    PropertyObject& operator=(const PropertyObject&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (iid != IID_IUnknown && iid != IID_IDispatch) return E_NOINTERFACE;
+        *object = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override
+    {
+        if (!count) return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override
+    {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        return DISP_E_BADINDEX;
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
+    {
+        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        if (!names || !ids) return E_POINTER;
+        if (count == 0) return S_OK;
+        // Only the first name is a member; any further ones would name arguments, and no
+        // property here takes any.
+        for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+        if (!names[0]) return DISP_E_UNKNOWNNAME;
+        for (size_t k = 0; k < values_.size(); ++k) {
+            if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, names[0], -1, values_[k].first.c_str(), -1) ==
+                CSTR_EQUAL) {
+                ids[0] = static_cast<DISPID>(k + 1);
+                return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+            }
+        }
+        return DISP_E_UNKNOWNNAME;
+    }
+    STDMETHODIMP Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO*, UINT*) override
+    {
+        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        if (member < 1 || static_cast<size_t>(member) > values_.size()) return DISP_E_MEMBERNOTFOUND;
+        if (!(flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD))) return DISP_E_MEMBERNOTFOUND;
+        if (params && (params->cArgs != 0 || params->cNamedArgs != 0)) return DISP_E_BADPARAMCOUNT;
+        if (!result) return S_OK;
+        VariantInit(result);
+        return VariantCopy(result, const_cast<VARIANT*>(values_[member - 1].second.get()));
+    }
+
+private:
+    std::atomic<ULONG> references_{0};
+    const NamedValues values_;
+};
+
+}  // namespace
+
+ComPtr<IDispatch> createPropertyObject(NamedValues values)
+{
+    auto* fresh = new PropertyObject(std::move(values));
+    return ComPtr<IDispatch>::addRef(fresh);
+}
+
+}  // namespace morvel

@@ -1,0 +1,122 @@
+#include "basKvMorvel10A.h"
+
+#include <objbase.h>
+
+#include <atomic>
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "ApplicationInfo.h"
+#include "ErrorInfo.h"
+#include "Module.h"
+
+namespace morvel::basKvMorvel10A {
+namespace {
+
+struct ThreadData {
+    ComPtr<IDispatch> buddy;
+    ComPtr<IDispatch> app;
+    ULARGE_INTEGER spyCookie{};
+};
+
+// A plain pointer: a thread_local with a destructor would run at thread detach, under the
+// loader lock, which is exactly where releasing foreign objects must not happen.
+thread_local ThreadData* t_data = nullptr;
+
+void endOfApartment() noexcept;
+
+// Watches the thread's CoUninitialize calls. While registered it counts as a live object,
+// so the module stays loaded for as long as COM may call it.
+class ApartmentSpy final : public IInitializeSpy {
+public:
+    ApartmentSpy() noexcept { module::objectCreated(); }
+    ~ApartmentSpy() { module::objectDestroyed(); }
+    ApartmentSpy(const ApartmentSpy&) = delete;
+    ApartmentSpy& operator=(const ApartmentSpy&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (iid != IID_IUnknown && iid != IID_IInitializeSpy) return E_NOINTERFACE;
+        *object = static_cast<IInitializeSpy*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    STDMETHODIMP PreInitialize(DWORD, DWORD) override { return S_OK; }
+    STDMETHODIMP PostInitialize(HRESULT result, DWORD, DWORD) override { return result; }
+    // The last CoUninitialize of the apartment is announced with a count of 1. The data is
+    // released here, while the apartment still exists, because the slot may hold a proxy
+    // or a script object that needs it to go away cleanly.
+    STDMETHODIMP PreUninitialize(DWORD apartmentReferences) override
+    {
+        if (apartmentReferences == 1) endOfApartment();  // may release this spy: touch nothing after
+        return S_OK;
+    }
+    STDMETHODIMP PostUninitialize(DWORD) override { return S_OK; }
+
+private:
+    std::atomic<ULONG> references_{0};
+};
+
+void endOfApartment() noexcept
+{
+    ThreadData* data = std::exchange(t_data, nullptr);
+    if (!data) return;
+    // Move the references out first: releasing them runs foreign code, which may well
+    // come back and use the slot again (it then starts afresh).
+    ComPtr<IDispatch> buddy = std::move(data->buddy);
+    ComPtr<IDispatch> app = std::move(data->app);
+    const ULARGE_INTEGER cookie = data->spyCookie;
+    delete data;
+    // A refusal can only mean COM has forgotten the spy already: nothing is left to undo.
+    if (FAILED(CoRevokeInitializeSpy(cookie))) return;
+}
+
+ThreadData& threadData()
+{
+    if (t_data) return *t_data;
+    auto data = std::make_unique<ThreadData>();
+    auto* spy = new (std::nothrow) ApartmentSpy();
+    if (!spy) throw std::bad_alloc();
+    // COM keeps its own reference; ours goes at the end of this scope.
+    ComPtr<IInitializeSpy> held = ComPtr<IInitializeSpy>::addRef(spy);
+    if (HRESULT hr = CoRegisterInitializeSpy(held.get(), &data->spyCookie); FAILED(hr)) throw errorFromHresult(hr);
+    t_data = data.release();
+    return *t_data;
+}
+
+}  // namespace
+
+ComPtr<IDispatch> BuddyObjectGlobal() noexcept
+{
+    return t_data ? t_data->buddy : ComPtr<IDispatch>();
+}
+
+void setBuddyObjectGlobal(IDispatch* object)
+{
+    if (!object && !t_data) return;  // emptying a slot that was never used
+    ComPtr<IDispatch> fresh = ComPtr<IDispatch>::addRef(object);
+    ThreadData& data = threadData();
+    // The swap leaves the old reference in `fresh`, released only when it goes out of
+    // scope: storing the object already held never drops its last reference first.
+    std::swap(data.buddy, fresh);
+}
+
+ComPtr<IDispatch> App()
+{
+    ThreadData& data = threadData();
+    if (!data.app) data.app = createApplicationInfo();
+    return data.app;
+}
+
+}  // namespace morvel::basKvMorvel10A

@@ -1,0 +1,202 @@
+#include "DisplayCommands.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "../frame/AutomationError.h"
+#include "HtmlHelpObject.h"
+
+namespace morvel::htmlhelp {
+
+namespace {
+constexpr std::uint32_t ERROR_PROC_NOT_FOUND_ = 127;
+}
+
+void DisplayCommands::CallEngine(HtmlHelpPort& port, const HelpCall& call)
+{
+    if (port.HtmlHelp(call)) return;
+    if (port.LastError() == ERROR_PROC_NOT_FOUND_)
+        throw AutomationError(453, u"Can't find DLL entry point HtmlHelpA in hhctrl.ocx");
+    throw AutomationError(53, u"File not found: hhctrl.ocx");
+}
+
+bool DisplayCommands::IsBlank(const Text& text)
+{
+    // Only blanks count, as the trim the window test stands for removes nothing else.
+    const std::u16string& value = textOrEmpty(text);
+    return std::all_of(value.begin(), value.end(), [](char16_t c) { return c == u' '; });
+}
+
+template <class Steps>
+void DisplayCommands::Handle(Steps&& steps)
+{
+    try {
+        steps();
+    } catch (const AutomationError& error) {
+        // Every failure but 91 is passed over; where one can arise, the command ends there.
+        if (error.number() != errors::ObjectNotSet) return;
+        object_.messageBoxes.ShowUsageMessage(NoFormMessage);  // a failure here reaches the host
+    } catch (const std::exception&) {
+        // Passed over as well: the host hears success.
+    }
+}
+
+bool DisplayCommands::HelpFileReady()
+{
+    HtmlHelpState& state = object_.state;
+    if (!object_.helpFileChecks.ValidateChmFile(textOrEmpty(state.CHMFile))) return false;
+    return object_.helpFileChecks.EnsureFileExists(state.CHMFile);  // completes CHMFile in place
+}
+
+std::uint32_t DisplayCommands::Owner(const std::int32_t* CallingForm)
+{
+    // CallingForm is not even looked at unless the window is to stay on top of it.
+    if (object_.state.HHShowOnTop == False) return 0;
+    if (!CallingForm) throw errors::objectNotSet();
+    return static_cast<std::uint32_t>(*CallingForm);
+}
+
+std::optional<std::string> DisplayCommands::Ansi(const Text& text)
+{
+    if (!text) return std::nullopt;  // a null string goes to the engine as a null pointer
+    return object_.port.ToAnsi(*text);
+}
+
+void DisplayCommands::CallWithFileOnly(std::uint32_t owner, std::uint32_t command, const HelpData& data)
+{
+    HelpCall call{owner, Ansi(object_.state.CHMFile), command, data};
+    CallEngine(object_.port, call);
+    // The engine saw the ANSI name; from now on so does the host.
+    if (call.file) object_.state.CHMFile = object_.port.FromAnsi(*call.file);
+}
+
+void DisplayCommands::Show(const std::int32_t* CallingForm, std::uint32_t command, const HelpData& data)
+{
+    const HtmlHelpState& state = object_.state;
+    if (IsBlank(state.HHWindow)) {
+        CallWithFileOnly(Owner(CallingForm), command, data);
+        return;
+    }
+    // The window name goes as the host wrote it, blanks and all; the composed text is a
+    // temporary, so CHMFile keeps its own characters.
+    const std::u16string composed = textOrEmpty(state.CHMFile) + u">" + *state.HHWindow;
+    const HelpCall call{Owner(CallingForm), object_.port.ToAnsi(composed), command, data};
+    CallEngine(object_.port, call);
+}
+
+AkLink DisplayCommands::FillLink(const Text& keywords)
+{
+    HtmlHelpState& state = object_.state;
+    AkLink link;
+    link.fReserved = 0;
+    link.pszKeywords = Ansi(keywords);
+    // The engine tells a missing default topic or message by a null pointer, not by an
+    // empty text; the object keeps the null it handed over.
+    for (Text* item : {&state.HHDefaultURL, &state.HHMsgText, &state.HHMsgTitle})
+        if (isEmpty(*item)) *item = std::nullopt;
+    link.pszUrl = Ansi(state.HHDefaultURL);
+    link.pszMsgText = Ansi(state.HHMsgText);
+    link.pszMsgTitle = Ansi(state.HHMsgTitle);
+    if (!IsBlank(state.HHWindow)) link.pszWindow = Ansi(state.HHWindow);
+    link.fIndexOnFail = 0;
+    return link;
+}
+
+void DisplayCommands::HHDisplayTopicURL(const std::int32_t* CallingForm)
+{
+    Handle([&] {
+        if (!HelpFileReady()) return;
+        HtmlHelpState& state = object_.state;
+        const std::optional<std::string> topic = Ansi(state.HHTopicURL);
+        Show(CallingForm, HH_DISPLAY_TOPIC_, topic);
+        if (topic) state.HHTopicURL = object_.port.FromAnsi(*topic);
+    });
+}
+
+void DisplayCommands::HHDisplayTopicID(const std::int32_t* CallingForm)
+{
+    Handle([&] {
+        if (!HelpFileReady()) return;
+        Show(CallingForm, HH_HELP_CONTEXT_, static_cast<std::uint32_t>(object_.state.HHTopicID));
+    });
+}
+
+void DisplayCommands::HHDisplaySearch(const std::int32_t* CallingForm)
+{
+    Handle([&] {
+        if (!HelpFileReady()) return;
+        // An empty query, run at once; the window name travels in the file argument.
+        FtsQuery query;
+        query.fUniCodeStrings = 0;
+        query.pszSearchQuery = std::string();
+        query.iProximity = 0;
+        query.fStemmedSearch = 0;
+        query.fTitleOnly = 0;
+        query.fExecute = 1;
+        query.pszWindow = std::string();
+        Show(CallingForm, HH_DISPLAY_SEARCH_, query);
+    });
+}
+
+void DisplayCommands::HHDisplayKeyword(const std::int32_t* CallingForm)
+{
+    Handle([&] {
+        if (!HelpFileReady()) return;
+        const std::uint32_t owner = Owner(CallingForm);
+        // The lookup wants the help window open first; if that fails, the lookup still runs.
+        try {
+            CallWithFileOnly(owner, HH_DISPLAY_TOPIC_, std::uint32_t{0});
+        } catch (const AutomationError&) {
+        }
+        CallWithFileOnly(owner, HH_KEYWORD_LOOKUP_, FillLink(object_.state.HHKeyword));
+    });
+}
+
+void DisplayCommands::HHDisplayIndex(const std::int32_t* CallingForm)
+{
+    Handle([&] {
+        if (!HelpFileReady()) return;
+        Show(CallingForm, HH_DISPLAY_INDEX_, std::uint32_t{0});
+    });
+}
+
+void DisplayCommands::HHDisplayContents(const std::int32_t* CallingForm)
+{
+    Handle([&] {
+        if (!HelpFileReady()) return;
+        Show(CallingForm, HH_DISPLAY_TOC_, std::uint32_t{0});
+    });
+}
+
+void DisplayCommands::HHDisplayALink(const std::int32_t* CallingForm)
+{
+    Handle([&] {
+        if (!HelpFileReady()) return;
+        const AkLink link = FillLink(object_.state.HHALink);
+        CallWithFileOnly(Owner(CallingForm), HH_ALINK_LOOKUP_, link);
+    });
+}
+
+void DisplayCommands::HHClose()
+{
+    // No checks and no owner: closing must work whatever state the object is in.
+    try {
+        CallWithFileOnly(0, HH_CLOSE_ALL_, std::uint32_t{0});
+    } catch (const AutomationError&) {
+    } catch (const std::exception&) {
+    }
+}
+
+std::u16string DisplayCommands::HHSetHelpFile(std::int16_t intSelHelpFile)
+{
+    switch (intSelHelpFile) {
+    case 1:
+        return object_.port.ModuleFolder() + u"\\Library.chm";
+    case 2:
+        return u"Library.txt";
+    default:
+        return {};
+    }
+}
+
+}  // namespace morvel::htmlhelp

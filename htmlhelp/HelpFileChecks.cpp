@@ -1,0 +1,54 @@
+#include "HelpFileChecks.h"
+
+#include "HtmlHelpObject.h"
+
+namespace morvel::htmlhelp {
+
+bool HelpFileChecks::EndsWith(const std::u16string& FileName, const std::u16string& ending)
+{
+    // Deliberately nothing more than the ending: no dot, no trimming of blanks.
+    const std::u16string tail = FileName.size() > ending.size() ? FileName.substr(FileName.size() - ending.size())
+                                                                 : FileName;
+    return object_.port.CompareNoCase(tail, ending) == 0;
+}
+
+bool HelpFileChecks::ValidateChmFile(const std::u16string& FileName)
+{
+    if (EndsWith(FileName, u"chm")) return true;
+    object_.messageBoxes.ShowUsageMessage(FileName + u" is not a valid HTML Help file.");
+    return false;
+}
+
+bool HelpFileChecks::ValidatePopupFile(const std::u16string& FileName)
+{
+    if (EndsWith(FileName, u"txt")) return true;
+    object_.messageBoxes.ShowUsageMessage(u"The file specified as the text popup source, '" + FileName +
+                                          u"', is not a valid popup file.");
+    return false;
+}
+
+bool HelpFileChecks::EnsureFileExists(Text& FileToFind)
+{
+    std::u16string name = textOrEmpty(FileToFind);
+    if (name.find(u'\\') == std::u16string::npos) {
+        object_.helpFileRegistration.HHCheckRegistry(FileToFind);  // we want the state it leaves
+        const HtmlHelpState& state = object_.state;
+        // An entry whose folder could not be read cannot complete anything; such a name
+        // is looked for beside the library like one that is not listed.
+        if (!isEmpty(state.HHRegFileName) && !isEmpty(state.HHRegFilePath))
+            name = PlatformHelpers::JoinFolder(*state.HHRegFilePath, *state.HHRegFileName);
+        else
+            name = PlatformHelpers::JoinFolder(object_.port.ModuleFolder(), name);
+    }
+
+    // The search sees the ANSI name, and so does the caller from now on.
+    const std::string ansi = object_.port.ToAnsi(name);
+    FileToFind = object_.port.FromAnsi(ansi);
+    if (object_.port.FindFirstFile(ansi)) return true;
+
+    object_.messageBoxes.ShowUsageMessage(u"The file " + *FileToFind + u" does not exist." + u'\n' +
+                                          u"Please make sure that you have installed ZELT Help files");
+    return false;
+}
+
+}  // namespace morvel::htmlhelp

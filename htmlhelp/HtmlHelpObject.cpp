@@ -1,0 +1,18 @@
+#include "HtmlHelpObject.h"
+
+namespace morvel::htmlhelp {
+
+HtmlHelpObject::HtmlHelpObject(HtmlHelpPort& platform)
+    : port(platform),
+      registryAccess(platform),
+      platformHelpers(platform),
+      messageBoxes(platform),
+      helpFileChecks(*this),
+      helpFileRegistration(*this),
+      displayCommands(*this),
+      popups(*this),
+      installationCheck(*this)
+{
+}
+
+}  // namespace morvel::htmlhelp

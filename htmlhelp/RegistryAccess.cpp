@@ -1,0 +1,150 @@
+#include "RegistryAccess.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace morvel::htmlhelp {
+
+RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        port_ = other.port_;
+        key_ = std::exchange(other.key_, 0);
+    }
+    return *this;
+}
+
+RegistryKey::~RegistryKey() { Close(); }
+
+RegistryKey RegistryKey::Open(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
+                              long& status)
+{
+    RegKey opened = 0;
+    status = port.RegOpenKeyEx(root, path, access, opened);
+    if (status != ERROR_SUCCESS_) return {};
+    return {port, opened};
+}
+
+RegistryKey RegistryKey::Create(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
+                                long& status)
+{
+    RegKey opened = 0;
+    status = port.RegCreateKeyEx(root, path, access, opened);
+    if (status != ERROR_SUCCESS_) return {};
+    return {port, opened};
+}
+
+long RegistryKey::Close()
+{
+    if (key_ == 0 || port_ == nullptr) return ERROR_SUCCESS_;
+    const RegKey key = std::exchange(key_, 0);
+    try {
+        return port_->RegCloseKey(key);
+    } catch (...) {
+        // A port that throws here must not take a destructor down with it.
+        return ERROR_ACCESS_DENIED_;
+    }
+}
+
+RegistryValueRecord RegistryAccess::GetRegistryValue(const std::u16string& RootName, const std::u16string& KeyPath,
+                                                     const std::u16string& NameToFind) noexcept
+{
+    RegistryValueRecord record;
+    try {
+        const RegKey root = GetRootKeyHandle(RootName);
+        if (root == 0) return record;
+        long status = ERROR_SUCCESS_;
+        const RegistryKey key = RegistryKey::Open(port_, root, port_.ToAnsi(KeyPath), KEY_QUERY_VALUE_, status);
+        if (!key) return record;
+
+        for (std::uint32_t index = 0;; ++index) {
+            std::string storedName;
+            std::uint32_t type = 0, dataSize = 0;
+            status = port_.RegEnumValue(key.get(), index, NameBufferLength, storedName, type, dataSize);
+            // A name too long for the buffer cannot be the one asked for (nor be read back),
+            // but the values after it still can.
+            if (status == ERROR_MORE_DATA_) continue;
+            if (status != ERROR_SUCCESS_) return record;
+            if (type != REG_SZ_ && type != REG_EXPAND_SZ_) continue;
+            const std::u16string name = port_.FromAnsi(storedName);
+            if (port_.CompareNoCase(name, NameToFind) != 0) continue;
+
+            record.ValueName = NameToFind;
+            std::vector<std::uint8_t> data(dataSize);
+            std::uint32_t readType = 0;
+            if (port_.RegQueryValueEx(key.get(), storedName, readType, data) != ERROR_SUCCESS_) return record;
+            if (readType != REG_SZ_ && readType != REG_EXPAND_SZ_) return record;  // changed under us
+            std::string text(data.begin(), data.end());
+            if (readType == REG_EXPAND_SZ_) {
+                auto expanded = ExpandedData(text);
+                if (!expanded) return record;
+                text = std::move(*expanded);
+            }
+            record.ValueLine = name + u'=' + port_.FromAnsi(text) + u'\r';
+            return record;
+        }
+    } catch (...) {
+        // Callers treat a record without a line as "not there"; that is all a failure can mean here.
+    }
+    return record;
+}
+
+// The expansion in a 2048-character buffer of blanks, the form callers have always seen;
+// a longer expansion gets the buffer the platform asks for instead of being cut off.
+std::optional<std::string> RegistryAccess::ExpandedData(const std::string& stored)
+{
+    const std::string source = stored.substr(0, stored.find('\0'));
+    std::uint32_t capacity = ExpandBufferLength;
+    std::string destination(capacity, ' ');
+    std::uint32_t needed = port_.ExpandEnvironmentStrings(source, destination, capacity);
+    // The ANSI form may ask for one more than it said; a few rounds settle it.
+    for (int round = 0; needed > capacity && round < 4; ++round) {
+        capacity = std::max(needed, capacity + 1);
+        destination.assign(capacity, ' ');
+        needed = port_.ExpandEnvironmentStrings(source, destination, capacity);
+    }
+    if (needed == 0 || needed > capacity) return std::nullopt;
+    destination.resize(std::max<std::size_t>(needed, ExpandBufferLength), ' ');
+    return destination;
+}
+
+RegKey RegistryAccess::GetRootKeyHandle(const std::u16string& RootName)
+{
+    static const std::pair<const char16_t*, RegKey> roots[] = {
+        {u"HKCU", HKEY_CURRENT_USER_}, {u"HKLM", HKEY_LOCAL_MACHINE_}, {u"HKU", HKEY_USERS_},
+        {u"HKDD", HKEY_DYN_DATA_},     {u"HKCC", HKEY_CURRENT_CONFIG_}, {u"HKCR", HKEY_CLASSES_ROOT_},
+    };
+    for (const auto& [name, handle] : roots)
+        if (port_.CompareNoCase(RootName, name) == 0) return handle;
+    return 0;
+}
+
+bool RegistryAccess::GetKeyInfo(const std::u16string& key_name, [[maybe_unused]] std::int16_t indent)
+{
+    long status = ERROR_SUCCESS_;
+    RegistryKey key = RegistryKey::Open(port_, HKEY_LOCAL_MACHINE_, port_.ToAnsi(key_name), KEY_ALL_ACCESS_, status);
+    if (!key) return false;
+    return key.Close() == ERROR_SUCCESS_;
+}
+
+std::u16string RegistryAccess::DataOfLine(const RegistryValueRecord& record)
+{
+    const std::u16string& line = record.ValueLine;
+    // The stored name matched the caller's, so the "=" after it normally sits right
+    // after that many characters; that way a name holding "=" does not cut the data.
+    std::size_t start = record.ValueName.size();
+    if (start >= line.size() || line[start] != u'=') {
+        start = line.find(u'=');
+        if (start == std::u16string::npos) return {};
+    }
+    std::u16string data = line.substr(start + 1);
+    if (!data.empty() && data.back() == u'\r') data.pop_back();
+    const auto nul = data.find(u'\0');
+    if (nul != std::u16string::npos) data.resize(nul);
+    return data;
+}
+
+}  // namespace morvel::htmlhelp

@@ -1,0 +1,74 @@
+#pragma once
+// Reading the registry for the rest of the HTML Help class: one text value by root name,
+// key path and value name; root names to predefined keys; whether a key of the local
+// machine can be opened with full access. Nothing here writes to the registry.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "HtmlHelpPort.h"
+
+namespace morvel::htmlhelp {
+
+// What GetRegistryValue found. ValueLine is the stored name, "=", the data and a
+// carriage return; DataOfLine takes the data back out.
+struct RegistryValueRecord {
+    std::u16string ValueName;  // as the caller spelled it, once a value matched
+    std::u16string ValueLine;  // empty when nothing could be read
+};
+
+// Move-only owner of an opened key: the key is closed when the owner goes, or earlier
+// through Close() when the caller wants the platform's answer.
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    RegistryKey(HtmlHelpPort& port, RegKey key) : port_(&port), key_(key) {}
+    RegistryKey(RegistryKey&& other) noexcept : port_(other.port_), key_(other.key_) { other.key_ = 0; }
+    RegistryKey& operator=(RegistryKey&& other) noexcept;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey();
+
+    // Opens path below root; an empty owner when the open fails (status tells why).
+    static RegistryKey Open(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
+                            long& status);
+    static RegistryKey Create(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
+                              long& status);
+
+    RegKey get() const noexcept { return key_; }
+    explicit operator bool() const noexcept { return key_ != 0; }
+    long Close();  // ERROR_SUCCESS_ when there was nothing to close
+
+private:
+    HtmlHelpPort* port_ = nullptr;
+    RegKey key_ = 0;
+};
+
+class RegistryAccess {
+public:
+    explicit RegistryAccess(HtmlHelpPort& port) : port_(port) {}
+
+    // The enumeration's name buffer and the expansion's destination, in characters.
+    static constexpr std::uint32_t NameBufferLength = 2048;
+    static constexpr std::uint32_t ExpandBufferLength = 2048;
+
+    // Never throws: every failure comes back as a record with an empty ValueLine.
+    RegistryValueRecord GetRegistryValue(const std::u16string& RootName, const std::u16string& KeyPath,
+                                         const std::u16string& NameToFind) noexcept;
+    // 0 for a name that is none of HKCU, HKLM, HKU, HKDD, HKCC, HKCR (any letter case).
+    RegKey GetRootKeyHandle(const std::u16string& RootName);
+    // Whether key_name below HKEY_LOCAL_MACHINE opens with full access; indent is unused.
+    bool GetKeyInfo(const std::u16string& key_name, std::int16_t indent);
+
+    // The value's data inside a record's line: what follows the name and its "=", up to
+    // the first NUL or, when the registry held none, up to the line's carriage return.
+    static std::u16string DataOfLine(const RegistryValueRecord& record);
+
+private:
+    std::optional<std::string> ExpandedData(const std::string& stored);
+
+    HtmlHelpPort& port_;
+};
+
+}  // namespace morvel::htmlhelp

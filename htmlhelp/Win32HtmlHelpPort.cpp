@@ -1,0 +1,493 @@
+#include "Win32HtmlHelpPort.h"
+
+#include <windows.h>
+#include <winver.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "../frame/AutomationError.h"
+#include "../frame/Handles.h"
+#include "../frame/LibraryResources.h"
+
+// The port's members carry the entry points' own names; the A/W macros must not rename
+// them here. Every call below names its A or W form explicitly.
+#undef RegOpenKeyEx
+#undef RegEnumValue
+#undef RegQueryValueEx
+#undef RegCreateKeyEx
+#undef RegSetValueEx
+#undef RegDeleteValue
+#undef ExpandEnvironmentStrings
+#undef GetVersionEx
+#undef GetLongPathName
+#undef FindFirstFile
+#undef GetFileVersionInfoSize
+#undef GetFileVersionInfo
+#undef MessageBoxIndirect
+#undef DefWindowProc
+#undef HtmlHelp
+
+namespace morvel::htmlhelp {
+
+namespace {
+
+// The engine's records in their ANSI forms, as hhctrl.ocx reads them.
+struct HhFtsQueryA {
+    int cbStruct;
+    BOOL fUniCodeStrings;
+    LPCSTR pszSearchQuery;
+    LONG iProximity;
+    BOOL fStemmedSearch;
+    BOOL fTitleOnly;
+    BOOL fExecute;
+    LPCSTR pszWindow;
+};
+struct HhAkLinkA {
+    int cbStruct;
+    BOOL fReserved;
+    LPCSTR pszKeywords;
+    LPCSTR pszUrl;
+    LPCSTR pszMsgText;
+    LPCSTR pszMsgTitle;
+    LPCSTR pszWindow;
+    BOOL fIndexOnFail;
+};
+struct HhPopupA {
+    int cbStruct;
+    HINSTANCE hinst;
+    UINT idString;
+    LPCSTR pszText;
+    POINT pt;
+    COLORREF clrForeground;
+    COLORREF clrBackground;
+    RECT rcMargins;
+    LPCSTR pszFont;
+};
+static_assert(sizeof(HhFtsQueryA) == 32, "HH_FTS_QUERY is 32 bytes");
+static_assert(sizeof(HhAkLinkA) == 32, "HH_AKLINK is 32 bytes");
+static_assert(sizeof(HhPopupA) == 52, "HH_POPUP is 52 bytes");
+static_assert(sizeof(MSGBOXPARAMSA) == 40, "MSGBOXPARAMSA is 40 bytes");
+static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
+static_assert(sizeof(VS_FIXEDFILEINFO) == 52, "VS_FIXEDFILEINFO is 52 bytes");
+static_assert(sizeof(HKEY) == sizeof(RegKey), "registry keys travel as 32-bit values");
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "wide strings are UTF-16");
+
+using HtmlHelpAProc = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+
+HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key)); }
+RegKey FromHkey(HKEY key) { return static_cast<RegKey>(reinterpret_cast<std::uintptr_t>(key)); }
+HWND ToHwnd(std::uint32_t hwnd) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(hwnd)); }
+LPCSTR Chars(const std::optional<std::string>& text) { return text ? text->c_str() : nullptr; }
+const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+AutomationError PlatformFailure() { return {51, u"Internal error"}; }
+
+// Any address inside this module finds the module itself, whichever file it was linked into.
+const char moduleAnchor = 0;
+
+HMODULE OwnModule(std::uint32_t& lastError)
+{
+    HMODULE module = nullptr;
+    const BOOL found = ::GetModuleHandleExW(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCWSTR>(&moduleAnchor), &module);
+    lastError = ::GetLastError();
+    return found ? module : nullptr;
+}
+
+}  // namespace
+
+struct Win32HtmlHelpPort::Engine {
+    UniqueModule module;
+    HtmlHelpAProc entry = nullptr;
+};
+
+Win32HtmlHelpPort::Win32HtmlHelpPort() = default;
+Win32HtmlHelpPort::~Win32HtmlHelpPort() = default;
+
+// ---------------------------------------------------------------------------- registry
+
+long Win32HtmlHelpPort::RegOpenKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened)
+{
+    HKEY key = nullptr;
+    const LONG status = ::RegOpenKeyExA(ToHkey(root), path.c_str(), 0, access, &key);
+    lastError_ = ::GetLastError();
+    opened = status == ERROR_SUCCESS ? FromHkey(key) : 0;
+    return status;
+}
+
+long Win32HtmlHelpPort::RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity,
+                                     std::string& name, std::uint32_t& type, std::uint32_t& dataSize)
+{
+    std::vector<char> buffer(std::max<std::uint32_t>(nameCapacity, 1));
+    DWORD length = nameCapacity;
+    DWORD valueType = 0, size = 0;
+    const LONG status = ::RegEnumValueA(ToHkey(key), index, buffer.data(), &length, nullptr, &valueType, nullptr, &size);
+    lastError_ = ::GetLastError();
+    if (status != ERROR_SUCCESS) return status;
+    name.assign(buffer.data(), std::min<DWORD>(length, nameCapacity));
+    type = valueType;
+    dataSize = size;
+    return status;
+}
+
+long Win32HtmlHelpPort::RegQueryValueEx(RegKey key, const std::string& name, std::uint32_t& type,
+                                        std::vector<std::uint8_t>& data)
+{
+    // Never a null buffer: that would turn the read into a size query that "succeeds".
+    std::vector<BYTE> buffer(std::max<std::size_t>(data.size(), 1));
+    DWORD size = static_cast<DWORD>(data.size());
+    DWORD valueType = 0;
+    const LONG status = ::RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &valueType, buffer.data(), &size);
+    lastError_ = ::GetLastError();
+    if (status != ERROR_SUCCESS) return status;
+    data.assign(buffer.begin(), buffer.begin() + std::min<std::size_t>(size, data.size()));
+    type = valueType;
+    return status;
+}
+
+long Win32HtmlHelpPort::RegCreateKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened)
+{
+    HKEY key = nullptr;
+    char noClass[] = "";
+    const LONG status = ::RegCreateKeyExA(ToHkey(root), path.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE, access,
+                                          nullptr, &key, nullptr);
+    lastError_ = ::GetLastError();
+    opened = status == ERROR_SUCCESS ? FromHkey(key) : 0;
+    return status;
+}
+
+long Win32HtmlHelpPort::RegSetValueEx(RegKey key, const std::string& name, std::uint32_t type,
+                                      const std::vector<std::uint8_t>& data)
+{
+    const LONG status = ::RegSetValueExA(ToHkey(key), name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
+                                         static_cast<DWORD>(data.size()));
+    lastError_ = ::GetLastError();
+    return status;
+}
+
+long Win32HtmlHelpPort::RegDeleteValue(RegKey key, const std::string& name)
+{
+    const LONG status = ::RegDeleteValueA(ToHkey(key), name.c_str());
+    lastError_ = ::GetLastError();
+    return status;
+}
+
+long Win32HtmlHelpPort::RegCloseKey(RegKey key)
+{
+    const LONG status = ::RegCloseKey(ToHkey(key));
+    lastError_ = ::GetLastError();
+    return status;
+}
+
+// ---------------------------------------------------------------------------- kernel32
+
+std::uint32_t Win32HtmlHelpPort::ExpandEnvironmentStrings(const std::string& source, std::string& destination,
+                                                          std::uint32_t capacity)
+{
+    // A scratch buffer, so a refused expansion leaves the caller's buffer as it was.
+    std::vector<char> scratch(std::max<std::uint32_t>(capacity, 1));
+    const DWORD needed = ::ExpandEnvironmentStringsA(source.c_str(), scratch.data(), capacity);
+    lastError_ = ::GetLastError();
+    if (needed == 0 || needed > capacity) return needed;
+    if (destination.size() < needed) destination.resize(needed);
+    std::copy_n(scratch.begin(), needed, destination.begin());
+    return needed;
+}
+
+bool Win32HtmlHelpPort::GetVersionEx(OsVersion& info)
+{
+    OSVERSIONINFOA record{};
+    record.dwOSVersionInfoSize = sizeof(record);
+    std::memset(record.szCSDVersion, ' ', sizeof(record.szCSDVersion));
+    const BOOL ok = ::GetVersionExA(&record);
+    lastError_ = ::GetLastError();
+    if (!ok) return false;
+    info.majorVersion = record.dwMajorVersion;
+    info.minorVersion = record.dwMinorVersion;
+    info.platformId = record.dwPlatformId;
+    return true;
+}
+
+std::uint32_t Win32HtmlHelpPort::GetLongPathName(const std::string& shortPath, std::string& longPath,
+                                                 std::uint32_t capacity)
+{
+    std::vector<char> buffer(std::max<std::uint32_t>(capacity, 1));
+    const DWORD result = ::GetLongPathNameA(shortPath.c_str(), buffer.data(), capacity);
+    lastError_ = ::GetLastError();
+    if (result > 0 && result < capacity) longPath.assign(buffer.data(), result);
+    return result;
+}
+
+std::optional<std::string> Win32HtmlHelpPort::FindFirstFile(const std::string& pattern)
+{
+    std::optional<std::string> name;
+    {
+        WIN32_FIND_DATAA data{};
+        const UniqueFind search(::FindFirstFileA(pattern.c_str(), &data));
+        lastError_ = ::GetLastError();
+        if (!search) return std::nullopt;
+        name.emplace(data.cFileName, ::strnlen(data.cFileName, sizeof(data.cFileName)));
+    }  // FindClose
+    lastError_ = ::GetLastError();
+    return name;
+}
+
+// ---------------------------------------------------------------------------- version.dll
+
+std::uint32_t Win32HtmlHelpPort::GetFileVersionInfoSize(const std::string& path)
+{
+    DWORD unused = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &unused);
+    lastError_ = ::GetLastError();
+    return size;
+}
+
+bool Win32HtmlHelpPort::GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block)
+{
+    if (block.empty()) return false;
+    const BOOL ok = ::GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data());
+    lastError_ = ::GetLastError();
+    return ok != FALSE;
+}
+
+std::optional<FileVersion> Win32HtmlHelpPort::VerQueryRoot(const std::vector<std::uint8_t>& block)
+{
+    if (block.empty()) return std::nullopt;
+    void* fixed = nullptr;
+    UINT length = 0;
+    const BOOL ok = ::VerQueryValueA(block.data(), "\\", &fixed, &length);
+    lastError_ = ::GetLastError();
+    if (!ok || !fixed || length < sizeof(VS_FIXEDFILEINFO)) return std::nullopt;
+    // A block cut short may claim a record beyond its end; only one wholly inside counts.
+    const auto begin = reinterpret_cast<std::uintptr_t>(block.data());
+    const auto at = reinterpret_cast<std::uintptr_t>(fixed);
+    if (at < begin || at - begin > block.size() - sizeof(VS_FIXEDFILEINFO) || block.size() < sizeof(VS_FIXEDFILEINFO))
+        return std::nullopt;
+    VS_FIXEDFILEINFO info{};
+    std::memcpy(&info, fixed, sizeof(info));
+    return FileVersion{info.dwFileVersionMS, info.dwFileVersionLS};
+}
+
+// ---------------------------------------------------------------------------- user32
+
+std::int32_t Win32HtmlHelpPort::MessageBoxIndirect(const MessageBoxRequest& request)
+{
+    MSGBOXPARAMSA params{};
+    params.cbSize = sizeof(params);
+    params.hwndOwner = nullptr;
+    params.hInstance = nullptr;
+    params.lpszText = request.text.c_str();
+    params.lpszCaption = request.caption.c_str();
+    params.dwStyle = request.style;
+    params.lpszIcon = nullptr;
+    params.dwContextHelpId = 0;
+    params.lpfnMsgBoxCallback = nullptr;
+    params.dwLanguageId = 0;
+    const int result = ::MessageBoxIndirectA(&params);
+    lastError_ = ::GetLastError();
+    return result;
+}
+
+CursorPos Win32HtmlHelpPort::GetCursorPos()
+{
+    POINT point{};
+    const BOOL ok = ::GetCursorPos(&point);
+    lastError_ = ::GetLastError();
+    if (!ok) return {};
+    return {point.x, point.y};
+}
+
+void Win32HtmlHelpPort::DefWindowProc(std::uint32_t hwnd, std::uint32_t message, std::uint32_t wParam,
+                                      std::int32_t lParam)
+{
+    // The result belongs to the message, not to us; What's-This mode wants only the side effect.
+    ::DefWindowProcA(ToHwnd(hwnd), message, wParam, lParam);
+    lastError_ = ::GetLastError();
+}
+
+// ---------------------------------------------------------------------------- the help engine
+
+std::string Win32HtmlHelpPort::SystemFolder()
+{
+    const UINT needed = ::GetSystemDirectoryA(nullptr, 0);
+    lastError_ = ::GetLastError();
+    if (needed == 0) return {};
+    std::vector<char> buffer(needed);
+    const UINT length = ::GetSystemDirectoryA(buffer.data(), needed);
+    lastError_ = ::GetLastError();
+    if (length == 0 || length >= needed) return {};
+    return {buffer.data(), length};
+}
+
+// On first use, never from DllMain, and only from the system folder: a copy of the
+// engine planted beside the host or in the current folder must never be the one that runs.
+bool Win32HtmlHelpPort::LoadEngine()
+{
+    const std::lock_guard<std::mutex> lock(engineLock_);
+    if (engine_) return true;
+
+    UniqueModule module(::LoadLibraryExA("hhctrl.ocx", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    lastError_ = ::GetLastError();
+    if (!module && lastError_ == ERROR_INVALID_PARAMETER) {
+        // A system without the search flags refuses them; its full path is just as safe.
+        const std::string folder = SystemFolder();
+        if (folder.empty()) return false;
+        const std::string path = folder + "\\hhctrl.ocx";
+        module = UniqueModule(::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        lastError_ = ::GetLastError();
+    }
+    if (!module) return false;
+
+    const FARPROC proc = ::GetProcAddress(module.get(), "HtmlHelpA");
+    lastError_ = ::GetLastError();
+    if (!proc) return false;
+
+    // Help windows outlive the object that opened them, and may outlive this module too;
+    // pinned, the engine stays whatever FreeLibrary comes later.
+    HMODULE pinned = nullptr;
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                              reinterpret_cast<LPCWSTR>(proc), &pinned)) {
+        // Not pinned: our own reference below keeps it for as long as this port lives.
+        lastError_ = ::GetLastError();
+    }
+
+    auto engine = std::make_unique<Engine>();
+    engine->module = std::move(module);
+    engine->entry = reinterpret_cast<HtmlHelpAProc>(reinterpret_cast<void*>(proc));
+    engine_ = std::move(engine);
+    return true;
+}
+
+bool Win32HtmlHelpPort::HtmlHelp(const HelpCall& call)
+{
+    if (!LoadEngine()) return false;
+
+    // The records point into `call`, which outlives the engine call.
+    HhFtsQueryA query{};
+    HhAkLinkA link{};
+    HhPopupA popup{};
+    DWORD_PTR data = 0;
+    if (const auto* number = std::get_if<std::uint32_t>(&call.data)) {
+        data = *number;
+    } else if (const auto* text = std::get_if<std::optional<std::string>>(&call.data)) {
+        data = reinterpret_cast<DWORD_PTR>(Chars(*text));
+    } else if (const auto* q = std::get_if<FtsQuery>(&call.data)) {
+        query = {sizeof(query), q->fUniCodeStrings, Chars(q->pszSearchQuery), q->iProximity,
+                 q->fStemmedSearch, q->fTitleOnly, q->fExecute, Chars(q->pszWindow)};
+        data = reinterpret_cast<DWORD_PTR>(&query);
+    } else if (const auto* l = std::get_if<AkLink>(&call.data)) {
+        link = {sizeof(link), l->fReserved, Chars(l->pszKeywords), Chars(l->pszUrl), Chars(l->pszMsgText),
+                Chars(l->pszMsgTitle), Chars(l->pszWindow), l->fIndexOnFail};
+        data = reinterpret_cast<DWORD_PTR>(&link);
+    } else if (const auto* p = std::get_if<Popup>(&call.data)) {
+        popup.cbStruct = sizeof(popup);
+        popup.hinst = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(p->hinst));
+        popup.idString = p->idString;
+        popup.pszText = Chars(p->pszText);
+        popup.pt = {p->ptX, p->ptY};
+        popup.clrForeground = static_cast<COLORREF>(p->clrForeground);
+        popup.clrBackground = static_cast<COLORREF>(p->clrBackground);
+        popup.rcMargins = {p->marginLeft, p->marginTop, p->marginRight, p->marginBottom};
+        popup.pszFont = Chars(p->pszFont);
+        data = reinterpret_cast<DWORD_PTR>(&popup);
+    }
+
+    // The window the engine hands back is its own business; nothing here looks at it.
+    [[maybe_unused]] const HWND window = engine_->entry(ToHwnd(call.owner), Chars(call.file), call.command, data);
+    lastError_ = ::GetLastError();
+    return true;
+}
+
+// ---------------------------------------------------------------------------- text and module
+
+std::string Win32HtmlHelpPort::ToAnsi(const std::u16string& text)
+{
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int needed = ::WideCharToMultiByte(CP_ACP, 0, Wide(text), length, nullptr, 0, nullptr, nullptr);
+    lastError_ = ::GetLastError();
+    if (needed <= 0) return {};  // only bad arguments fail, and there are none here
+    std::string ansi(static_cast<std::size_t>(needed), '\0');
+    const int written = ::WideCharToMultiByte(CP_ACP, 0, Wide(text), length, ansi.data(), needed, nullptr, nullptr);
+    lastError_ = ::GetLastError();
+    ansi.resize(static_cast<std::size_t>(std::max(written, 0)));
+    return ansi;
+}
+
+std::u16string Win32HtmlHelpPort::FromAnsi(const std::string& text)
+{
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int needed = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    lastError_ = ::GetLastError();
+    if (needed <= 0) return {};
+    std::u16string wide(static_cast<std::size_t>(needed), u'\0');
+    const int written = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, reinterpret_cast<wchar_t*>(wide.data()),
+                                              needed);
+    lastError_ = ::GetLastError();
+    wide.resize(static_cast<std::size_t>(std::max(written, 0)));
+    return wide;
+}
+
+int Win32HtmlHelpPort::CompareNoCase(const std::u16string& a, const std::u16string& b)
+{
+    const int result = ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, Wide(a), static_cast<int>(a.size()),
+                                        Wide(b), static_cast<int>(b.size()));
+    lastError_ = ::GetLastError();
+    // A failed comparison must not pass for a match.
+    if (result == 0) return a == b ? 0 : (a < b ? -1 : 1);
+    return result - CSTR_EQUAL;
+}
+
+std::u16string Win32HtmlHelpPort::ModuleFolder()
+{
+    const HMODULE module = OwnModule(lastError_);
+    if (!module) throw PlatformFailure();
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+        lastError_ = ::GetLastError();
+        if (length == 0) throw PlatformFailure();
+        if (length < buffer.size()) {
+            const std::u16string path(reinterpret_cast<const char16_t*>(buffer.data()), length);
+            const auto slash = path.rfind(u'\\');
+            if (slash == std::u16string::npos) throw PlatformFailure();
+            return path.substr(0, slash);
+        }
+        // Cut short (the name filled the buffer): try again with room to spare.
+        if (buffer.size() >= 0x10000) throw PlatformFailure();
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::u16string Win32HtmlHelpPort::CurrentFolder()
+{
+    // The folder can change between asking its size and reading it; a second round settles it.
+    for (int round = 0; round < 3; ++round) {
+        const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
+        lastError_ = ::GetLastError();
+        if (needed == 0) break;
+        std::vector<wchar_t> buffer(needed);
+        const DWORD length = ::GetCurrentDirectoryW(needed, buffer.data());
+        lastError_ = ::GetLastError();
+        if (length == 0) break;
+        if (length < needed) return {reinterpret_cast<const char16_t*>(buffer.data()), length};
+    }
+    throw PlatformFailure();
+}
+
+std::u16string Win32HtmlHelpPort::LoadResString(std::int32_t id)
+{
+    // The library has one string loader, shared with the library object's GetProResStrings,
+    // so a popup and the host see the same strings and the same errors.
+    struct CaptureLastError {
+        std::uint32_t& to;
+        ~CaptureLastError() { to = ::GetLastError(); }
+    } capture{lastError_};
+    return loadResString(id);
+}
+
+}  // namespace morvel::htmlhelp

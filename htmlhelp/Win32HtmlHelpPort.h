@@ -1,0 +1,74 @@
+#pragma once
+// The HTML Help port on the real platform: the ANSI entry points of advapi32, kernel32,
+// user32 and version.dll, and the help engine (hhctrl.ocx) loaded on first use, from the
+// system folder only. Windows only. The thread's last-error code is taken after every
+// platform call.
+//
+// This header does without <windows.h> on purpose: its A/W macros (RegOpenKeyEx,
+// FindFirstFile, ...) would rename the port's members. A translation unit that includes
+// <windows.h> before the port headers gets the renamed members consistently; one that
+// includes it in between cannot call them by name.
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "HtmlHelpPort.h"
+
+namespace morvel::htmlhelp {
+
+class Win32HtmlHelpPort final : public HtmlHelpPort {
+public:
+    Win32HtmlHelpPort();
+    ~Win32HtmlHelpPort() override;
+    Win32HtmlHelpPort(const Win32HtmlHelpPort&) = delete;
+    Win32HtmlHelpPort& operator=(const Win32HtmlHelpPort&) = delete;
+
+    long RegOpenKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened) override;
+    long RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::string& name,
+                      std::uint32_t& type, std::uint32_t& dataSize) override;
+    long RegQueryValueEx(RegKey key, const std::string& name, std::uint32_t& type,
+                         std::vector<std::uint8_t>& data) override;
+    long RegCreateKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened) override;
+    long RegSetValueEx(RegKey key, const std::string& name, std::uint32_t type,
+                       const std::vector<std::uint8_t>& data) override;
+    long RegDeleteValue(RegKey key, const std::string& name) override;
+    long RegCloseKey(RegKey key) override;
+
+    std::uint32_t ExpandEnvironmentStrings(const std::string& source, std::string& destination,
+                                           std::uint32_t capacity) override;
+    bool GetVersionEx(OsVersion& info) override;
+    std::uint32_t GetLongPathName(const std::string& shortPath, std::string& longPath,
+                                  std::uint32_t capacity) override;
+    std::optional<std::string> FindFirstFile(const std::string& pattern) override;
+
+    std::uint32_t GetFileVersionInfoSize(const std::string& path) override;
+    bool GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block) override;
+    std::optional<FileVersion> VerQueryRoot(const std::vector<std::uint8_t>& block) override;
+
+    std::int32_t MessageBoxIndirect(const MessageBoxRequest& request) override;
+    CursorPos GetCursorPos() override;
+    void DefWindowProc(std::uint32_t hwnd, std::uint32_t message, std::uint32_t wParam, std::int32_t lParam) override;
+
+    bool HtmlHelp(const HelpCall& call) override;
+
+    std::string ToAnsi(const std::u16string& text) override;
+    std::u16string FromAnsi(const std::string& text) override;
+    int CompareNoCase(const std::u16string& a, const std::u16string& b) override;
+    std::u16string ModuleFolder() override;
+    std::u16string CurrentFolder() override;
+    std::u16string LoadResString(std::int32_t id) override;
+
+    std::uint32_t LastError() const override { return lastError_; }
+
+private:
+    struct Engine;  // the loaded hhctrl.ocx and its HtmlHelpA
+    bool LoadEngine();
+    std::string SystemFolder();
+
+    std::mutex engineLock_;
+    std::unique_ptr<Engine> engine_;
+    std::uint32_t lastError_ = 0;
+};
+
+}  // namespace morvel::htmlhelp

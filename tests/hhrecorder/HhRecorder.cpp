@@ -1,0 +1,109 @@
+// A recording stand-in for the HTML Help engine: hhctrl.ocx with one entry point,
+// HtmlHelpA, that shows nothing and appends what it was given, decoded, to the file named
+// by MORVEL_HHLOG. Installed over the prefix's system copy for a test's duration, it lets
+// the tests compare every argument and record as the engine receives them.
+
+#include <windows.h>
+
+#include <string>
+
+#include "RecordFormat.h"
+
+namespace {
+
+using hhrecord::hex;
+using hhrecord::quote;
+
+// The records as the engine reads them (ANSI forms).
+struct FtsQuery {
+    int cbStruct;
+    BOOL fUniCodeStrings;
+    LPCSTR pszSearchQuery;
+    LONG iProximity;
+    BOOL fStemmedSearch;
+    BOOL fTitleOnly;
+    BOOL fExecute;
+    LPCSTR pszWindow;
+};
+struct AkLink {
+    int cbStruct;
+    BOOL fReserved;
+    LPCSTR pszKeywords;
+    LPCSTR pszUrl;
+    LPCSTR pszMsgText;
+    LPCSTR pszMsgTitle;
+    LPCSTR pszWindow;
+    BOOL fIndexOnFail;
+};
+struct Popup {
+    int cbStruct;
+    HINSTANCE hinst;
+    UINT idString;
+    LPCSTR pszText;
+    POINT pt;
+    COLORREF clrForeground;
+    COLORREF clrBackground;
+    RECT rcMargins;
+    LPCSTR pszFont;
+};
+static_assert(sizeof(FtsQuery) == 32 && sizeof(AkLink) == 32 && sizeof(Popup) == 52, "published record sizes");
+
+std::string n(long value) { return std::to_string(value); }
+
+std::string decode(UINT command, DWORD_PTR data)
+{
+    switch (command) {
+    case 0x0000:  // HH_DISPLAY_TOPIC: a topic path, or 0 for none
+        return data ? quote(reinterpret_cast<LPCSTR>(data)) : "0";
+    case 0x0003: {  // HH_DISPLAY_SEARCH
+        if (!data) return "0";
+        const auto* q = reinterpret_cast<const FtsQuery*>(data);
+        return "fts{cbStruct=" + n(q->cbStruct) + " fUniCodeStrings=" + n(q->fUniCodeStrings) +
+               " pszSearchQuery=" + quote(q->pszSearchQuery) + " iProximity=" + n(q->iProximity) +
+               " fStemmedSearch=" + n(q->fStemmedSearch) + " fTitleOnly=" + n(q->fTitleOnly) +
+               " fExecute=" + n(q->fExecute) + " pszWindow=" + quote(q->pszWindow) + "}";
+    }
+    case 0x000D:    // HH_KEYWORD_LOOKUP
+    case 0x0013: {  // HH_ALINK_LOOKUP
+        if (!data) return "0";
+        const auto* l = reinterpret_cast<const AkLink*>(data);
+        return "aklink{cbStruct=" + n(l->cbStruct) + " fReserved=" + n(l->fReserved) +
+               " pszKeywords=" + quote(l->pszKeywords) + " pszUrl=" + quote(l->pszUrl) +
+               " pszMsgText=" + quote(l->pszMsgText) + " pszMsgTitle=" + quote(l->pszMsgTitle) +
+               " pszWindow=" + quote(l->pszWindow) + " fIndexOnFail=" + n(l->fIndexOnFail) + "}";
+    }
+    case 0x000E: {  // HH_DISPLAY_TEXT_POPUP
+        if (!data) return "0";
+        const auto* p = reinterpret_cast<const Popup*>(data);
+        return "popup{cbStruct=" + n(p->cbStruct) + " hinst=" + hex(reinterpret_cast<DWORD_PTR>(p->hinst)) +
+               " idString=" + n(long(p->idString)) + " pszText=" + quote(p->pszText) + " pt=(" + n(p->pt.x) + "," +
+               n(p->pt.y) + ") clrForeground=" + hex(p->clrForeground) + " clrBackground=" + hex(p->clrBackground) +
+               " rcMargins=(" + n(p->rcMargins.left) + "," + n(p->rcMargins.top) + "," + n(p->rcMargins.right) + "," +
+               n(p->rcMargins.bottom) + ") pszFont=" + quote(p->pszFont) + "}";
+    }
+    default:  // a number: context id, or 0
+        return n(long(data));
+    }
+}
+
+void append(const std::string& line)
+{
+    char path[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA("MORVEL_HHLOG", path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+}  // namespace
+
+extern "C" HWND WINAPI HtmlHelpA(HWND caller, LPCSTR file, UINT command, DWORD_PTR data)
+{
+    append("owner=" + hex(static_cast<std::uint32_t>(reinterpret_cast<DWORD_PTR>(caller))) + " file=" + quote(file) +
+           " command=" + hex(command, 4) + " data=" + decode(command, data) + "\n");
+    return nullptr;
+}

@@ -1,0 +1,680 @@
+#include "FakePlatform.h"
+
+#include <algorithm>
+
+#include "frame/AutomationError.h"
+
+namespace morvel::htmlhelp {
+
+namespace {
+
+constexpr long ERROR_INVALID_HANDLE_ = 6;
+constexpr long ERROR_INSUFFICIENT_BUFFER_ = 122;
+// KEY_READ and the WOW64 view flags; any other bit asks for a write.
+constexpr std::uint32_t ReadAccess = 0x20019 | 0x0100 | 0x0200;
+
+bool IsRoot(RegKey key) { return key >= 0x80000000u && key <= 0x80000006u; }
+
+bool Glob(const char* pattern, const char* text)
+{
+    for (; *pattern; ++pattern, ++text) {
+        if (*pattern == '*') {
+            for (const char* t = text;; ++t) {
+                if (Glob(pattern + 1, t)) return true;
+                if (!*t) return false;
+            }
+        }
+        if (!*text || (*pattern != '?' && *pattern != *text)) return false;
+    }
+    return !*text;
+}
+
+struct SplitPath {
+    std::string root;  // "C:" or "\\server\share"
+    std::vector<std::string> components;
+};
+
+SplitPath Split(const std::string& absolute)
+{
+    SplitPath split;
+    std::string rest;
+    if (absolute.size() >= 2 && absolute[0] == '\\' && absolute[1] == '\\') {
+        const auto server = absolute.find('\\', 2);
+        const auto share = server == std::string::npos ? server : absolute.find('\\', server + 1);
+        split.root = absolute.substr(0, share);
+        if (share != std::string::npos) rest = absolute.substr(share + 1);
+    } else {
+        split.root = absolute.substr(0, 2);
+        if (absolute.size() > 3) rest = absolute.substr(3);
+        else if (absolute.size() == 3) split.components.push_back("");  // "C:\": root with a trailing backslash
+        if (absolute.size() <= 3) return split;
+    }
+    if (rest.empty() && absolute.back() != '\\') return split;
+    std::size_t start = 0;
+    for (;;) {
+        const auto slash = rest.find('\\', start);
+        split.components.push_back(rest.substr(start, slash - start));
+        if (slash == std::string::npos) break;
+        start = slash + 1;
+    }
+    return split;
+}
+
+std::string LastComponent(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
+std::string ParentOf(const std::string& path) { return path.substr(0, path.rfind('\\')); }
+
+}  // namespace
+
+FakePlatform::FakePlatform()
+{
+    os = {6, 1, 2};
+    for (RegKey root : {HKEY_CLASSES_ROOT_, HKEY_CURRENT_USER_, HKEY_LOCAL_MACHINE_, HKEY_USERS_,
+                        HKEY_CURRENT_CONFIG_, HKEY_DYN_DATA_})
+        keys_[{root, ""}];
+    SetEnv("SystemRoot", "C:\\Windows");
+}
+
+std::string FakePlatform::Upper(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return text;
+}
+
+std::size_t FakePlatform::CallCount(const std::string& entry) const
+{
+    return std::size_t(std::count(calls.begin(), calls.end(), entry));
+}
+
+bool FakePlatform::Begin(const std::string& entry, long& status)
+{
+    calls.push_back(entry);
+    const auto failure = failWith.find(entry);
+    if (failure == failWith.end()) return true;
+    status = failure->second;
+    lastError_ = std::uint32_t(status);
+    return false;
+}
+
+// ------------------------------------------------------------------------ registry set-up
+
+FakePlatform::Key* FakePlatform::FindKey(RegKey root, const std::string& path)
+{
+    const auto it = keys_.find({root, Upper(path)});
+    return it == keys_.end() ? nullptr : &it->second;
+}
+
+const FakePlatform::Key* FakePlatform::FindKey(RegKey root, const std::string& path) const
+{
+    const auto it = keys_.find({root, Upper(path)});
+    return it == keys_.end() ? nullptr : &it->second;
+}
+
+FakePlatform::Key& FakePlatform::MakeKey(RegKey root, const std::string& path)
+{
+    const std::string upper = Upper(path);
+    for (auto slash = upper.find('\\'); slash != std::string::npos; slash = upper.find('\\', slash + 1))
+        keys_[{root, upper.substr(0, slash)}];
+    return keys_[{root, upper}];
+}
+
+FakePlatform& FakePlatform::AddKey(RegKey root, const std::string& path, bool readOnly)
+{
+    MakeKey(root, path).readOnly = readOnly;
+    return *this;
+}
+
+FakePlatform& FakePlatform::SetReadOnly(RegKey root, const std::string& path, bool readOnly)
+{
+    return AddKey(root, path, readOnly);
+}
+
+FakePlatform& FakePlatform::SetValue(RegKey root, const std::string& path, const std::string& name,
+                                     std::uint32_t type, std::vector<std::uint8_t> data)
+{
+    Key& key = MakeKey(root, path);
+    for (auto& [stored, value] : key.values) {
+        if (Upper(stored) == Upper(name)) {
+            value = {type, std::move(data)};
+            return *this;
+        }
+    }
+    key.values.push_back({name, {type, std::move(data)}});
+    return *this;
+}
+
+FakePlatform& FakePlatform::SetString(RegKey root, const std::string& path, const std::string& name,
+                                      const std::string& text, bool withNul)
+{
+    std::vector<std::uint8_t> data(text.begin(), text.end());
+    if (withNul) data.push_back(0);
+    return SetValue(root, path, name, REG_SZ_, std::move(data));
+}
+
+FakePlatform& FakePlatform::SetExpandString(RegKey root, const std::string& path, const std::string& name,
+                                            const std::string& text)
+{
+    std::vector<std::uint8_t> data(text.begin(), text.end());
+    data.push_back(0);
+    return SetValue(root, path, name, REG_EXPAND_SZ_, std::move(data));
+}
+
+FakePlatform& FakePlatform::SetDword(RegKey root, const std::string& path, const std::string& name,
+                                     std::uint32_t number)
+{
+    return SetValue(root, path, name, REG_DWORD_,
+                    {std::uint8_t(number), std::uint8_t(number >> 8), std::uint8_t(number >> 16),
+                     std::uint8_t(number >> 24)});
+}
+
+FakePlatform& FakePlatform::ListHelpFile(const std::string& name, const std::string& folder)
+{
+    return SetString(HKEY_LOCAL_MACHINE_, "Software\\Microsoft\\Windows\\HTML Help", name, folder);
+}
+
+bool FakePlatform::KeyExists(RegKey root, const std::string& path) const { return FindKey(root, path) != nullptr; }
+
+std::optional<FakePlatform::Value> FakePlatform::GetValue(RegKey root, const std::string& path,
+                                                          const std::string& name) const
+{
+    const Key* key = FindKey(root, path);
+    if (!key) return std::nullopt;
+    for (const auto& [stored, value] : key->values)
+        if (Upper(stored) == Upper(name)) return value;
+    return std::nullopt;
+}
+
+std::optional<std::string> FakePlatform::StringValue(RegKey root, const std::string& path,
+                                                     const std::string& name) const
+{
+    const auto value = GetValue(root, path, name);
+    if (!value) return std::nullopt;
+    std::string text(value->data.begin(), value->data.end());
+    return text.substr(0, text.find('\0'));
+}
+
+std::optional<std::string> FakePlatform::ListedFolder(const std::string& name) const
+{
+    return StringValue(HKEY_LOCAL_MACHINE_, "Software\\Microsoft\\Windows\\HTML Help", name);
+}
+
+// ------------------------------------------------------------------------ registry port
+
+RegKey FakePlatform::NewHandle(RegKey root, const std::string& path, std::uint32_t access)
+{
+    const RegKey handle = nextHandle_++;
+    openKeys_[handle] = {root, Upper(path), access};
+    return handle;
+}
+
+long FakePlatform::Handle(RegKey key, std::uint32_t neededAccess, Key*& found)
+{
+    if (IsRoot(key)) {
+        found = FindKey(key, "");
+        return ERROR_SUCCESS_;
+    }
+    const auto open = openKeys_.find(key);
+    if (open == openKeys_.end()) return ERROR_INVALID_HANDLE_;
+    if ((open->second.access & neededAccess) != neededAccess) return ERROR_ACCESS_DENIED_;
+    found = FindKey(open->second.root, open->second.path);
+    return found ? ERROR_SUCCESS_ : ERROR_INVALID_HANDLE_;
+}
+
+long FakePlatform::RegOpenKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened)
+{
+    opened = 0;
+    long status = ERROR_SUCCESS_;
+    if (!Begin("RegOpenKeyEx", status)) return status;
+    const Key* key = IsRoot(root) ? FindKey(root, path) : nullptr;
+    if (!IsRoot(root)) status = ERROR_INVALID_HANDLE_;
+    else if (!key) status = ERROR_FILE_NOT_FOUND_;
+    else if (key->readOnly && (access & ~ReadAccess)) status = ERROR_ACCESS_DENIED_;
+    else opened = NewHandle(root, path, access);
+    lastError_ = std::uint32_t(status);
+    return status;
+}
+
+long FakePlatform::RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::string& name,
+                                std::uint32_t& type, std::uint32_t& dataSize)
+{
+    long status = ERROR_SUCCESS_;
+    if (!Begin("RegEnumValue", status)) return status;
+    enumNameCapacities.push_back(nameCapacity);
+    Key* found = nullptr;
+    status = Handle(key, KEY_QUERY_VALUE_, found);
+    if (status == ERROR_SUCCESS_) {
+        if (index >= found->values.size()) {
+            status = ERROR_NO_MORE_ITEMS_;
+        } else {
+            const auto& [stored, value] = found->values[index];
+            if (stored.size() + 1 > nameCapacity) {
+                status = ERROR_MORE_DATA_;
+            } else {
+                name = stored;
+                type = value.type;
+                dataSize = std::uint32_t(value.data.size());
+            }
+        }
+    }
+    lastError_ = std::uint32_t(status);
+    return status;
+}
+
+long FakePlatform::RegQueryValueEx(RegKey key, const std::string& name, std::uint32_t& type,
+                                   std::vector<std::uint8_t>& data)
+{
+    long status = ERROR_SUCCESS_;
+    if (!Begin("RegQueryValueEx", status)) return status;
+    Key* found = nullptr;
+    status = Handle(key, KEY_QUERY_VALUE_, found);
+    if (status == ERROR_SUCCESS_) {
+        status = ERROR_FILE_NOT_FOUND_;
+        for (const auto& [stored, value] : found->values) {
+            if (Upper(stored) != Upper(name)) continue;
+            status = data.size() < value.data.size() ? ERROR_MORE_DATA_ : ERROR_SUCCESS_;
+            if (status == ERROR_SUCCESS_) {
+                data = value.data;
+                type = value.type;
+            }
+            break;
+        }
+    }
+    lastError_ = std::uint32_t(status);
+    return status;
+}
+
+long FakePlatform::RegCreateKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened)
+{
+    opened = 0;
+    long status = ERROR_SUCCESS_;
+    if (!Begin("RegCreateKeyEx", status)) return status;
+    if (!IsRoot(root)) {
+        status = ERROR_INVALID_HANDLE_;
+    } else {
+        // An existing key answers for itself; a new one is refused when its nearest
+        // existing ancestor is read-only.
+        std::string existing = path;
+        while (!FindKey(root, existing)) existing = existing.find('\\') == std::string::npos ? "" : ParentOf(existing);
+        const bool isNew = Upper(existing) != Upper(path);
+        if (FindKey(root, existing)->readOnly && (isNew || (access & ~ReadAccess))) status = ERROR_ACCESS_DENIED_;
+        else {
+            MakeKey(root, path);
+            opened = NewHandle(root, path, access);
+        }
+    }
+    lastError_ = std::uint32_t(status);
+    return status;
+}
+
+long FakePlatform::RegSetValueEx(RegKey key, const std::string& name, std::uint32_t type,
+                                 const std::vector<std::uint8_t>& data)
+{
+    long status = ERROR_SUCCESS_;
+    if (!Begin("RegSetValueEx", status)) return status;
+    Key* found = nullptr;
+    status = Handle(key, KEY_SET_VALUE_, found);
+    if (status == ERROR_SUCCESS_) {
+        auto it = std::find_if(found->values.begin(), found->values.end(),
+                               [&](const auto& v) { return Upper(v.first) == Upper(name); });
+        if (it != found->values.end()) it->second = {type, data};
+        else found->values.push_back({name, {type, data}});
+    }
+    lastError_ = std::uint32_t(status);
+    return status;
+}
+
+long FakePlatform::RegDeleteValue(RegKey key, const std::string& name)
+{
+    long status = ERROR_SUCCESS_;
+    if (!Begin("RegDeleteValue", status)) return status;
+    Key* found = nullptr;
+    status = Handle(key, KEY_SET_VALUE_, found);
+    if (status == ERROR_SUCCESS_) {
+        auto it = std::find_if(found->values.begin(), found->values.end(),
+                               [&](const auto& v) { return Upper(v.first) == Upper(name); });
+        if (it == found->values.end()) status = ERROR_FILE_NOT_FOUND_;
+        else found->values.erase(it);
+    }
+    lastError_ = std::uint32_t(status);
+    return status;
+}
+
+long FakePlatform::RegCloseKey(RegKey key)
+{
+    long status = ERROR_SUCCESS_;
+    if (!Begin("RegCloseKey", status)) return status;
+    if (!IsRoot(key) && openKeys_.erase(key) == 0) status = ERROR_INVALID_HANDLE_;
+    lastError_ = std::uint32_t(status);
+    return status;
+}
+
+// ------------------------------------------------------------------------ kernel32
+
+FakePlatform& FakePlatform::SetEnv(const std::string& name, const std::string& value)
+{
+    environment_[Upper(name)] = {name, value};
+    return *this;
+}
+
+std::uint32_t FakePlatform::ExpandEnvironmentStrings(const std::string& source, std::string& destination,
+                                                     std::uint32_t capacity)
+{
+    long status = ERROR_SUCCESS_;
+    if (!Begin("ExpandEnvironmentStrings", status)) return 0;
+    expandCapacities.push_back(capacity);
+    std::string expanded;
+    const std::string text = source.substr(0, source.find('\0'));
+    for (std::size_t i = 0; i < text.size();) {
+        const auto close = text[i] == '%' ? text.find('%', i + 1) : std::string::npos;
+        const auto var = close == std::string::npos ? environment_.end()
+                                                    : environment_.find(Upper(text.substr(i + 1, close - i - 1)));
+        if (var == environment_.end()) {
+            expanded += text[i++];  // not a known reference: kept as written
+            continue;
+        }
+        expanded += var->second.second;
+        i = close + 1;
+    }
+    const std::uint32_t needed = std::uint32_t(expanded.size() + 1);
+    if (needed > capacity) return needed;
+    if (destination.size() < needed) destination.resize(needed);
+    std::copy(expanded.begin(), expanded.end(), destination.begin());
+    destination[needed - 1] = '\0';
+    return needed;
+}
+
+FakePlatform& FakePlatform::SetWindows(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor)
+{
+    os = {major, minor, platformId};
+    return *this;
+}
+
+bool FakePlatform::GetVersionEx(OsVersion& info)
+{
+    long status = ERROR_SUCCESS_;
+    if (!Begin("GetVersionEx", status) || versionQueryFails) return false;
+    info = os;
+    return true;
+}
+
+// ------------------------------------------------------------------------ files
+
+std::string FakePlatform::Absolute(const std::string& path) const
+{
+    std::string absolute;
+    const std::string current = currentFolder ? std::string(currentFolder->begin(), currentFolder->end()) : "C:\\";
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') absolute = path;
+    else if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') absolute = path;
+    else if (path.size() >= 2 && path[1] == ':') absolute = path.substr(0, 2) + "\\" + path.substr(2);
+    else if (!path.empty() && path[0] == '\\') absolute = current.substr(0, 2) + path;
+    else absolute = current + (current.back() == '\\' ? "" : "\\") + path;
+    // The platform reads "a\\b" as "a\b".
+    std::string collapsed = absolute.substr(0, 2);
+    for (std::size_t i = 2; i < absolute.size(); ++i)
+        if (!(absolute[i] == '\\' && collapsed.back() == '\\')) collapsed += absolute[i];
+    return collapsed;
+}
+
+FakePlatform& FakePlatform::AddEntry(const std::string& path, const std::string& shortName, bool folder)
+{
+    std::string absolute = Absolute(path);
+    while (absolute.size() > 3 && absolute.back() == '\\') absolute.pop_back();
+    const SplitPath split = Split(absolute);
+    std::string built = split.root;
+    for (const std::string& component : split.components) {
+        built += "\\" + component;
+        auto& entry = entries_[Upper(built)];
+        if (entry.path.empty()) entry = {built, "", true};
+    }
+    auto& entry = entries_[Upper(absolute)];
+    entry.folder = folder;
+    if (!shortName.empty()) entry.shortName = shortName;
+    return *this;
+}
+
+FakePlatform& FakePlatform::AddFile(const std::string& path, const std::string& shortName)
+{
+    return AddEntry(path, shortName, false);
+}
+
+FakePlatform& FakePlatform::AddFolder(const std::string& path, const std::string& shortName)
+{
+    return AddEntry(path, shortName, true);
+}
+
+FakePlatform& FakePlatform::RemoveFile(const std::string& path)
+{
+    if (const Entry* entry = Resolve(path)) entries_.erase(Upper(entry->path));
+    return *this;
+}
+
+bool FakePlatform::FileExists(const std::string& path) const { return Resolve(path) != nullptr; }
+
+const FakePlatform::Entry* FakePlatform::Child(const std::string& parentUpper, const std::string& component,
+                                               bool allowWildcards) const
+{
+    const std::string wanted = Upper(component);
+    for (const auto& [upper, entry] : entries_) {
+        if (ParentOf(upper) != parentUpper || upper == parentUpper) continue;
+        const std::string name = Upper(LastComponent(entry.path));
+        const std::string alias = Upper(entry.shortName);
+        if (allowWildcards ? (Glob(wanted.c_str(), name.c_str()) || (!alias.empty() && Glob(wanted.c_str(), alias.c_str())))
+                           : (wanted == name || wanted == alias))
+            return &entry;
+    }
+    return nullptr;
+}
+
+const FakePlatform::Entry* FakePlatform::Resolve(const std::string& path) const
+{
+    const SplitPath split = Split(Absolute(path));
+    std::string parent = Upper(split.root);
+    const Entry* entry = nullptr;
+    for (const std::string& component : split.components) {
+        if (component.empty()) return nullptr;
+        entry = Child(parent, component, false);
+        if (!entry) return nullptr;
+        parent = Upper(entry->path);
+    }
+    return entry;
+}
+
+std::optional<std::string> FakePlatform::FindFirstFile(const std::string& pattern)
+{
+    long status = ERROR_SUCCESS_;
+    if (!Begin("FindFirstFile", status)) return std::nullopt;
+    lastError_ = std::uint32_t(ERROR_FILE_NOT_FOUND_);
+    SplitPath split = Split(Absolute(pattern));
+    if (split.components.empty() || split.components.back().empty()) return std::nullopt;
+    const std::string last = split.components.back();
+    split.components.pop_back();
+    std::string parent = Upper(split.root);
+    for (const std::string& component : split.components) {
+        const Entry* folder = component.empty() ? nullptr : Child(parent, component, false);
+        if (!folder) return std::nullopt;
+        parent = Upper(folder->path);
+    }
+    const bool wild = wildcards && last.find_first_of("*?") != std::string::npos;
+    const Entry* found = Child(parent, last, wild);
+    if (!found) return std::nullopt;
+    lastError_ = 0;
+    return LastComponent(found->path);
+}
+
+std::uint32_t FakePlatform::GetLongPathName(const std::string& shortPath, std::string& longPath,
+                                            std::uint32_t capacity)
+{
+    long status = ERROR_SUCCESS_;
+    if (!Begin("GetLongPathName", status)) return 0;
+    longPathCapacities.push_back(capacity);
+    SplitPath split = Split(Absolute(shortPath));
+    const bool trailingSlash = !split.components.empty() && split.components.back().empty();
+    if (trailingSlash) split.components.pop_back();
+
+    // Each component as the folder holds it, the way the platform answers.
+    std::string resolved = split.root;
+    std::string parent = Upper(split.root);
+    for (const std::string& component : split.components) {
+        const Entry* entry = component.empty() ? nullptr : Child(parent, component, false);
+        if (!entry) {
+            lastError_ = std::uint32_t(ERROR_FILE_NOT_FOUND_);
+            return 0;
+        }
+        resolved += "\\" + LastComponent(entry->path);
+        parent = Upper(entry->path);
+    }
+    if (trailingSlash || split.components.empty()) resolved += "\\";
+    if (resolved.size() + 1 > capacity) {
+        lastError_ = std::uint32_t(ERROR_INSUFFICIENT_BUFFER_);
+        return std::uint32_t(resolved.size() + 1);
+    }
+    longPath = resolved;
+    lastError_ = 0;
+    return std::uint32_t(resolved.size());
+}
+
+// ------------------------------------------------------------------------ version resources
+
+FakePlatform& FakePlatform::SetFileVersion(const std::string& path, std::uint16_t a, std::uint16_t b,
+                                           std::uint16_t c, std::uint16_t d, std::uint32_t resourceSize)
+{
+    versions_[Upper(Absolute(path))] = {FileVersion{std::uint32_t(a) << 16 | b, std::uint32_t(c) << 16 | d},
+                                        resourceSize};
+    return *this;
+}
+
+FakePlatform& FakePlatform::SetVersionResourceWithoutRoot(const std::string& path, std::uint32_t resourceSize)
+{
+    versions_[Upper(Absolute(path))] = {std::nullopt, resourceSize};
+    return *this;
+}
+
+std::uint32_t FakePlatform::GetFileVersionInfoSize(const std::string& path)
+{
+    long status = ERROR_SUCCESS_;
+    if (!Begin("GetFileVersionInfoSize", status)) return 0;
+    const auto it = versions_.find(Upper(Absolute(path)));
+    lastError_ = it == versions_.end() ? 1813 /* ERROR_RESOURCE_TYPE_NOT_FOUND */ : 0;
+    return it == versions_.end() ? 0 : it->second.size;
+}
+
+// The fake's resource image: "VSFI", the two version words, then filler.
+bool FakePlatform::GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block)
+{
+    long status = ERROR_SUCCESS_;
+    if (!Begin("GetFileVersionInfo", status)) return false;
+    versionBlockSizes.push_back(std::uint32_t(block.size()));
+    const auto it = versions_.find(Upper(Absolute(path)));
+    if (it == versions_.end() || block.empty()) return false;
+    std::vector<std::uint8_t> image(std::max<std::uint32_t>(it->second.size, 12), 0xCD);
+    if (it->second.root) {
+        const FileVersion v = *it->second.root;
+        const std::uint8_t head[12] = {'V', 'S', 'F', 'I',
+                                       std::uint8_t(v.fileVersionMS), std::uint8_t(v.fileVersionMS >> 8),
+                                       std::uint8_t(v.fileVersionMS >> 16), std::uint8_t(v.fileVersionMS >> 24),
+                                       std::uint8_t(v.fileVersionLS), std::uint8_t(v.fileVersionLS >> 8),
+                                       std::uint8_t(v.fileVersionLS >> 16), std::uint8_t(v.fileVersionLS >> 24)};
+        std::copy(std::begin(head), std::end(head), image.begin());
+    }
+    std::copy_n(image.begin(), std::min(image.size(), block.size()), block.begin());
+    return true;
+}
+
+std::optional<FileVersion> FakePlatform::VerQueryRoot(const std::vector<std::uint8_t>& block)
+{
+    long status = ERROR_SUCCESS_;
+    if (!Begin("VerQueryRoot", status)) return std::nullopt;
+    if (block.size() < 12 || block[0] != 'V' || block[1] != 'S' || block[2] != 'F' || block[3] != 'I')
+        return std::nullopt;
+    auto word = [&](std::size_t at) {
+        return std::uint32_t(block[at]) | std::uint32_t(block[at + 1]) << 8 | std::uint32_t(block[at + 2]) << 16 |
+               std::uint32_t(block[at + 3]) << 24;
+    };
+    return FileVersion{word(4), word(8)};
+}
+
+// ------------------------------------------------------------------------ user32, engine, text
+
+std::int32_t FakePlatform::MessageBoxIndirect(const MessageBoxRequest& request)
+{
+    long status = ERROR_SUCCESS_;
+    if (!Begin("MessageBoxIndirect", status)) return 0;
+    messageBoxes.push_back(request);
+    return messageBoxResult;
+}
+
+CursorPos FakePlatform::GetCursorPos()
+{
+    calls.push_back("GetCursorPos");
+    return cursor;
+}
+
+void FakePlatform::DefWindowProc(std::uint32_t hwnd, std::uint32_t message, std::uint32_t wParam,
+                                 std::int32_t lParam)
+{
+    calls.push_back("DefWindowProc");
+    windowProcCalls.push_back({hwnd, message, wParam, lParam});
+}
+
+bool FakePlatform::HtmlHelp(const HelpCall& call)
+{
+    long status = ERROR_SUCCESS_;
+    if (!Begin("HtmlHelp", status)) return false;
+    if (!engineAvailable || refuseHelpCalls > 0) {
+        if (refuseHelpCalls > 0) --refuseHelpCalls;
+        lastError_ = 126;  // ERROR_MOD_NOT_FOUND
+        return false;
+    }
+    helpCalls.push_back(call);
+    return true;
+}
+
+std::string FakePlatform::ToAnsi(const std::u16string& text)
+{
+    std::string ansi;
+    ansi.reserve(text.size());
+    for (char16_t c : text) ansi += c < 0x100 ? char(c) : '?';
+    return ansi;
+}
+
+std::u16string FakePlatform::FromAnsi(const std::string& text)
+{
+    std::u16string wide;
+    wide.reserve(text.size());
+    for (char c : text) wide += char16_t(static_cast<unsigned char>(c));
+    return wide;
+}
+
+int FakePlatform::CompareNoCase(const std::u16string& a, const std::u16string& b)
+{
+    auto fold = [](char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - u'a' + u'A') : c; };
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        const char16_t x = fold(a[i]), y = fold(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+std::u16string FakePlatform::ModuleFolder()
+{
+    calls.push_back("ModuleFolder");
+    if (!moduleFolder) throw AutomationError(51, u"Internal error");
+    return *moduleFolder;
+}
+
+std::u16string FakePlatform::CurrentFolder()
+{
+    calls.push_back("CurrentFolder");
+    if (!currentFolder) throw AutomationError(51, u"Internal error");
+    return *currentFolder;
+}
+
+std::u16string FakePlatform::LoadResString(std::int32_t id)
+{
+    calls.push_back("LoadResString");
+    const auto it = resources.find(id);
+    if (it == resources.end()) throw errors::resourceNotFound();
+    return it->second;
+}
+
+}  // namespace morvel::htmlhelp

@@ -1,0 +1,173 @@
+#pragma once
+// An in-memory platform for the core's unit tests: registry, file tree, environment,
+// version resources, and a recorder of message boxes and help-engine calls. Setters
+// chain, so a test states its world in one expression:
+//
+//   FakePlatform fake;
+//   fake.AddFile("C:\\Help\\Library.chm").ListHelpFile("Library.chm", "C:\\Help\\");
+//
+// A fresh fake reports Windows 7 (NT 6.1), has its library in C:\Program Files\Morvel,
+// runs in C:\Work, and knows SystemRoot=C:\Windows. Texts are ANSI byte strings, as the
+// platform's A entry points see them; ToAnsi maps characters above 0xFF to '?'.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "htmlhelp/HtmlHelpPort.h"
+
+namespace morvel::htmlhelp {
+
+class FakePlatform : public HtmlHelpPort {
+public:
+    FakePlatform();
+
+    // ---------------------------------------------------------------- registry
+    struct Value {
+        std::uint32_t type = REG_SZ_;
+        std::vector<std::uint8_t> data;
+    };
+    // Keys and their parents are created as needed; paths and value names are matched
+    // without regard to letter case. A read-only key refuses every write access.
+    FakePlatform& AddKey(RegKey root, const std::string& path, bool readOnly = false);
+    FakePlatform& SetReadOnly(RegKey root, const std::string& path, bool readOnly = true);
+    FakePlatform& SetValue(RegKey root, const std::string& path, const std::string& name, std::uint32_t type,
+                           std::vector<std::uint8_t> data);
+    FakePlatform& SetString(RegKey root, const std::string& path, const std::string& name, const std::string& text,
+                            bool withNul = true);
+    FakePlatform& SetExpandString(RegKey root, const std::string& path, const std::string& name,
+                                  const std::string& text);
+    FakePlatform& SetDword(RegKey root, const std::string& path, const std::string& name, std::uint32_t number);
+    // An entry of the HTML Help file list.
+    FakePlatform& ListHelpFile(const std::string& name, const std::string& folder);
+
+    bool KeyExists(RegKey root, const std::string& path) const;
+    std::optional<Value> GetValue(RegKey root, const std::string& path, const std::string& name) const;
+    // The data of a text value up to its first NUL.
+    std::optional<std::string> StringValue(RegKey root, const std::string& path, const std::string& name) const;
+    std::optional<std::string> ListedFolder(const std::string& name) const;
+    std::size_t OpenKeyCount() const { return openKeys_.size(); }
+
+    // ---------------------------------------------------------------- files
+    // Parent folders are created as needed. shortName is the 8.3 alias of the last
+    // component, accepted wherever the long name is.
+    FakePlatform& AddFile(const std::string& path, const std::string& shortName = {});
+    FakePlatform& AddFolder(const std::string& path, const std::string& shortName = {});
+    FakePlatform& RemoveFile(const std::string& path);
+    bool FileExists(const std::string& path) const;
+    bool wildcards = true;  // '*' and '?' in the last component of a search
+
+    // ---------------------------------------------------------------- system
+    FakePlatform& SetWindows(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor);
+    FakePlatform& SetEnv(const std::string& name, const std::string& value);
+    // A version resource of resourceSize bytes whose root block holds a.b.c.d.
+    FakePlatform& SetFileVersion(const std::string& path, std::uint16_t a, std::uint16_t b, std::uint16_t c,
+                                 std::uint16_t d, std::uint32_t resourceSize = 1024);
+    // A version resource whose root block cannot be queried.
+    FakePlatform& SetVersionResourceWithoutRoot(const std::string& path, std::uint32_t resourceSize = 1024);
+
+    OsVersion os;
+    bool versionQueryFails = false;
+    std::optional<std::u16string> moduleFolder = u"C:\\Program Files\\Morvel";  // nullopt: the query throws
+    std::optional<std::u16string> currentFolder = u"C:\\Work";                 // nullopt: the query throws
+    std::map<std::int32_t, std::u16string> resources;
+    CursorPos cursor;
+    std::int32_t messageBoxResult = 1;
+    bool engineAvailable = true;  // false: HtmlHelp calls nothing, as with no hhctrl.ocx (last error 126)
+    std::size_t refuseHelpCalls = 0;  // the next n HtmlHelp calls fail as if the engine were missing
+    // Entry point name -> status it returns instead of doing anything. For entry points
+    // that return no status, being listed means failing (0, nullopt or false).
+    std::map<std::string, long> failWith;
+
+    // ---------------------------------------------------------------- recorded
+    std::vector<MessageBoxRequest> messageBoxes;
+    std::vector<HelpCall> helpCalls;
+    struct WindowProcCall {
+        std::uint32_t hwnd, message, wParam;
+        std::int32_t lParam;
+    };
+    std::vector<WindowProcCall> windowProcCalls;
+    std::vector<std::string> calls;  // entry point names in call order
+    std::size_t CallCount(const std::string& entry) const;
+    // Buffers the code under test offered, in call order.
+    std::vector<std::uint32_t> enumNameCapacities, expandCapacities, longPathCapacities, versionBlockSizes;
+
+    // ---------------------------------------------------------------- the port
+    long RegOpenKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened) override;
+    long RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::string& name,
+                      std::uint32_t& type, std::uint32_t& dataSize) override;
+    long RegQueryValueEx(RegKey key, const std::string& name, std::uint32_t& type,
+                         std::vector<std::uint8_t>& data) override;
+    long RegCreateKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened) override;
+    long RegSetValueEx(RegKey key, const std::string& name, std::uint32_t type,
+                       const std::vector<std::uint8_t>& data) override;
+    long RegDeleteValue(RegKey key, const std::string& name) override;
+    long RegCloseKey(RegKey key) override;
+    std::uint32_t ExpandEnvironmentStrings(const std::string& source, std::string& destination,
+                                           std::uint32_t capacity) override;
+    bool GetVersionEx(OsVersion& info) override;
+    std::uint32_t GetLongPathName(const std::string& shortPath, std::string& longPath,
+                                  std::uint32_t capacity) override;
+    std::optional<std::string> FindFirstFile(const std::string& pattern) override;
+    std::uint32_t GetFileVersionInfoSize(const std::string& path) override;
+    bool GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block) override;
+    std::optional<FileVersion> VerQueryRoot(const std::vector<std::uint8_t>& block) override;
+    std::int32_t MessageBoxIndirect(const MessageBoxRequest& request) override;
+    CursorPos GetCursorPos() override;
+    void DefWindowProc(std::uint32_t hwnd, std::uint32_t message, std::uint32_t wParam, std::int32_t lParam) override;
+    bool HtmlHelp(const HelpCall& call) override;
+    std::string ToAnsi(const std::u16string& text) override;
+    std::u16string FromAnsi(const std::string& text) override;
+    int CompareNoCase(const std::u16string& a, const std::u16string& b) override;
+    std::u16string ModuleFolder() override;
+    std::u16string CurrentFolder() override;
+    std::u16string LoadResString(std::int32_t id) override;
+    std::uint32_t LastError() const override { return lastError_; }
+
+    static std::string Upper(std::string text);
+
+private:
+    struct Key {
+        bool readOnly = false;
+        std::vector<std::pair<std::string, Value>> values;  // enumeration order
+    };
+    struct OpenKey {
+        RegKey root;
+        std::string path;  // upper case
+        std::uint32_t access;
+    };
+    struct Entry {
+        std::string path;  // as added
+        std::string shortName;
+        bool folder = false;
+    };
+    struct VersionResource {
+        std::optional<FileVersion> root;
+        std::uint32_t size = 0;
+    };
+
+    bool Begin(const std::string& entry, long& status);
+    Key* FindKey(RegKey root, const std::string& path);
+    const Key* FindKey(RegKey root, const std::string& path) const;
+    Key& MakeKey(RegKey root, const std::string& path);
+    long Handle(RegKey key, std::uint32_t neededAccess, Key*& found);
+    RegKey NewHandle(RegKey root, const std::string& path, std::uint32_t access);
+
+    std::string Absolute(const std::string& path) const;
+    const Entry* Resolve(const std::string& path) const;  // by long or short names
+    const Entry* Child(const std::string& parentUpper, const std::string& component, bool allowWildcards) const;
+    FakePlatform& AddEntry(const std::string& path, const std::string& shortName, bool folder);
+
+    std::map<std::pair<RegKey, std::string>, Key> keys_;
+    std::map<RegKey, OpenKey> openKeys_;
+    RegKey nextHandle_ = 0x100;
+    std::map<std::string, Entry> entries_;  // by upper-case full path
+    std::map<std::string, std::pair<std::string, std::string>> environment_;  // upper name -> (name, value)
+    std::map<std::string, VersionResource> versions_;                         // by upper-case path
+    std::uint32_t lastError_ = 0;
+};
+
+}  // namespace morvel::htmlhelp
