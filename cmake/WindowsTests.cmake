@@ -39,14 +39,16 @@ foreach(src ${com_test_sources})
         ENVIRONMENT "MORVEL_DLL=Z:${CMAKE_BINARY_DIR}/Morvel10.dll;MORVEL_COMPANION=Z:${CMAKE_BINARY_DIR}/Ostrel10.dll;MORVEL_BUILD=${CMAKE_BINARY_DIR};MORVEL_SOURCE=${CMAKE_SOURCE_DIR}")
 endforeach()
 
-# Script clients: each tests/scripts/*.vbs or *.js runs under the platform's cscript and
-# passes when it exits with 0 (the scripts call WScript.Quit with a failure count).
+# Script clients: each tests/scripts/*.vbs or *.js runs under the platform's cscript. Wine's
+# cscript exits with 0 even when a script dies of an unhandled error, so a script passes
+# only when it prints "<name>: every check passed", which it does when no check failed.
 file(GLOB script_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/scripts/*.vbs ${CMAKE_SOURCE_DIR}/tests/scripts/*.js)
 foreach(script ${script_tests})
     get_filename_component(name ${script} NAME)
     add_test(NAME script_${name}
              COMMAND ${CMAKE_SOURCE_DIR}/tools/run-script.sh ${WINE_RUN} ${script})
     set_tests_properties(script_${name} PROPERTIES FIXTURES_REQUIRED registered
+        PASS_REGULAR_EXPRESSION "${name}: every check passed"
         ENVIRONMENT "MORVEL_BUILD=${CMAKE_BINARY_DIR};MORVEL_SOURCE=${CMAKE_SOURCE_DIR}")
 endforeach()
 

@@ -411,6 +411,35 @@ void popupThroughRecorder()
     }
 }
 
+// The HTML Help file list: registers the demo help file, looks it up by its bare name,
+// unregisters it, and prints the object's lookup state after each step. The file name
+// travels in a variable of the demo, as a script passes it, and comes back rewritten.
+void helpFileList(IDispatch* html)
+{
+    const std::wstring chm = ownFolder() + L"\\help\\Demo.chm";
+    auto step = [&](const wchar_t* member, const std::wstring& argument) {
+        VARIANT variable = text(argument.c_str());
+        VARIANT reference;
+        VariantInit(&reference);
+        V_VT(&reference) = VT_BYREF | VT_VARIANT;
+        V_VARIANTREF(&reference) = &variable;
+        const Result r = call(html, member, DISPATCH_METHOD, {reference});
+        std::printf("    %ls(\"%ls\") = %ls, variable now \"%ls\"\n", member, argument.c_str(), show(r).c_str(),
+                    V_VT(&variable) == VT_BSTR ? V_BSTR(&variable) : L"?");
+        VariantClear(&variable);
+        std::printf("      HHRegFileName = %ls, HHRegFilePath = %ls, HHRegFileExists = %ls\n",
+                    show(call(html, L"HHRegFileName", DISPATCH_PROPERTYGET)).c_str(),
+                    show(call(html, L"HHRegFilePath", DISPATCH_PROPERTYGET)).c_str(),
+                    show(call(html, L"HHRegFileExists", DISPATCH_PROPERTYGET)).c_str());
+    };
+    std::printf("  HTML Help file list:\n");
+    step(L"HHRegister", chm);
+    step(L"HHCheckRegistry", L"Demo.chm");
+    step(L"EnsureFileExists", L"Demo.chm");
+    step(L"HHUnRegister", L"Demo.chm");
+    step(L"HHCheckRegistry", L"Demo.chm");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -431,6 +460,7 @@ int wmain(int argc, wchar_t** argv)
             if (std::wstring(progId) == L"Morvel10.clsKvHlpfHlpA") contextHelp(object.get());
             if (std::wstring(progId) == L"Morvel10.clsKvHlpfHtmlA") {
                 htmlHelpSettings(object.get());
+                helpFileList(object.get());
                 helpDisplay(object.get());
                 popupThroughRecorder();
                 installationReport(object.get());

@@ -93,7 +93,25 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID 
     if (found && params->cNamedArgs > 0) {
         if (HRESULT hr = checkNamedArguments(*func.desc, flags, *params); FAILED(hr)) return hr;
     }
+    // A host that leaves out trailing optional arguments explicitly (VT_ERROR with
+    // DISP_E_PARAMNOTFOUND, as VBA does) means the same as one that does not send them;
+    // standard dispatch would refuse the marker with a type mismatch.
+    DISPPARAMS trimmed = *params;
+    UINT removed = 0;
     const bool positional = params->cNamedArgs == 0;
+    if (found && positional) {
+        while (trimmed.cArgs > 0) {
+            const VARIANT& last = trimmed.rgvarg[0];
+            const UINT index = trimmed.cArgs - 1;
+            const bool optional = index < static_cast<UINT>(func.desc->cParams) &&
+                                  (func.desc->lprgelemdescParam[index].paramdesc.wParamFlags & PARAMFLAG_FOPT);
+            if (!optional || V_VT(&last) != VT_ERROR || V_ERROR(&last) != DISP_E_PARAMNOTFOUND) break;
+            ++trimmed.rgvarg;
+            --trimmed.cArgs;
+            ++removed;
+        }
+    }
+    params = &trimmed;
     if (found && positional && params->cArgs > 0) {
         try {
             coercions.reserve(params->cArgs);
@@ -111,7 +129,7 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID 
             ByRefCoercion& c = coercions.back();
             if (HRESULT hr = VariantChangeType(c.temporary.get(), V_VARIANTREF(&arg), 0, target); FAILED(hr)) {
                 for (auto& done : coercions) params->rgvarg[done.argIndex] = done.original;
-                if (argError) *argError = k;
+                if (argError) *argError = k + removed;
                 return DISP_E_TYPEMISMATCH;
             }
             V_VT(&arg) = VT_BYREF | target;
@@ -119,6 +137,7 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID 
         }
     }
     HRESULT hr = vtableInfo->Invoke(instance, member, flags, params, result, exception, argError);
+    if (argError && (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND)) *argError += removed;
 
     // Restore the caller's arguments and hand back what the member wrote.
     for (auto& c : coercions) {

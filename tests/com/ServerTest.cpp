@@ -309,3 +309,20 @@ TEST(Server, FailuresCarryAnAutomationErrorNumberWithSourceAndDescription)
     EXPECT_EQ(std::wstring(source.get()), late.source());
     EXPECT_EQ(object.as<ISupportErrorInfo>()->InterfaceSupportsErrorInfo(IID__clsKvMorvel10A), S_OK);
 }
+
+TEST(Server, AnOptionalArgumentMarkedMissingCountsAsLeftOut)
+{
+    Apartment apartment;
+    MessageBoxRecorder boxes;
+    ComPtr<IDispatch> object = create(L"Morvel10.clsKvHlpfHtmlA");
+    ASSERT_TRUE(object);
+    put(object.get(), L"CHMFile", vStr(L"C:\\Nowhere\\Missing.chm"));
+    VARIANT missing;
+    VariantInit(&missing);
+    V_VT(&missing) = VT_ERROR;
+    V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
+    // The command runs (and tells the user the file is missing) instead of failing the call.
+    EXPECT_EQ(call(object.get(), L"HHDisplayContents", DISPATCH_METHOD, {missing}).hr, S_OK);
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text.rfind(L"The file C:\\Nowhere\\Missing.chm does not exist.", 0), 0u);
+}

@@ -252,19 +252,5 @@ TEST_F(PopupsTest, AnEngineThatCannotBeReachedIsAFailure)
     }
 }
 
-TEST_F(PopupsTest, WhatsThisHelpAsksTheWindowForContextHelp)
-{
-    popups.HHInvokeWhatsThisHelp(0x5150);
-    popups.HHInvokeWhatsThisHelp(0);
-    ASSERT_EQ(fake.windowProcCalls.size(), 2u);
-    for (const auto& call : fake.windowProcCalls) {
-        EXPECT_EQ(call.message, 0x0112u);
-        EXPECT_EQ(call.wParam, 0xF180u);
-        EXPECT_EQ(call.lParam, 0);
-    }
-    EXPECT_EQ(fake.windowProcCalls[0].hwnd, 0x5150u);
-    EXPECT_EQ(fake.windowProcCalls[1].hwnd, 0u);
-}
-
 }  // namespace
 }  // namespace morvel::htmlhelp

@@ -33,4 +33,5 @@ o.HHPopupTextFont = "Verdana";
 o.HHPopupType = 1;
 check("other CHMFile", other.CHMFile, "");
 
+if (failures === 0) WScript.Echo("HtmlHelpProperties.js: every check passed");
 WScript.Quit(failures);

@@ -10,18 +10,25 @@ Sub Check(name, actual, expected)
     End If
 End Sub
 
-Dim o, other, name
+Dim o, other
 Set o = CreateObject("Morvel10.clsKvHlpfHtmlA")
 Set other = CreateObject("Morvel10.clsKvHlpfHtmlA")
 
-For Each name In Array("HHWindow", "HHTopicURL", "HHMsgTitle", "HHMsgText", "HHKeyword", "HHDefaultURL", "HHALink", "CHMFile", "HHRegFileName", "HHRegFilePath")
-    Check "new " & name, Eval("o." & name), ""
-Next
-Check "new HHTopicID", o.HHTopicID, 0
+Check "new HHWindow", o.HHWindow, ""
+Check "new HHTopicURL", o.HHTopicURL, ""
+Check "new HHMsgTitle", o.HHMsgTitle, ""
+Check "new HHMsgText", o.HHMsgText, ""
+Check "new HHKeyword", o.HHKeyword, ""
+Check "new HHDefaultURL", o.HHDefaultURL, ""
+Check "new HHALink", o.HHALink, ""
+Check "new CHMFile", o.CHMFile, ""
+Check "new HHRegFileName", o.HHRegFileName, ""
+Check "new HHRegFilePath", o.HHRegFilePath, ""
+Check "new HHTopicID", o.HHTopicID, CLng(0)
 Check "new HHShowOnTop", o.HHShowOnTop, False
 Check "new HHRegFileExists", o.HHRegFileExists, False
 Check "new HHPopupCustomColors", o.HHPopupCustomColors, False
-Check "new Hwnd", o.Hwnd, 0
+Check "new Hwnd", o.Hwnd, CLng(0)
 Check "new frm", o.frm Is Nothing, True
 
 o.HHWindow = "Main" : Check "HHWindow", o.HHWindow, "Main"
@@ -32,11 +39,11 @@ o.HHKeyword = "alpha;beta" : Check "HHKeyword", o.HHKeyword, "alpha;beta"
 o.HHDefaultURL = "html/default.htm" : Check "HHDefaultURL", o.HHDefaultURL, "html/default.htm"
 o.HHALink = "LinkA" : Check "HHALink", o.HHALink, "LinkA"
 o.CHMFile = "Library.chm" : Check "CHMFile", o.CHMFile, "Library.chm"
-o.HHTopicID = 1234 : Check "HHTopicID", o.HHTopicID, 1234
+o.HHTopicID = 1234 : Check "HHTopicID", o.HHTopicID, CLng(1234)
 o.HHShowOnTop = True : Check "HHShowOnTop", o.HHShowOnTop, True
 o.HHPopupCustomColors = True : Check "HHPopupCustomColors", o.HHPopupCustomColors, True
-o.Hwnd = 65538 : Check "Hwnd", o.Hwnd, 65538
-o.lpPrevWndFunc = -5 : Check "lpPrevWndFunc", o.lpPrevWndFunc, -5
+o.Hwnd = 65538 : Check "Hwnd", o.Hwnd, CLng(65538)
+o.lpPrevWndFunc = -5 : Check "lpPrevWndFunc", o.lpPrevWndFunc, CLng(-5)
 Set o.frm = other : Check "frm", o.frm Is other, True
 
 ' The write-only popup settings accept their values.
@@ -46,6 +53,7 @@ o.HHPopupTextFont = "Tahoma" : o.HHPopupTextSize = "12" : o.HHPopupTextBold = Tr
 
 ' The other object kept its own values.
 Check "other CHMFile", other.CHMFile, ""
-Check "other HHTopicID", other.HHTopicID, 0
+Check "other HHTopicID", other.HHTopicID, CLng(0)
 
+If failures = 0 Then WScript.Echo "HtmlHelpProperties.vbs: every check passed"
 WScript.Quit failures

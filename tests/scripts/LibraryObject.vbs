@@ -67,4 +67,5 @@ calls = ReadLog("MORVEL_COMPANION_LOG")
 Check "AppAboutKvor called", InStr(calls, "AppAboutKvor | 0009 {Title=""Morvel10"";Major=1;Minor=0;Revision=104}") > 0, True
 If failures > 0 Then WScript.Echo "boxes: " & boxes & vbCrLf & "calls: " & calls
 
+If failures = 0 Then WScript.Echo "LibraryObject.vbs: every check passed"
 WScript.Quit failures

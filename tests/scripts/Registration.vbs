@@ -64,4 +64,5 @@ Check "HHRegFileExists after HHUnRegister", o.HHRegFileExists, False
 Check "HHCheckRegistry of an empty name", IsEmpty(o.HHCheckRegistry("")), True
 
 files.DeleteFolder "C:\Morvel Script Test", True
+If failures = 0 Then WScript.Echo "Registration.vbs: every check passed"
 WScript.Quit failures

@@ -51,4 +51,5 @@ boxes = ReadLog("MORVEL_BOX_LOG")
 Check "report shown", InStr(boxes, "Morvel10 | Error 94: Invalid use of Null\n\nSource: czHlpfHLP.WinHelpHlpf | icon=hand") > 0, True
 If failures > 0 Then WScript.Echo "boxes: " & boxes & vbCrLf & "calls: " & calls
 
+If failures = 0 Then WScript.Echo "WinHelp.vbs: every check passed"
 WScript.Quit failures
