@@ -82,6 +82,7 @@ add_library(hhrecorder SHARED ${CMAKE_SOURCE_DIR}/tests/hhrecorder/HhRecorder.cp
             ${CMAKE_SOURCE_DIR}/tests/hhrecorder/hhctrl.def)
 set_target_properties(hhrecorder PROPERTIES PREFIX "" OUTPUT_NAME hhctrl SUFFIX .ocx
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/hhrecorder)
+target_include_directories(hhrecorder PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_options(hhrecorder PRIVATE ${static_runtime} -Wl,--enable-stdcall-fixup)
 set(with_recorder ${CMAKE_SOURCE_DIR}/tests/hhrecorder/with-recorder.sh)
 

@@ -16,6 +16,10 @@
 using morvel::Bstr;
 using morvel::ComPtr;
 using morvel::Variant;
+using comtest::vBool;
+using comtest::vI4;
+using comtest::vRef;
+using comtest::vStr;
 
 namespace {
 
@@ -48,15 +52,6 @@ Result call(IDispatch* object, const wchar_t* name, WORD flags, std::vector<VARI
     SysFreeString(exception.bstrHelpFile);
     for (VARIANT& v : args) VariantClear(&v);
     return r;
-}
-
-VARIANT text(const wchar_t* value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocString(value);
-    return v;
 }
 
 std::wstring show(const Result& r)
@@ -106,9 +101,9 @@ void listMembers(IDispatch* object)
 void htmlHelpSettings(IDispatch* html)
 {
     std::printf("  settings round-trip:\n");
-    call(html, L"CHMFile", DISPATCH_PROPERTYPUT, {text(L"Library.chm")});
-    call(html, L"HHTopicURL", DISPATCH_PROPERTYPUT, {text(L"html/intro.htm")});
-    call(html, L"HHWindow", DISPATCH_PROPERTYPUT, {text(L"Main")});
+    call(html, L"CHMFile", DISPATCH_PROPERTYPUT, {vStr(L"Library.chm")});
+    call(html, L"HHTopicURL", DISPATCH_PROPERTYPUT, {vStr(L"html/intro.htm")});
+    call(html, L"HHWindow", DISPATCH_PROPERTYPUT, {vStr(L"Main")});
     for (const wchar_t* name : {L"CHMFile", L"HHTopicURL", L"HHWindow", L"HHTopicID", L"HHShowOnTop", L"HHRegFileName"})
         std::printf("    %-14ls = %ls\n", name, show(call(html, name, DISPATCH_PROPERTYGET)).c_str());
 }
@@ -129,14 +124,7 @@ void installationReportOnce(IDispatch* html, const wchar_t* heading)
     line(L"IEVersion:", call(html, L"IEVersion", DISPATCH_PROPERTYGET));
     line(L"HHFriendlyName:", call(html, L"HHFriendlyName", DISPATCH_PROPERTYGET));
     line(L"IEFriendlyName:", call(html, L"IEFriendlyName", DISPATCH_PROPERTYGET));
-    VARIANT minHH, minIE;
-    VariantInit(&minHH);
-    VariantInit(&minIE);
-    V_VT(&minHH) = VT_I4;
-    V_I4(&minHH) = HH_1_3;
-    V_VT(&minIE) = VT_I4;
-    V_I4(&minIE) = IE_5_0C;
-    line(L"HH 1.3 and IE 5.0c met:", call(html, L"HHVerifyMinConfig", DISPATCH_METHOD, {minHH, minIE}));
+    line(L"HH 1.3 and IE 5.0c met:", call(html, L"HHVerifyMinConfig", DISPATCH_METHOD, {vI4(HH_1_3), vI4(IE_5_0C)}));
     for (const auto& box : boxes.boxes()) std::printf("    message box: %ls\n", box.text.c_str());
 }
 
@@ -183,15 +171,8 @@ void contextHelp(IDispatch* help)
                                   nullptr);
     if (!window) return;
     const LONG handle = static_cast<LONG>(reinterpret_cast<ULONG_PTR>(window));
-    auto number = [](LONG value) {
-        VARIANT v;
-        VariantInit(&v);
-        V_VT(&v) = VT_I4;
-        V_I4(&v) = value;
-        return v;
-    };
-    Result set = call(help, L"SetWindowContextHelpIdHlpf", DISPATCH_METHOD, {number(handle), number(500)});
-    Result got = call(help, L"GetWindowContextHelpIdHlpf", DISPATCH_METHOD, {number(handle)});
+    Result set = call(help, L"SetWindowContextHelpIdHlpf", DISPATCH_METHOD, {vI4(handle), vI4(500)});
+    Result got = call(help, L"GetWindowContextHelpIdHlpf", DISPATCH_METHOD, {vI4(handle)});
     std::printf("  context help id of a window: set 500 (result %ls), read back %ls\n", show(set).c_str(),
                 show(got).c_str());
     DestroyWindow(window);
@@ -282,15 +263,11 @@ void helpDisplay(IDispatch* html)
 {
     const std::wstring chm = ownFolder() + L"\\help\\Demo.chm";
     const std::wstring png = ownFolder() + L"\\demo-help-viewer.png";
-    VARIANT none;
-    VariantInit(&none);
-    V_VT(&none) = VT_I4;
-    V_I4(&none) = 0;
-    call(html, L"CHMFile", DISPATCH_PROPERTYPUT, {text(chm.c_str())});
-    call(html, L"HHTopicURL", DISPATCH_PROPERTYPUT, {text(L"commands.htm")});
-    call(html, L"HHWindow", DISPATCH_PROPERTYPUT, {text(L"")});
+    call(html, L"CHMFile", DISPATCH_PROPERTYPUT, {vStr(chm.c_str())});
+    call(html, L"HHTopicURL", DISPATCH_PROPERTYPUT, {vStr(L"commands.htm")});
+    call(html, L"HHWindow", DISPATCH_PROPERTYPUT, {vStr(L"")});
     std::printf("  help display:\n    HHDisplayTopicURL(%ls, commands.htm) = %ls\n", chm.c_str(),
-                show(call(html, L"HHDisplayTopicURL", DISPATCH_METHOD, {none})).c_str());
+                show(call(html, L"HHDisplayTopicURL", DISPATCH_METHOD, {vI4(0)})).c_str());
     pumpFor(1500);
     HWND viewer = findViewer();
     wchar_t title[128] = L"";
@@ -313,27 +290,15 @@ int popupChild()
     {
         ComPtr<IDispatch> html = comtest::create(L"Morvel10.clsKvHlpfHtmlA");
         if (html) {
-            auto number = [](LONG value) {
-                VARIANT v;
-                VariantInit(&v);
-                V_VT(&v) = VT_I4;
-                V_I4(&v) = value;
-                return v;
-            };
-            VARIANT bold;
-            VariantInit(&bold);
-            V_VT(&bold) = VT_BOOL;
-            V_BOOL(&bold) = VARIANT_TRUE;
-            call(html.get(), L"HHPopupType", DISPATCH_PROPERTYPUT, {number(4)});
-            call(html.get(), L"HHPopupText", DISPATCH_PROPERTYPUT, {text(L"Popups show small help at the pointer.")});
-            call(html.get(), L"HHPopupTextColor", DISPATCH_PROPERTYPUT, {number(0x800000)});
-            call(html.get(), L"HHPopupBackColor", DISPATCH_PROPERTYPUT, {number(0xE0FFFF)});
-            call(html.get(), L"HHPopupTextFont", DISPATCH_PROPERTYPUT, {text(L"Tahoma")});
-            call(html.get(), L"HHPopupTextSize", DISPATCH_PROPERTYPUT, {text(L"11")});
-            call(html.get(), L"HHPopupTextBold", DISPATCH_PROPERTYPUT, {bold});
+            call(html.get(), L"HHPopupType", DISPATCH_PROPERTYPUT, {vI4(4)});
+            call(html.get(), L"HHPopupText", DISPATCH_PROPERTYPUT, {vStr(L"Popups show small help at the pointer.")});
+            call(html.get(), L"HHPopupTextColor", DISPATCH_PROPERTYPUT, {vI4(0x800000)});
+            call(html.get(), L"HHPopupBackColor", DISPATCH_PROPERTYPUT, {vI4(0xE0FFFF)});
+            call(html.get(), L"HHPopupTextFont", DISPATCH_PROPERTYPUT, {vStr(L"Tahoma")});
+            call(html.get(), L"HHPopupTextSize", DISPATCH_PROPERTYPUT, {vStr(L"11")});
+            call(html.get(), L"HHPopupTextBold", DISPATCH_PROPERTYPUT, {vBool(VARIANT_TRUE)});
             SetCursorPos(400, 300);
-            VARIANT form = number(0);
-            failed = FAILED(call(html.get(), L"HHDisplayPopup", DISPATCH_METHOD, {form}).hr);
+            failed = FAILED(call(html.get(), L"HHDisplayPopup", DISPATCH_METHOD, {vI4(0)}).hr);
         }
     }
     CoUninitialize();
@@ -418,12 +383,8 @@ void helpFileList(IDispatch* html)
 {
     const std::wstring chm = ownFolder() + L"\\help\\Demo.chm";
     auto step = [&](const wchar_t* member, const std::wstring& argument) {
-        VARIANT variable = text(argument.c_str());
-        VARIANT reference;
-        VariantInit(&reference);
-        V_VT(&reference) = VT_BYREF | VT_VARIANT;
-        V_VARIANTREF(&reference) = &variable;
-        const Result r = call(html, member, DISPATCH_METHOD, {reference});
+        VARIANT variable = vStr(argument.c_str());
+        const Result r = call(html, member, DISPATCH_METHOD, {vRef(&variable)});
         std::printf("    %ls(\"%ls\") = %ls, variable now \"%ls\"\n", member, argument.c_str(), show(r).c_str(),
                     V_VT(&variable) == VT_BSTR ? V_BSTR(&variable) : L"?");
         VariantClear(&variable);

@@ -1,14 +1,51 @@
 #pragma once
-// The class factory handed out by DllGetClassObject: one per request, bound to one
-// entry of the class table.
+// The class factory handed out by DllGetClassObject: one per request, bound to the
+// creation function of one class. Header-only, so that every server DLL of the project
+// builds its own from its own class table.
 
 #include <windows.h>
 #include <unknwn.h>
 
-#include "ClassTable.h"
+#include "ServerModule.h"
+#include "UnknownImpl.h"
 
 namespace morvel {
 
-HRESULT createClassFactory(const ClassEntry& entry, REFIID iid, void** factory) noexcept;
+using CreateFunction = HRESULT (*)(REFIID iid, void** object) noexcept;
+
+class ClassFactory final : public UnknownImpl<module::ObjectCount, IClassFactory> {
+public:
+    explicit ClassFactory(CreateFunction create) noexcept : create_(create) {}
+
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override
+    {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return create_(iid, object);
+    }
+    STDMETHODIMP LockServer(BOOL lock) override
+    {
+        if (lock)
+            module::lock();
+        else
+            module::unlock();
+        return S_OK;
+    }
+
+private:
+    const CreateFunction create_;
+};
+
+// DllGetClassObject over a table of entries that each have `clsid` and `create`.
+template <class Table>
+HRESULT getClassObject(const Table& table, REFCLSID clsid, REFIID iid, void** factory) noexcept
+{
+    if (!factory) return E_POINTER;
+    *factory = nullptr;
+    for (const auto& entry : table)
+        if (IsEqualCLSID(clsid, *entry.clsid)) return createInstance<ClassFactory>(iid, factory, entry.create);
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
 
 }  // namespace morvel

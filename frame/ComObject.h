@@ -1,62 +1,23 @@
 #pragma once
-// One implementation of IUnknown, IDispatch and ISupportErrorInfo for every published
-// class. `Itf` is the class's dual interface as widl declares it; dispatch goes through
-// that interface's type information from the module's own type library.
+// IDispatch and ISupportErrorInfo, on top of UnknownImpl, for every published class.
+// `Itf` is the class's dual interface as widl declares it; dispatch goes through that
+// interface's type information from the module's own type library.
 
 #include <windows.h>
 #include <oaidl.h>
 
-#include <atomic>
-#include <new>
-
 #include "DispatchInvoke.h"
 #include "Handles.h"
 #include "Module.h"
+#include "UnknownImpl.h"
 
 namespace morvel {
 
 template <class Derived, class Itf>
-class ComObject : public Itf, public ISupportErrorInfo {
+class ComObject : public UnknownImpl<module::ObjectCount, Itf, ISupportErrorInfo> {
 public:
-    ComObject() noexcept { module::objectCreated(); }
-    virtual ~ComObject() { module::objectDestroyed(); }
-    ComObject(const ComObject&) = delete;
-    ComObject& operator=(const ComObject&) = delete;
-
     // Creation entry of the class table: a new object per request.
-    static HRESULT create(REFIID iid, void** object) noexcept
-    {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        Derived* fresh = new (std::nothrow) Derived();
-        if (!fresh) return E_OUTOFMEMORY;
-        fresh->AddRef();
-        HRESULT hr = fresh->QueryInterface(iid, object);
-        fresh->Release();
-        return hr;
-    }
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(Itf))
-            *object = static_cast<Itf*>(this);
-        else if (iid == IID_ISupportErrorInfo)
-            *object = static_cast<ISupportErrorInfo*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0) delete static_cast<Derived*>(this);
-        return left;
-    }
+    static HRESULT create(REFIID iid, void** object) noexcept { return createInstance<Derived>(iid, object); }
 
     // IDispatch
     STDMETHODIMP GetTypeInfoCount(UINT* count) override
@@ -95,9 +56,6 @@ public:
     {
         return iid == __uuidof(Itf) ? S_OK : S_FALSE;
     }
-
-private:
-    std::atomic<ULONG> references_{0};
 };
 
 }  // namespace morvel

@@ -1,6 +1,5 @@
 #include "Module.h"
 
-#include <atomic>
 #include <map>
 #include <mutex>
 
@@ -8,10 +7,6 @@
 
 namespace morvel::module {
 namespace {
-
-HINSTANCE g_instance = nullptr;
-std::atomic<long> g_objects{0};
-std::atomic<long> g_locks{0};
 
 // Objects live in the apartments of their threads, but the type library is one per process.
 struct TypeLibraryCache {
@@ -49,29 +44,6 @@ HRESULT loadLibraryLocked(TypeLibraryCache& c)
 }
 
 }  // namespace
-
-HINSTANCE instance() noexcept { return g_instance; }
-void setInstance(HINSTANCE instance) noexcept { g_instance = instance; }
-
-std::wstring path()
-{
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(g_instance, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0) return {};
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            return buffer;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-void objectCreated() noexcept { ++g_objects; }
-void objectDestroyed() noexcept { --g_objects; }
-void lock() noexcept { ++g_locks; }
-void unlock() noexcept { --g_locks; }
-bool canUnload() noexcept { return g_objects == 0 && g_locks == 0; }
 
 HRESULT typeLibrary(ITypeLib** library) noexcept
 {

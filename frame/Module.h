@@ -1,26 +1,13 @@
 #pragma once
-// The library module itself: its instance handle and path, the count of live objects and
-// server locks that DllCanUnloadNow answers from, and the type library read back from the
-// module's own resources.
+// The library module itself: what every server DLL keeps (ServerModule.h), and the type
+// library read back from the module's own resources.
 
 #include <windows.h>
 #include <oaidl.h>
 
-#include <string>
+#include "ServerModule.h"
 
 namespace morvel::module {
-
-HINSTANCE instance() noexcept;
-void setInstance(HINSTANCE instance) noexcept;
-
-// Full path of Morvel10.dll (not of the host program).
-std::wstring path();
-
-void objectCreated() noexcept;
-void objectDestroyed() noexcept;
-void lock() noexcept;
-void unlock() noexcept;
-bool canUnload() noexcept;
 
 // The type information of a published interface or class from the embedded type library,
 // loaded once and cached: as the library describes it (the dispatch half of a dual

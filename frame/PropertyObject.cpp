@@ -1,49 +1,15 @@
 #include "PropertyObject.h"
 
-#include <atomic>
-#include <new>
-
-#include "Module.h"
+#include "ServerModule.h"
+#include "UnknownImpl.h"
 
 namespace morvel {
 namespace {
 
-class PropertyObject final : public IDispatch {
+class PropertyObject final : public UntypedDispatch<module::ObjectCount> {
 public:
-    explicit PropertyObject(NamedValues values) noexcept : values_(std::move(values)) { module::objectCreated(); }
-    ~PropertyObject() { module::objectDestroyed(); }
-    PropertyObject(const PropertyObject&) = delete;
-    PropertyObject& operator=(const PropertyObject&) = delete;
+    explicit PropertyObject(NamedValues values) noexcept : values_(std::move(values)) {}
 
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDispatch) return E_NOINTERFACE;
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
-
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override
-    {
-        if (!count) return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override
-    {
-        if (!info) return E_POINTER;
-        *info = nullptr;
-        return DISP_E_BADINDEX;
-    }
     STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
         if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
@@ -75,7 +41,6 @@ public:
     }
 
 private:
-    std::atomic<ULONG> references_{0};
     const NamedValues values_;
 };
 

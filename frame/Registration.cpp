@@ -5,36 +5,14 @@
 #include "ClassTable.h"
 #include "Handles.h"
 #include "Module.h"
+#include "ServerRegistry.h"
 
 namespace morvel {
 namespace {
 
-std::wstring guidText(const GUID& guid)
-{
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, 40);
-    return text;
-}
-
-HRESULT setValue(HKEY parent, const std::wstring& subkey, const wchar_t* name, const std::wstring& value)
-{
-    UniqueHKey key;
-    LONG status = RegCreateKeyExW(parent, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                                  nullptr, key.put(), nullptr);
-    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
-    const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    status = RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes);
-    return HRESULT_FROM_WIN32(status);
-}
-
-HRESULT deleteTree(HKEY parent, const std::wstring& subkey)
-{
-    LONG status = RegDeleteTreeW(parent, subkey.c_str());
-    if (status == ERROR_FILE_NOT_FOUND) return S_OK;
-    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
-    status = RegDeleteKeyW(parent, subkey.c_str());
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? S_OK : HRESULT_FROM_WIN32(status);
-}
+using serverRegistry::deleteTree;
+using serverRegistry::guidText;
+using serverRegistry::setValue;
 
 HRESULT libraryAttributes(TLIBATTR& out)
 {
@@ -62,12 +40,7 @@ HRESULT registerServer() noexcept
             const std::wstring progId = std::wstring(libraryName) + L"." + entry.name;
             const std::wstring clsidKey = L"CLSID\\" + guidText(*entry.clsid);
             HRESULT steps[] = {
-                setValue(HKEY_CLASSES_ROOT, progId, nullptr, progId),
-                setValue(HKEY_CLASSES_ROOT, progId + L"\\CLSID", nullptr, guidText(*entry.clsid)),
-                setValue(HKEY_CLASSES_ROOT, clsidKey, nullptr, progId),
-                setValue(HKEY_CLASSES_ROOT, clsidKey + L"\\ProgID", nullptr, progId),
-                setValue(HKEY_CLASSES_ROOT, clsidKey + L"\\InprocServer32", nullptr, modulePath),
-                setValue(HKEY_CLASSES_ROOT, clsidKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"),
+                serverRegistry::registerClassKeys(*entry.clsid, progId, modulePath),
                 setValue(HKEY_CLASSES_ROOT, clsidKey + L"\\TypeLib", nullptr, libid),
                 setValue(HKEY_CLASSES_ROOT, clsidKey + L"\\VERSION", nullptr, L"1.0"),
             };

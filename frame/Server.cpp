@@ -1,4 +1,4 @@
-// The four exported server entry points and the module's entry point.
+// The four exported server entry points; the module's entry point is in ServerModule.cpp.
 
 #include <windows.h>
 
@@ -9,23 +9,9 @@
 
 using namespace morvel;
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
-{
-    // Nothing else happens here: no loading, no COM, nothing under the loader lock.
-    if (reason == DLL_PROCESS_ATTACH) {
-        module::setInstance(instance);
-        DisableThreadLibraryCalls(instance);
-    }
-    return TRUE;
-}
-
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** factory)
 {
-    if (!factory) return E_POINTER;
-    *factory = nullptr;
-    for (const ClassEntry& entry : classTable())
-        if (IsEqualCLSID(clsid, *entry.clsid)) return createClassFactory(entry, iid, factory);
-    return CLASS_E_CLASSNOTAVAILABLE;
+    return getClassObject(classTable(), clsid, iid, factory);
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()

@@ -2,7 +2,6 @@
 
 #include <objbase.h>
 
-#include <atomic>
 #include <memory>
 #include <new>
 #include <utility>
@@ -10,6 +9,7 @@
 #include "ApplicationInfo.h"
 #include "ErrorInfo.h"
 #include "Module.h"
+#include "UnknownImpl.h"
 
 namespace morvel::basKvMorvel10A {
 namespace {
@@ -28,30 +28,8 @@ void endOfApartment() noexcept;
 
 // Watches the thread's CoUninitialize calls. While registered it counts as a live object,
 // so the module stays loaded for as long as COM may call it.
-class ApartmentSpy final : public IInitializeSpy {
+class ApartmentSpy final : public UnknownImpl<module::ObjectCount, IInitializeSpy> {
 public:
-    ApartmentSpy() noexcept { module::objectCreated(); }
-    ~ApartmentSpy() { module::objectDestroyed(); }
-    ApartmentSpy(const ApartmentSpy&) = delete;
-    ApartmentSpy& operator=(const ApartmentSpy&) = delete;
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IInitializeSpy) return E_NOINTERFACE;
-        *object = static_cast<IInitializeSpy*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
-
     STDMETHODIMP PreInitialize(DWORD, DWORD) override { return S_OK; }
     STDMETHODIMP PostInitialize(HRESULT result, DWORD, DWORD) override { return result; }
     // The last CoUninitialize of the apartment is announced with a count of 1. The data is
@@ -63,9 +41,6 @@ public:
         return S_OK;
     }
     STDMETHODIMP PostUninitialize(DWORD) override { return S_OK; }
-
-private:
-    std::atomic<ULONG> references_{0};
 };
 
 void endOfApartment() noexcept

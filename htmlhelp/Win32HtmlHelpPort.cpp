@@ -10,6 +10,7 @@
 #include "../frame/AutomationError.h"
 #include "../frame/Handles.h"
 #include "../frame/LibraryResources.h"
+#include "HelpRecords.h"
 
 // The port's members carry the entry points' own names; the A/W macros must not rename
 // them here. Every call below names its A or W form explicitly.
@@ -33,41 +34,6 @@ namespace morvel::htmlhelp {
 
 namespace {
 
-// The engine's records in their ANSI forms, as hhctrl.ocx reads them.
-struct HhFtsQueryA {
-    int cbStruct;
-    BOOL fUniCodeStrings;
-    LPCSTR pszSearchQuery;
-    LONG iProximity;
-    BOOL fStemmedSearch;
-    BOOL fTitleOnly;
-    BOOL fExecute;
-    LPCSTR pszWindow;
-};
-struct HhAkLinkA {
-    int cbStruct;
-    BOOL fReserved;
-    LPCSTR pszKeywords;
-    LPCSTR pszUrl;
-    LPCSTR pszMsgText;
-    LPCSTR pszMsgTitle;
-    LPCSTR pszWindow;
-    BOOL fIndexOnFail;
-};
-struct HhPopupA {
-    int cbStruct;
-    HINSTANCE hinst;
-    UINT idString;
-    LPCSTR pszText;
-    POINT pt;
-    COLORREF clrForeground;
-    COLORREF clrBackground;
-    RECT rcMargins;
-    LPCSTR pszFont;
-};
-static_assert(sizeof(HhFtsQueryA) == 32, "HH_FTS_QUERY is 32 bytes");
-static_assert(sizeof(HhAkLinkA) == 32, "HH_AKLINK is 32 bytes");
-static_assert(sizeof(HhPopupA) == 52, "HH_POPUP is 52 bytes");
 static_assert(sizeof(MSGBOXPARAMSA) == 40, "MSGBOXPARAMSA is 40 bytes");
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
 static_assert(sizeof(VS_FIXEDFILEINFO) == 52, "VS_FIXEDFILEINFO is 52 bytes");

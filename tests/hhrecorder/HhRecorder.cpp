@@ -8,45 +8,15 @@
 #include <string>
 
 #include "RecordFormat.h"
+#include "htmlhelp/HelpRecords.h"
 
 namespace {
 
 using hhrecord::hex;
 using hhrecord::quote;
-
-// The records as the engine reads them (ANSI forms).
-struct FtsQuery {
-    int cbStruct;
-    BOOL fUniCodeStrings;
-    LPCSTR pszSearchQuery;
-    LONG iProximity;
-    BOOL fStemmedSearch;
-    BOOL fTitleOnly;
-    BOOL fExecute;
-    LPCSTR pszWindow;
-};
-struct AkLink {
-    int cbStruct;
-    BOOL fReserved;
-    LPCSTR pszKeywords;
-    LPCSTR pszUrl;
-    LPCSTR pszMsgText;
-    LPCSTR pszMsgTitle;
-    LPCSTR pszWindow;
-    BOOL fIndexOnFail;
-};
-struct Popup {
-    int cbStruct;
-    HINSTANCE hinst;
-    UINT idString;
-    LPCSTR pszText;
-    POINT pt;
-    COLORREF clrForeground;
-    COLORREF clrBackground;
-    RECT rcMargins;
-    LPCSTR pszFont;
-};
-static_assert(sizeof(FtsQuery) == 32 && sizeof(AkLink) == 32 && sizeof(Popup) == 52, "published record sizes");
+using morvel::htmlhelp::HhAkLinkA;
+using morvel::htmlhelp::HhFtsQueryA;
+using morvel::htmlhelp::HhPopupA;
 
 std::string n(long value) { return std::to_string(value); }
 
@@ -57,7 +27,7 @@ std::string decode(UINT command, DWORD_PTR data)
         return data ? quote(reinterpret_cast<LPCSTR>(data)) : "0";
     case 0x0003: {  // HH_DISPLAY_SEARCH
         if (!data) return "0";
-        const auto* q = reinterpret_cast<const FtsQuery*>(data);
+        const auto* q = reinterpret_cast<const HhFtsQueryA*>(data);
         return "fts{cbStruct=" + n(q->cbStruct) + " fUniCodeStrings=" + n(q->fUniCodeStrings) +
                " pszSearchQuery=" + quote(q->pszSearchQuery) + " iProximity=" + n(q->iProximity) +
                " fStemmedSearch=" + n(q->fStemmedSearch) + " fTitleOnly=" + n(q->fTitleOnly) +
@@ -66,7 +36,7 @@ std::string decode(UINT command, DWORD_PTR data)
     case 0x000D:    // HH_KEYWORD_LOOKUP
     case 0x0013: {  // HH_ALINK_LOOKUP
         if (!data) return "0";
-        const auto* l = reinterpret_cast<const AkLink*>(data);
+        const auto* l = reinterpret_cast<const HhAkLinkA*>(data);
         return "aklink{cbStruct=" + n(l->cbStruct) + " fReserved=" + n(l->fReserved) +
                " pszKeywords=" + quote(l->pszKeywords) + " pszUrl=" + quote(l->pszUrl) +
                " pszMsgText=" + quote(l->pszMsgText) + " pszMsgTitle=" + quote(l->pszMsgTitle) +
@@ -74,7 +44,7 @@ std::string decode(UINT command, DWORD_PTR data)
     }
     case 0x000E: {  // HH_DISPLAY_TEXT_POPUP
         if (!data) return "0";
-        const auto* p = reinterpret_cast<const Popup*>(data);
+        const auto* p = reinterpret_cast<const HhPopupA*>(data);
         return "popup{cbStruct=" + n(p->cbStruct) + " hinst=" + hex(reinterpret_cast<DWORD_PTR>(p->hinst)) +
                " idString=" + n(long(p->idString)) + " pszText=" + quote(p->pszText) + " pt=(" + n(p->pt.x) + "," +
                n(p->pt.y) + ") clrForeground=" + hex(p->clrForeground) + " clrBackground=" + hex(p->clrBackground) +
