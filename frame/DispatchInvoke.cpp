@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "Handles.h"
+#include "VariantCoercion.h"
 
 namespace morvel {
 namespace {
@@ -77,6 +78,7 @@ struct ByRefCoercion {
     UINT argIndex;          // position in rgvarg
     VARIANT original;       // the caller's VT_BYREF|VT_VARIANT argument, restored afterwards
     Variant temporary;      // the coerced value the member reads and writes
+    Variant before;         // the coerced value as the member received it
 };
 
 }  // namespace
@@ -87,6 +89,7 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID 
 {
     if (!params) return E_INVALIDARG;
     if (params->cNamedArgs > 0 && !params->rgdispidNamedArgs) return E_INVALIDARG;
+    if (params->cArgs > 0 && !params->rgvarg) return E_INVALIDARG;
     std::vector<ByRefCoercion> coercions;
     FuncDescOwner func;
     const bool found = findFunction(vtableInfo, member, flags, func);
@@ -125,9 +128,15 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID 
             if (V_VT(&arg) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&arg)) continue;
             const VARTYPE target = byRefTarget(vtableInfo, func.desc->lprgelemdescParam[i].tdesc);
             if (target == VT_EMPTY) continue;
-            coercions.push_back(ByRefCoercion{k, arg, Variant()});
+            coercions.push_back(ByRefCoercion{k, arg, Variant(), Variant()});
             ByRefCoercion& c = coercions.back();
-            if (HRESULT hr = VariantChangeType(c.temporary.get(), V_VARIANTREF(&arg), 0, target); FAILED(hr)) {
+            // The coercion would follow a reference to nothing inside the caller's variable;
+            // the checked copy refuses it, and the argument is then a mismatch like any other.
+            Variant plain;
+            HRESULT hr = copyByValue(plain.get(), arg);
+            if (SUCCEEDED(hr)) hr = VariantChangeType(c.temporary.get(), plain.get(), 0, target);
+            if (SUCCEEDED(hr)) hr = VariantCopy(c.before.get(), c.temporary.get());
+            if (FAILED(hr)) {
                 for (auto& done : coercions) params->rgvarg[done.argIndex] = done.original;
                 if (argError) *argError = k + removed;
                 return DISP_E_TYPEMISMATCH;
@@ -139,10 +148,11 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID 
     HRESULT hr = vtableInfo->Invoke(instance, member, flags, params, result, exception, argError);
     if (argError && (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND)) *argError += removed;
 
-    // Restore the caller's arguments and hand back what the member wrote.
+    // Restore the caller's arguments and hand back what the member wrote. A variable the
+    // member only read keeps its own value and type ("5" stays a text).
     for (auto& c : coercions) {
         params->rgvarg[c.argIndex] = c.original;
-        if (SUCCEEDED(hr)) {
+        if (SUCCEEDED(hr) && VarCmp(c.temporary.get(), c.before.get(), LOCALE_USER_DEFAULT, 0) != VARCMP_EQ) {
             if (HRESULT copied = VariantCopy(V_VARIANTREF(&c.original), c.temporary.get()); FAILED(copied))
                 hr = copied;
         }

@@ -30,15 +30,18 @@ AutomationError errorFromHresult(HRESULT hr, const EXCEPINFO* exception)
     if (hr == DISP_E_EXCEPTION && exception) {
         EXCEPINFO filled = *exception;
         // A deferred exception fills itself in on request; the copy keeps the caller's untouched.
-        if (filled.pfnDeferredFillIn) filled.pfnDeferredFillIn(&filled);
+        // The fill-in may clear its own pointer, so whether it ran is remembered here.
+        const bool deferred = filled.pfnDeferredFillIn != nullptr;
+        if (deferred) filled.pfnDeferredFillIn(&filled);
         const HRESULT code = filled.wCode ? automationHresult(filled.wCode) : filled.scode;
         AutomationError error = errorFromHresult(FAILED(code) ? code : E_FAIL);
         std::u16string description = fromWide(filled.bstrDescription);
         std::u16string source = fromWide(filled.bstrSource);
-        if (filled.pfnDeferredFillIn) {
-            SysFreeString(filled.bstrSource);
-            SysFreeString(filled.bstrDescription);
-            SysFreeString(filled.bstrHelpFile);
+        if (deferred) {
+            // Only what the fill-in added is ours; texts already there belong to the caller.
+            if (filled.bstrSource != exception->bstrSource) SysFreeString(filled.bstrSource);
+            if (filled.bstrDescription != exception->bstrDescription) SysFreeString(filled.bstrDescription);
+            if (filled.bstrHelpFile != exception->bstrHelpFile) SysFreeString(filled.bstrHelpFile);
         }
         return AutomationError(error.number(), description.empty() ? error.description() : std::move(description),
                                std::move(source));

@@ -41,6 +41,18 @@ T* require(T* out)
     return out;
 }
 
+// The error of a body that failed without an AutomationError of its own. Building it needs
+// memory too; when even that fails the plain status code is the answer.
+inline HRESULT lastResort(std::int32_t number, const char16_t* description, const char16_t* source, REFIID iid,
+                          HRESULT plain) noexcept
+{
+    try {
+        return setAutomationError(AutomationError(number, description, source), iid);
+    } catch (...) {
+        return plain;
+    }
+}
+
 template <class Body>
 HRESULT guard(REFIID iid, const char16_t* source, Body&& body) noexcept
 {
@@ -57,9 +69,9 @@ HRESULT guard(REFIID iid, const char16_t* source, Body&& body) noexcept
         }
         return setAutomationError(error, iid);
     } catch (const std::bad_alloc&) {
-        return setAutomationError(AutomationError(errors::OutOfMemory, u"Out of memory", source), iid);
+        return lastResort(errors::OutOfMemory, u"Out of memory", source, iid, E_OUTOFMEMORY);
     } catch (...) {
-        return setAutomationError(AutomationError(51, u"Internal error", source), iid);
+        return lastResort(51, u"Internal error", source, iid, E_UNEXPECTED);
     }
 }
 

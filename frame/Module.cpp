@@ -2,6 +2,7 @@
 
 #include <map>
 #include <mutex>
+#include <new>
 
 #include "Handles.h"
 
@@ -24,10 +25,14 @@ struct TypeLibraryCache {
     std::map<Key, ComPtr<ITypeInfo>> infos;
 };
 
+// Never destroyed: a static's destructor runs at DLL_PROCESS_DETACH, under the loader lock,
+// where releasing oleaut32's objects must not happen. DllCanUnloadNow empties it before COM
+// frees the module; at process exit what is left goes with the process.
 TypeLibraryCache& cache()
 {
-    static TypeLibraryCache instance;
-    return instance;
+    alignas(TypeLibraryCache) static unsigned char storage[sizeof(TypeLibraryCache)];
+    static TypeLibraryCache* const instance = new (storage) TypeLibraryCache;
+    return *instance;
 }
 
 HRESULT loadLibraryLocked(TypeLibraryCache& c)

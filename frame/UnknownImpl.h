@@ -81,8 +81,16 @@ HRESULT createInstance(REFIID iid, void** object, Args&&... args) noexcept
 {
     if (!object) return E_POINTER;
     *object = nullptr;
-    T* fresh = new (std::nothrow) T(std::forward<Args>(args)...);
-    if (!fresh) return E_OUTOFMEMORY;
+    // A constructor may allocate what the object owns; its failure must end here, not
+    // travel into the class factory's caller.
+    T* fresh = nullptr;
+    try {
+        fresh = new T(std::forward<Args>(args)...);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
     fresh->AddRef();
     const HRESULT hr = fresh->QueryInterface(iid, object);
     fresh->Release();

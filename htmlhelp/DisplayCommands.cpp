@@ -146,7 +146,7 @@ void DisplayCommands::HHDisplayKeyword(const std::int32_t* CallingForm)
         // The lookup wants the help window open first; if that fails, the lookup still runs.
         try {
             CallWithFileOnly(owner, HH_DISPLAY_TOPIC_, std::uint32_t{0});
-        } catch (const AutomationError&) {
+        } catch (const std::exception&) {
         }
         CallWithFileOnly(owner, HH_KEYWORD_LOOKUP_, FillLink(object_.state.HHKeyword));
     });

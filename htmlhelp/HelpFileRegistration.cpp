@@ -67,6 +67,12 @@ void HelpFileRegistration::HHRegister(Text& FileToRegister)
 
     const std::u16string name = PlatformHelpers::FileNamePart(path);
     FileToRegister = name;
+    // The existence check accepts a pattern that matches some file, but a list entry named
+    // by a pattern names no file at all: such a name is not written.
+    if (name.find_first_of(u"*?") != std::u16string::npos) {
+        object_.messageBoxes.ShowUsageMessage(u"HTML Help Class: HHRegister Error");
+        return;
+    }
     // The folder the file was found in (for a bare name, the one the existence check
     // completed it with), made absolute: the engine reads the list from whatever folder
     // its own host runs in.

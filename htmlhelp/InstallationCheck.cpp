@@ -171,8 +171,9 @@ void InstallationCheck::CheckInstall(const InstalledControl& control)
     // The data up to its NUL, or all of it when the registry kept none.
     const std::u16string registered = Unquoted(RegistryAccess::DataOfLine(record));
     std::u16string path = registered;
-    // Whatever the resolution managed is what we look for; its result adds nothing.
-    object_.platformHelpers.ResolveLongPath(registered, path, LongPathBufferLength);
+    // A walk that stops at a missing folder leaves the part it resolved, an existing
+    // folder that a search would find; only a resolved path stands for the registered one.
+    if (object_.platformHelpers.ResolveLongPath(registered, path, LongPathBufferLength) == 0) path = registered;
     if (path.empty() || !object_.port.FindFirstFile(object_.port.ToAnsi(path))) {
         object_.messageBoxes.ShowInstallMessage(control.fileMissing);
         return;

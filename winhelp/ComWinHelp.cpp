@@ -1,5 +1,6 @@
 #include "ComWinHelp.h"
 
+#include <cstring>
 #include <new>
 
 #include "frame/Conversions.h"
@@ -17,6 +18,18 @@ HRESULT run(const char16_t* source, Body&& body) noexcept
     return guard(__uuidof(_clsKvHlpfHlpA), source, std::forward<Body>(body));
 }
 
+// The property accessors and the context-help members never fail towards the host: an
+// error inside them is swallowed and the result keeps the value it was cleared to. Only a
+// NULL pointer from the caller is still refused.
+template <class Body>
+HRESULT absorbing(const char16_t* source, Body&& body) noexcept
+{
+    const HRESULT hr = run(source, std::forward<Body>(body));
+    if (SUCCEEDED(hr) || hr == E_POINTER) return hr;
+    SetErrorInfo(0, nullptr);
+    return S_OK;
+}
+
 std::uint32_t handleValue(const LONG* handle) { return static_cast<std::uint32_t>(*require(handle)); }
 
 }  // namespace
@@ -26,7 +39,7 @@ ComWinHelp::~ComWinHelp() = default;
 
 HRESULT ComWinHelp::get_FileName(BSTR* result)
 {
-    return run(u"czHlpfHLP.FileName", [&] {
+    return absorbing(u"czHlpfHLP.FileName", [&] {
         *require(result) = nullptr;
         *result = toBstr(fileName_);
     });
@@ -34,14 +47,15 @@ HRESULT ComWinHelp::get_FileName(BSTR* result)
 
 HRESULT ComWinHelp::put_FileName(BSTR rhs)
 {
-    return run(u"czHlpfHLP.FileName", [&] { fileName_ = fromBstr(rhs); });
+    return absorbing(u"czHlpfHLP.FileName", [&] { fileName_ = fromBstr(rhs); });
 }
 
 HRESULT ComWinHelp::get_AnyData(VARIANT* result)
 {
     if (!result) return E_POINTER;
     VariantInit(result);
-    return VariantCopy(result, anyData_.get());
+    if (FAILED(VariantCopy(result, anyData_.get()))) VariantInit(result);  // absorbed: Empty comes back
+    return S_OK;
 }
 
 HRESULT ComWinHelp::put_AnyData(VARIANT rhs)
@@ -56,7 +70,7 @@ HRESULT ComWinHelp::put_AnyData(VARIANT rhs)
 
 HRESULT ComWinHelp::GetMenuContextHelpIdHlpf(LONG* lMenuHandle, LONG* result)
 {
-    return run(u"czHlpfHLP.GetMenuContextHelpIdHlpf", [&] {
+    return absorbing(u"czHlpfHLP.GetMenuContextHelpIdHlpf", [&] {
         *require(result) = 0;
         *result = static_cast<LONG>(port_->GetMenuContextHelpId(handleValue(lMenuHandle)));
     });
@@ -64,7 +78,7 @@ HRESULT ComWinHelp::GetMenuContextHelpIdHlpf(LONG* lMenuHandle, LONG* result)
 
 HRESULT ComWinHelp::GetWindowContextHelpIdHlpf(LONG* lWindowHandle, LONG* result)
 {
-    return run(u"czHlpfHLP.GetWindowContextHelpIdHlpf", [&] {
+    return absorbing(u"czHlpfHLP.GetWindowContextHelpIdHlpf", [&] {
         *require(result) = 0;
         *result = static_cast<LONG>(port_->GetWindowContextHelpId(handleValue(lWindowHandle)));
     });
@@ -72,7 +86,7 @@ HRESULT ComWinHelp::GetWindowContextHelpIdHlpf(LONG* lWindowHandle, LONG* result
 
 HRESULT ComWinHelp::SetMenuContextHelpIdHlpf(LONG* lMenuHandle, LONG* lslFlags, LONG* result)
 {
-    return run(u"czHlpfHLP.SetMenuContextHelpIdHlpf", [&] {
+    return absorbing(u"czHlpfHLP.SetMenuContextHelpIdHlpf", [&] {
         *require(result) = 0;
         *result = port_->SetMenuContextHelpId(handleValue(lMenuHandle), static_cast<std::uint32_t>(*require(lslFlags)));
     });
@@ -80,7 +94,7 @@ HRESULT ComWinHelp::SetMenuContextHelpIdHlpf(LONG* lMenuHandle, LONG* lslFlags, 
 
 HRESULT ComWinHelp::SetWindowContextHelpIdHlpf(LONG* lWindowHandle, LONG* lslFlags, LONG* result)
 {
-    return run(u"czHlpfHLP.SetWindowContextHelpIdHlpf", [&] {
+    return absorbing(u"czHlpfHLP.SetWindowContextHelpIdHlpf", [&] {
         *require(result) = 0;
         *result =
             port_->SetWindowContextHelpId(handleValue(lWindowHandle), static_cast<std::uint32_t>(*require(lslFlags)));
@@ -107,7 +121,11 @@ HRESULT ComWinHelp::WinHelpHlpf(LONG* lWindowHandle, WinHelpCmdHlpfConstants* lH
     return run(u"czHlpfHLP.WinHelpHlpf", [&] {
         *require(result) = 0;
         const std::uint32_t window = handleValue(lWindowHandle);
-        const auto command = static_cast<std::uint32_t>(*require(lHelpCommand));
+        // Any 32-bit number the host passes is a command, not only the enumeration's values,
+        // which in C++ would not cover all of them: the bits are read as they are.
+        static_assert(sizeof(WinHelpCmdHlpfConstants) == sizeof(std::uint32_t));
+        std::uint32_t command = 0;
+        std::memcpy(&command, require(lHelpCommand), sizeof command);
         // Every error of preparing or making the call goes to the companion's report and
         // the member completes with 0; an error of the report itself fails the call.
         try {

@@ -148,3 +148,16 @@ TEST_F(HtmlHelpProperties, ScriptVariablesPassedByReferenceAreAccepted)
     EXPECT_EQ(V_VT(&variable), VT_BSTR);
     VariantClear(&variable);
 }
+
+TEST_F(HtmlHelpProperties, VariablesTheMemberOnlyReadsKeepTheirOwnTypeAndValue)
+{
+    MessageBoxRecorder boxes;  // the installation check tells of controls it cannot find
+    VARIANT hh = vStr(L"24"), ie = vStr(L"270");
+    ASSERT_EQ(call(object.get(), L"HHVerifyMinConfig", DISPATCH_METHOD, {vRef(&hh), vRef(&ie)}).hr, S_OK);
+    EXPECT_EQ(V_VT(&hh), VT_BSTR);
+    EXPECT_EQ(str(&hh), L"24");
+    EXPECT_EQ(V_VT(&ie), VT_BSTR);
+    EXPECT_EQ(str(&ie), L"270");
+    VariantClear(&hh);
+    VariantClear(&ie);
+}

@@ -266,6 +266,9 @@ TEST(Server, BadCallsGetTheStandardAnswersAndNeverCrash)
     EXPECT_EQ(object->Invoke(id, IID_IDispatch, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
               DISP_E_UNKNOWNINTERFACE);
     EXPECT_EQ(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr), E_INVALIDARG);
+    DISPPARAMS countedButAbsent{nullptr, nullptr, 1, 0};
+    EXPECT_EQ(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &countedButAbsent, nullptr, nullptr, nullptr),
+              E_INVALIDARG);
 
     // NULL out-pointers through the function table.
     ComPtr<_clsKvHlpfHtmlA> html = object.as<_clsKvHlpfHtmlA>();

@@ -149,12 +149,16 @@ TEST_F(HelpFileRegistrationTest, RegisterRefusals)
     registration.HHRegister(wrongKind);
     Text empty = u"";
     registration.HHRegister(empty);
+    Text pattern = u"C:\\Help\\Oth*.chm";  // matches a file, but names none
+    registration.HHRegister(pattern);
     EXPECT_EQ(Messages(), (std::vector<std::string>{
                               "The file C:\\Help\\Library.chm is already registered.  HHRegister will not be run as "
                               "no action need be taken.",
                               "The file C:\\Help\\Missing.chm does not exist.\nPlease make sure that you have "
                               "installed ZELT Help files",
-                              "C:\\Help\\Readme.txt is not a valid HTML Help file."}));
+                              "C:\\Help\\Readme.txt is not a valid HTML Help file.",
+                              "HTML Help Class: HHRegister Error"}));
+    EXPECT_FALSE(fake.ListedFolder("Oth*.chm"));
     EXPECT_EQ(fake.messageBoxes[0].style, 64u);
     EXPECT_EQ(fake.CallCount("RegSetValueEx"), 0u);
     EXPECT_EQ(fake.CallCount("RegCreateKeyEx"), 0u);

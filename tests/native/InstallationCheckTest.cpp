@@ -121,7 +121,10 @@ TEST_F(InstallationCheckTest, MissingControlIsToldAndLeavesTheOldVersion)
     // A registration holding an empty path names no location either.
     fake.SetString(HKEY_CLASSES_ROOT_, IeServerKey, "", "");
     EXPECT_EQ(install.IEVersion(), u"5.00.2717.2000");
-    EXPECT_EQ(Messages(), (std::vector<std::string>{HhMissing, IeMissing, IeMissing}));
+    // A folder on the way that is gone: the folder before it is no control file.
+    fake.SetString(HKEY_CLASSES_ROOT_, IeServerKey, "", "C:\\Windows\\Gone\\shdocvw.dll");
+    EXPECT_EQ(install.IEVersion(), u"5.00.2717.2000");
+    EXPECT_EQ(Messages(), (std::vector<std::string>{HhMissing, IeMissing, IeMissing, IeMissing}));
 }
 
 // --- Release names ------------------------------------------------------------------------
