@@ -7,12 +7,17 @@ namespace morvel {
 HRESULT setAutomationError(const AutomationError& error, REFIID iid) noexcept
 {
     const HRESULT result = automationHresult(error.number());
+    // The error information is the best we can add; the failure code goes back either way,
+    // so a step that fails only leaves the details unpublished.
     ComPtr<ICreateErrorInfo> create;
     if (FAILED(CreateErrorInfo(create.put()))) return result;
-    create->SetGUID(iid);
-    create->SetSource(const_cast<LPOLESTR>(reinterpret_cast<const wchar_t*>(error.source().c_str())));
-    create->SetDescription(const_cast<LPOLESTR>(reinterpret_cast<const wchar_t*>(error.description().c_str())));
-    if (auto info = create.as<IErrorInfo>()) SetErrorInfo(0, info.get());
+    auto text = [](const std::u16string& t) { return const_cast<LPOLESTR>(reinterpret_cast<const wchar_t*>(t.c_str())); };
+    if (FAILED(create->SetGUID(iid)) || FAILED(create->SetSource(text(error.source()))) ||
+        FAILED(create->SetDescription(text(error.description()))))
+        return result;
+    if (auto info = create.as<IErrorInfo>()) {
+        [[maybe_unused]] const HRESULT published = SetErrorInfo(0, info.get());
+    }
     return result;
 }
 
