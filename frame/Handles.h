@@ -50,7 +50,11 @@ public:
     Bstr(const wchar_t* text, UINT length) : b_(SysAllocStringLen(text, length)) {}
     static Bstr adopt(BSTR b) noexcept { Bstr out; out.b_ = b; return out; }
     Bstr(Bstr&& other) noexcept : b_(std::exchange(other.b_, nullptr)) {}
-    Bstr& operator=(Bstr&& other) noexcept { std::swap(b_, other.b_); return *this; }
+    Bstr& operator=(Bstr&& other) noexcept
+    {
+        if (this != &other) SysFreeString(std::exchange(b_, std::exchange(other.b_, nullptr)));
+        return *this;
+    }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
     ~Bstr() { SysFreeString(b_); }
@@ -68,7 +72,14 @@ class Variant {
 public:
     Variant() noexcept { VariantInit(&v_); }
     Variant(Variant&& other) noexcept : v_(other.v_) { VariantInit(&other.v_); }
-    Variant& operator=(Variant&& other) noexcept { std::swap(v_, other.v_); return *this; }
+    Variant& operator=(Variant&& other) noexcept
+    {
+        if (this == &other) return *this;
+        VariantClear(&v_);
+        v_ = other.v_;
+        VariantInit(&other.v_);
+        return *this;
+    }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
     ~Variant() { VariantClear(&v_); }
@@ -83,58 +94,57 @@ private:
     VARIANT v_;
 };
 
-class UniqueHKey {
+// One owner for the plain handles: a handle type, its "none" value and how it is closed.
+// Assigning a new handle (or moving one in) closes the one held before, at once.
+template <class Traits>
+class UniqueHandle {
 public:
-    UniqueHKey() = default;
-    explicit UniqueHKey(HKEY k) noexcept : k_(k) {}
-    UniqueHKey(UniqueHKey&& other) noexcept : k_(std::exchange(other.k_, nullptr)) {}
-    UniqueHKey& operator=(UniqueHKey&& other) noexcept { std::swap(k_, other.k_); return *this; }
-    UniqueHKey(const UniqueHKey&) = delete;
-    UniqueHKey& operator=(const UniqueHKey&) = delete;
-    ~UniqueHKey() { if (k_) RegCloseKey(k_); }
+    using Handle = typename Traits::Handle;
 
-    HKEY get() const noexcept { return k_; }
-    HKEY* put() noexcept { reset(); return &k_; }
-    void reset() noexcept { if (HKEY old = std::exchange(k_, nullptr)) RegCloseKey(old); }
-    explicit operator bool() const noexcept { return k_ != nullptr; }
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle h) noexcept : h_(h) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : h_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept
+    {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { reset(); }
+
+    Handle get() const noexcept { return h_; }
+    Handle* put() noexcept { reset(); return &h_; }
+    Handle release() noexcept { return std::exchange(h_, Traits::none()); }
+    void reset(Handle h = Traits::none()) noexcept
+    {
+        if (Handle old = std::exchange(h_, h); old != Traits::none()) Traits::close(old);
+    }
+    explicit operator bool() const noexcept { return h_ != Traits::none(); }
 
 private:
-    HKEY k_ = nullptr;
+    Handle h_ = Traits::none();
 };
 
-class UniqueModule {
-public:
-    UniqueModule() = default;
-    explicit UniqueModule(HMODULE m) noexcept : m_(m) {}
-    UniqueModule(UniqueModule&& other) noexcept : m_(std::exchange(other.m_, nullptr)) {}
-    UniqueModule& operator=(UniqueModule&& other) noexcept { std::swap(m_, other.m_); return *this; }
-    UniqueModule(const UniqueModule&) = delete;
-    UniqueModule& operator=(const UniqueModule&) = delete;
-    ~UniqueModule() { if (m_) FreeLibrary(m_); }
-
-    HMODULE get() const noexcept { return m_; }
-    explicit operator bool() const noexcept { return m_ != nullptr; }
-
-private:
-    HMODULE m_ = nullptr;
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static HKEY none() noexcept { return nullptr; }
+    static void close(HKEY key) noexcept { RegCloseKey(key); }
+};
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static HMODULE none() noexcept { return nullptr; }
+    static void close(HMODULE module) noexcept { FreeLibrary(module); }
+};
+struct FindTraits {
+    using Handle = HANDLE;
+    static HANDLE none() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE search) noexcept { FindClose(search); }
 };
 
-class UniqueFind {
-public:
-    UniqueFind() = default;
-    explicit UniqueFind(HANDLE h) noexcept : h_(h) {}
-    UniqueFind(UniqueFind&& other) noexcept : h_(std::exchange(other.h_, INVALID_HANDLE_VALUE)) {}
-    UniqueFind& operator=(UniqueFind&& other) noexcept { std::swap(h_, other.h_); return *this; }
-    UniqueFind(const UniqueFind&) = delete;
-    UniqueFind& operator=(const UniqueFind&) = delete;
-    ~UniqueFind() { if (h_ != INVALID_HANDLE_VALUE) FindClose(h_); }
-
-    HANDLE get() const noexcept { return h_; }
-    explicit operator bool() const noexcept { return h_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE h_ = INVALID_HANDLE_VALUE;
-};
+using UniqueHKey = UniqueHandle<RegistryKeyTraits>;
+using UniqueModule = UniqueHandle<ModuleTraits>;
+using UniqueFind = UniqueHandle<FindTraits>;
 
 // A bitmap, icon or cursor from LoadImage, destroyed the way its kind needs.
 class UniqueImage {
@@ -144,8 +154,10 @@ public:
     UniqueImage(UniqueImage&& other) noexcept : h_(std::exchange(other.h_, nullptr)), type_(other.type_) {}
     UniqueImage& operator=(UniqueImage&& other) noexcept
     {
-        std::swap(h_, other.h_);
-        std::swap(type_, other.type_);
+        if (this == &other) return *this;
+        reset();
+        h_ = other.release();
+        type_ = other.type_;
         return *this;
     }
     UniqueImage(const UniqueImage&) = delete;

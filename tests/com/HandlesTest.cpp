@@ -1,5 +1,5 @@
-// The owner of loaded images (frame/Handles.h): each kind is destroyed its own way, a
-// moved-over image is destroyed with the owner it lands in, and release() gives it up.
+// The handle owners (frame/Handles.h): each image kind is destroyed its own way, moving a
+// handle into an owner frees what that owner held at once, and release() gives it up.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include "frame/Handles.h"
 
 using morvel::UniqueImage;
+using morvel::UniqueModule;
 
 TEST(Handles, UniqueImageDestroysWhatItOwnsExactlyOnce)
 {
@@ -19,8 +20,9 @@ TEST(Handles, UniqueImageDestroysWhatItOwnsExactlyOnce)
         UniqueImage a(first, IMAGE_BITMAP);
         {
             UniqueImage b(second, IMAGE_BITMAP);
-            a = std::move(b);  // `first` now belongs to `b`
+            a = std::move(b);  // `first` goes now, not when `b` does
             EXPECT_EQ(a.get(), second);
+            EXPECT_EQ(GetObjectType(first), 0u);
         }
         EXPECT_EQ(GetObjectType(first), 0u);
         EXPECT_EQ(GetObjectType(second), static_cast<DWORD>(OBJ_BITMAP));
@@ -46,4 +48,15 @@ TEST(Handles, UniqueImageDestroysWhatItOwnsExactlyOnce)
     }
     EXPECT_EQ(GetObjectType(kept), static_cast<DWORD>(OBJ_BITMAP));
     DeleteObject(kept);
+}
+
+TEST(Handles, MovingIntoAnOwnerReleasesWhatItHeld)
+{
+    // A library nothing else in this program loads, so its presence shows our reference.
+    UniqueModule owner(LoadLibraryW(L"msimg32.dll"));
+    ASSERT_TRUE(owner);
+    UniqueModule empty;
+    owner = std::move(empty);
+    EXPECT_FALSE(owner);
+    EXPECT_EQ(GetModuleHandleW(L"msimg32.dll"), nullptr);
 }
