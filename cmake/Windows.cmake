@@ -1,6 +1,24 @@
-# The Windows (i686) half of the build: the type library, Morvel10.dll, the companion
+# The Windows half of the build, for x86 (i686) or x64 (x86_64) by the toolchain file: the
+# type library, Morvel10.dll, the companion stand-in, the test programs and the way ctest
+# runs them under Wine.
 enable_language(RC)
-# stand-in, the test programs and the way ctest runs them under Wine.
+
+# Each build has its own private prefix of its own width. The x86 build runs under the
+# 32-bit loader in a win32 prefix; the x64 build under the 64-bit loader in a win64 prefix
+# (/usr/bin/wine always prefers the 32-bit loader once wine32 is installed).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(MORVEL_WIN64 ON)
+    set(MORVEL_WINEARCH win64)
+    set(MORVEL_WINELOADER /usr/lib/wine/wine64)
+    set(mingw_prefix x86_64-w64-mingw32)
+    set(widl_flags -m64 --win64 -I/usr/include/wine/wine/windows -L/usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+else()
+    set(MORVEL_WIN64 OFF)
+    set(MORVEL_WINEARCH win32)
+    set(MORVEL_WINELOADER /usr/lib/wine/wine)
+    set(mingw_prefix i686-w64-mingw32)
+    set(widl_flags -m32 --win32 -I/usr/include/wine/wine/windows -L/usr/lib/i386-linux-gnu/wine/i386-windows)
+endif()
 
 set(MORVEL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 configure_file(${CMAKE_SOURCE_DIR}/tools/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY
@@ -18,31 +36,61 @@ add_test(NAME core_tests COMMAND core_tests)
 set(idl ${CMAKE_SOURCE_DIR}/frame/Morvel10.idl)
 set(gen ${CMAKE_BINARY_DIR}/generated)
 file(MAKE_DIRECTORY ${gen})
-set(widl_flags -m32 --win32 -I/usr/include/wine/wine/windows -L/usr/lib/i386-linux-gnu/wine/i386-windows)
 add_custom_command(
     OUTPUT ${gen}/Morvel10_widl.tlb ${gen}/Morvel10.h ${gen}/Morvel10_i.c
-    COMMAND i686-w64-mingw32-widl ${widl_flags} -t -o ${gen}/Morvel10_widl.tlb ${idl}
-    COMMAND i686-w64-mingw32-widl ${widl_flags} -h -o ${gen}/Morvel10.h ${idl}
-    COMMAND i686-w64-mingw32-widl ${widl_flags} -u -o ${gen}/Morvel10_i.c ${idl}
+    COMMAND ${mingw_prefix}-widl ${widl_flags} -t -o ${gen}/Morvel10_widl.tlb ${idl}
+    COMMAND ${mingw_prefix}-widl ${widl_flags} -h -o ${gen}/Morvel10.h ${idl}
+    COMMAND ${mingw_prefix}-widl ${widl_flags} -u -o ${gen}/Morvel10_i.c ${idl}
     DEPENDS ${idl}
     COMMENT "widl Morvel10.idl")
 
 # tlbfinish rewrites widl's library in the published order and gives every enumeration
 # constant its description; it runs under Wine because it uses the platform's typelib API.
-if(EXISTS ${CMAKE_SOURCE_DIR}/tools/tlbfinish/tlbfinish.cpp AND NOT MORVEL_SKIP_TLBFINISH)
-    add_executable(tlbfinish ${CMAKE_SOURCE_DIR}/tools/tlbfinish/tlbfinish.cpp)
+# It is a 64-bit program in both builds, so that no step of any build runs 32-bit code:
+# the x86 build compiles its own x64 copy and runs it in a small win64 prefix of its own.
+set(tlbfinish_source ${CMAKE_SOURCE_DIR}/tools/tlbfinish/tlbfinish.cpp)
+if(MORVEL_WIN64)
+    add_executable(tlbfinish ${tlbfinish_source})
     target_link_libraries(tlbfinish PRIVATE oleaut32 ole32 uuid)
     target_link_options(tlbfinish PRIVATE ${static_runtime} -municode)
-    add_custom_command(
-        OUTPUT ${gen}/Morvel10.tlb
-        COMMAND ${WINE_RUN} $<TARGET_FILE:tlbfinish> ${gen}/Morvel10_widl.tlb ${gen}/Morvel10.tlb
-        DEPENDS tlbfinish ${gen}/Morvel10_widl.tlb
-        COMMENT "Finishing the type library")
+    set(tlbfinish_exe $<TARGET_FILE:tlbfinish>)
+    set(tlbfinish_run ${WINE_RUN})
+    set(tlbfinish_depends tlbfinish)
 else()
+    find_program(MORVEL_X64_CXX x86_64-w64-mingw32-g++-posix REQUIRED)
+    set(tlbfinish_exe ${CMAKE_BINARY_DIR}/tools64/tlbfinish.exe)
     add_custom_command(
-        OUTPUT ${gen}/Morvel10.tlb
-        COMMAND ${CMAKE_COMMAND} -E copy ${gen}/Morvel10_widl.tlb ${gen}/Morvel10.tlb
-        DEPENDS ${gen}/Morvel10_widl.tlb)
+        OUTPUT ${tlbfinish_exe}
+        COMMAND ${MORVEL_X64_CXX} -std=c++20 -O2 -municode ${static_runtime} ${tlbfinish_source}
+                -loleaut32 -lole32 -luuid -o ${tlbfinish_exe}
+        DEPENDS ${tlbfinish_source}
+        COMMENT "Building the x64 type-library finisher")
+    block(SCOPE_FOR VARIABLES)
+        set(MORVEL_WINEARCH win64)
+        set(MORVEL_WINELOADER /usr/lib/wine/wine64)
+        set(MORVEL_WINEPREFIX ${CMAKE_BINARY_DIR}/tools64/wineprefix)
+        configure_file(${CMAKE_SOURCE_DIR}/tools/wine-run.sh.in ${CMAKE_BINARY_DIR}/tools64/wine-run.sh @ONLY
+                       FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE)
+    endblock()
+    set(tlbfinish_run ${CMAKE_BINARY_DIR}/tools64/wine-run.sh)
+    set(tlbfinish_depends ${tlbfinish_exe})
+endif()
+add_custom_command(
+    OUTPUT ${gen}/Morvel10.tlb
+    COMMAND ${tlbfinish_run} ${tlbfinish_exe} ${gen}/Morvel10_widl.tlb ${gen}/Morvel10.tlb
+    DEPENDS ${tlbfinish_depends} ${gen}/Morvel10_widl.tlb
+    COMMENT "Finishing the type library")
+# Where this machine runs 32-bit code, the x86 tests check that the library the x64
+# finisher wrote is byte for byte what the finisher built for x86 writes.
+if(NOT MORVEL_WIN64)
+    add_executable(tlbfinish32 ${tlbfinish_source})
+    target_link_libraries(tlbfinish32 PRIVATE oleaut32 ole32 uuid)
+    target_link_options(tlbfinish32 PRIVATE ${static_runtime} -municode)
+    add_test(NAME tlbfinish_same_as_x86
+             COMMAND ${CMAKE_COMMAND} -DWINE_RUN=${WINE_RUN} -DFINISHER=$<TARGET_FILE:tlbfinish32>
+                     -DSOURCE=${gen}/Morvel10_widl.tlb -DEXPECTED=${gen}/Morvel10.tlb
+                     -DOUTPUT=${CMAKE_BINARY_DIR}/tlbfinish32-check.tlb
+                     -P ${CMAKE_SOURCE_DIR}/cmake/CompareFinishers.cmake)
 endif()
 add_custom_target(morvel_tlb DEPENDS ${gen}/Morvel10.tlb ${gen}/Morvel10.h)
 

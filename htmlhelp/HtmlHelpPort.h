@@ -57,7 +57,8 @@ struct MessageBoxRequest {
     std::uint32_t style = 0;
 };
 
-// HH_FTS_QUERY, portable form; the adapter lays it out as the engine expects (32 bytes).
+// HH_FTS_QUERY, portable form; the adapter lays it out as the engine expects (32 bytes on
+// x86, 40 on x64).
 struct FtsQuery {
     std::int32_t fUniCodeStrings = 0;
     std::optional<std::string> pszSearchQuery;
@@ -68,7 +69,7 @@ struct FtsQuery {
     std::optional<std::string> pszWindow;
 };
 
-// HH_AKLINK, portable form (32 bytes on the platform). A nullopt member is a null pointer.
+// HH_AKLINK, portable form (32 bytes on x86, 56 on x64). A nullopt member is a null pointer.
 struct AkLink {
     std::int32_t fReserved = 0;
     std::optional<std::string> pszKeywords;
@@ -79,9 +80,10 @@ struct AkLink {
     std::int32_t fIndexOnFail = 0;
 };
 
-// HH_POPUP, portable form (52 bytes on the platform).
+// HH_POPUP, portable form (52 bytes on x86, 72 on x64). The module handle is kept as wide
+// as the widest platform's, where module bases lie above 4 GiB.
 struct Popup {
-    std::uint32_t hinst = 0;
+    std::uint64_t hinst = 0;
     std::uint32_t idString = 0;
     std::optional<std::string> pszText;
     std::int32_t ptX = 0, ptY = 0;

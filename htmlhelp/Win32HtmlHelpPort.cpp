@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../frame/AutomationError.h"
+#include "../frame/HandleValues.h"
 #include "../frame/Handles.h"
 #include "../frame/LibraryResources.h"
 #include "HelpRecords.h"
@@ -34,17 +35,17 @@ namespace morvel::htmlhelp {
 
 namespace {
 
-static_assert(sizeof(MSGBOXPARAMSA) == 40, "MSGBOXPARAMSA is 40 bytes");
+static_assert(sizeof(MSGBOXPARAMSA) == (sizeof(void*) == 8 ? 80 : 40), "MSGBOXPARAMSA is 40 bytes (80 on x64)");
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
 static_assert(sizeof(VS_FIXEDFILEINFO) == 52, "VS_FIXEDFILEINFO is 52 bytes");
-static_assert(sizeof(HKEY) == sizeof(RegKey), "registry keys travel as 32-bit values");
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "wide strings are UTF-16");
 
 using HtmlHelpAProc = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
 
-HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key)); }
-RegKey FromHkey(HKEY key) { return static_cast<RegKey>(reinterpret_cast<std::uintptr_t>(key)); }
-HWND ToHwnd(std::uint32_t hwnd) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(hwnd)); }
+// Registry keys and windows travel as 32-bit values (see HandleValues.h for the rule).
+HKEY ToHkey(RegKey key) { return HandleFromLong<HKEY>(key); }
+RegKey FromHkey(HKEY key) { return LongFromHandle(key); }
+HWND ToHwnd(std::uint32_t hwnd) { return HandleFromLong<HWND>(hwnd); }
 LPCSTR Chars(const std::optional<std::string>& text) { return text ? text->c_str() : nullptr; }
 const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ googletest fp-utils
-          wine wine32:i386 wine64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev
+          wine wine32:i386 wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev
           xvfb xauth x11-utils imagemagick)
 
 missing=()

@@ -2,16 +2,18 @@
 
 #include <windows.h>
 
+#include "frame/HandleValues.h"
 #include "frame/LastDllError.h"
 
 namespace morvel::winhelp {
 namespace {
 
-// Handles arrive as the host's 32-bit numbers and go to the platform unchanged.
+// Handles arrive as the host's 32-bit numbers and widen by the platform's rule for
+// handles shared between 32- and 64-bit code (see HandleValues.h).
 template <class Handle>
 Handle handleOf(std::uint32_t value) noexcept
 {
-    return reinterpret_cast<Handle>(static_cast<ULONG_PTR>(value));
+    return HandleFromLong<Handle>(value);
 }
 
 }  // namespace
@@ -26,7 +28,10 @@ std::int32_t Win32WinHelpPort::WinHelpA(std::uint32_t window, const std::optiona
                                        std::uint32_t command, const WinHelpData& data)
 {
     // A text argument is the address of the string's NUL-terminated bytes, which live in
-    // `data` until the call has returned.
+    // `data` until the call has returned. A number is the host's 32-bit value in the
+    // unsigned pointer-sized field, so it widens by zero extension, as any DWORD stored in
+    // a ULONG_PTR does: context ids and the other numeric arguments are unsigned, and a
+    // 32-bit caller's value reaches the engine with the same 32 bits either way.
     const ULONG_PTR argument = std::holds_alternative<std::string>(data)
                                    ? reinterpret_cast<ULONG_PTR>(std::get<std::string>(data).c_str())
                                    : static_cast<ULONG_PTR>(static_cast<std::uint32_t>(std::get<std::int32_t>(data)));

@@ -168,7 +168,7 @@ TEST(Server, ImportsOnlySystemLibraries)
     ASSERT_TRUE(image);
     auto base = reinterpret_cast<const BYTE*>(image);
     auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);  // this build's width
     const auto& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     ASSERT_NE(dir.VirtualAddress, 0u);
     std::vector<std::string> imports;

@@ -226,7 +226,7 @@ TEST_F(TypeLibrary, AttributesAndOrderOfTypeInfos)
     EXPECT_EQ(attr->wMajorVerNum, 1);
     EXPECT_EQ(attr->wMinorVerNum, 0);
     EXPECT_EQ(attr->lcid, 0x0409u);
-    EXPECT_EQ(attr->syskind, SYS_WIN32);
+    EXPECT_EQ(attr->syskind, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
     library->ReleaseTLibAttr(attr);
     Bstr name;
     library->GetDocumentation(-1, name.put(), nullptr, nullptr, nullptr);

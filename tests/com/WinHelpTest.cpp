@@ -133,8 +133,8 @@ TEST_F(WinHelpObject, EveryNumericAnyDataReachesWinHelpAsA32BitValue)
         {"false", vBool(VARIANT_FALSE), 0},
         {"2.5 to even", vR8(2.5), 2},
         {"3.5 to even", vR8(3.5), 4},
-        {"-2.5 to even", vR8(-2.5), ULONG_PTR(-2)},
-        {"R4 -1.5", single, ULONG_PTR(-2)},
+        {"-2.5 to even", vR8(-2.5), 0xFFFFFFFEu},  // zero-extended on x64, as any DWORD
+        {"R4 -1.5", single, 0xFFFFFFFEu},
         {"currency 3.5", currency, 4},
         {"date 2.5", date, 2},
         {"byte", byte, 200},

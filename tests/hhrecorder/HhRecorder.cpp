@@ -12,6 +12,7 @@
 
 namespace {
 
+using hhrecord::handle;
 using hhrecord::hex;
 using hhrecord::quote;
 using morvel::htmlhelp::HhAkLinkA;
@@ -45,7 +46,7 @@ std::string decode(UINT command, DWORD_PTR data)
     case 0x000E: {  // HH_DISPLAY_TEXT_POPUP
         if (!data) return "0";
         const auto* p = reinterpret_cast<const HhPopupA*>(data);
-        return "popup{cbStruct=" + n(p->cbStruct) + " hinst=" + hex(reinterpret_cast<DWORD_PTR>(p->hinst)) +
+        return "popup{cbStruct=" + n(p->cbStruct) + " hinst=" + handle(reinterpret_cast<DWORD_PTR>(p->hinst)) +
                " idString=" + n(long(p->idString)) + " pszText=" + quote(p->pszText) + " pt=(" + n(p->pt.x) + "," +
                n(p->pt.y) + ") clrForeground=" + hex(p->clrForeground) + " clrBackground=" + hex(p->clrBackground) +
                " rcMargins=(" + n(p->rcMargins.left) + "," + n(p->rcMargins.top) + "," + n(p->rcMargins.right) + "," +
@@ -73,7 +74,7 @@ void append(const std::string& line)
 
 extern "C" HWND WINAPI HtmlHelpA(HWND caller, LPCSTR file, UINT command, DWORD_PTR data)
 {
-    append("owner=" + hex(static_cast<std::uint32_t>(reinterpret_cast<DWORD_PTR>(caller))) + " file=" + quote(file) +
+    append("owner=" + handle(reinterpret_cast<DWORD_PTR>(caller)) + " file=" + quote(file) +
            " command=" + hex(command, 4) + " data=" + decode(command, data) + "\n");
     return nullptr;
 }

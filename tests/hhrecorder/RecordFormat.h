@@ -41,4 +41,14 @@ inline std::string hex(std::uint32_t value, int digits = 8)
     return text;
 }
 
+// A pointer-sized handle: eight digits while it fits in 32 bits, all sixteen otherwise, so
+// a log shows how a 32-bit value was widened on x64.
+inline std::string handle(std::uint64_t value)
+{
+    if (value <= 0xFFFFFFFFu) return hex(static_cast<std::uint32_t>(value));
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%016llX", static_cast<unsigned long long>(value));
+    return text;
+}
+
 }  // namespace hhrecord

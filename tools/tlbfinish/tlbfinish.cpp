@@ -13,6 +13,7 @@
 #include <ole2.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -213,13 +214,20 @@ std::vector<UINT> publishedOrder(ITypeLib* lib)
 
 using File = std::unique_ptr<FILE, decltype(&fclose)>;
 
-// Wine's writer records every reference into another library by GUID. An alias has none
-// (stdole2's IPictureDisp is an alias of Picture), and such a reference loads back as the
-// first GUID-less type over there: stdole2's GUID record. Those references are rewritten
-// in the saved file to the by-index form widl writes. Offsets are the MSFT file layout.
-void referenceAliasesByIndex(const std::wstring& path, const std::map<HREFTYPE, UINT>& aliases)
+// Two things Wine's writer gets wrong are mended in the saved file; offsets are the MSFT
+// file layout.
+//  - It records every reference into another library by GUID. An alias has none (stdole2's
+//    IPictureDisp is an alias of Picture), and such a reference loads back as the first
+//    GUID-less type over there: stdole2's GUID record. Those references are rewritten to
+//    the by-index form widl writes.
+//  - Each function and variable record keeps the memory a reader needs for its
+//    description, counted with the writing process's own structure sizes. A finisher of the other width
+//    than the library's is corrected to the library's sizes, so that the x86 library comes
+//    out the same whichever finisher wrote it.
+void mendSavedLibrary(const std::wstring& path, const std::map<HREFTYPE, UINT>& aliases, WORD targetPointer)
 {
-    if (aliases.empty()) return;
+    const bool otherWidth = targetPointer != sizeof(void*);
+    if (aliases.empty() && !otherWidth) return;
     std::vector<unsigned char> bytes;
     {
         File in(_wfopen(path.c_str(), L"rb"), &fclose);
@@ -233,12 +241,14 @@ void referenceAliasesByIndex(const std::wstring& path, const std::map<HREFTYPE, 
     };
     auto get = [&](size_t offset) { uint32_t v; std::memcpy(&v, at(offset, 4), 4); return v; };
     auto put = [&](size_t offset, uint32_t v) { std::memcpy(at(offset, 4), &v, 4); };
+    auto get16 = [&](size_t offset) { int16_t v; std::memcpy(&v, at(offset, 2), 2); return v; };
+    auto put16 = [&](size_t offset, int16_t v) { std::memcpy(at(offset, 2), &v, 2); };
     constexpr uint32_t byGuid = 0x10000; // the reference's third word is a GUID offset, not an index
 
     const size_t segments = 0x54 + ((get(0x14) & 0x100) ? 4 : 0) + 4 * size_t(get(0x20));
-    const uint32_t references = get(segments + 1 * 16), guids = get(segments + 5 * 16);
+    const uint32_t imports = get(segments + 1 * 16), guids = get(segments + 5 * 16);
     for (auto [href, index] : aliases) {
-        const size_t entry = references + (href & ~3u);
+        const size_t entry = imports + (href & ~3u);
         GUID guid;
         if (!(get(entry) & byGuid)) continue; // a writer that gets this right
         std::memcpy(&guid, at(guids + get(entry + 8), sizeof guid), sizeof guid);
@@ -246,6 +256,42 @@ void referenceAliasesByIndex(const std::wstring& path, const std::map<HREFTYPE, 
         put(entry, get(entry) & ~byGuid);
         put(entry + 8, index);
     }
+
+    if (otherWidth) {
+        // The sizes the writer counts, for x86 and x64: FUNCDESC 52/88, ELEMDESC 16/32,
+        // PARAMDESCEX 24/32 (each parameter with a default), VARDESC 36/64 and VARIANT
+        // 16/24 (each constant). Pointer levels count a fixed 8 bytes in both.
+        const bool x64 = targetPointer == 8;
+        const int funcDelta = (x64 ? 88 : 52) - int(sizeof(FUNCDESC));
+        const int elemDelta = (x64 ? 32 : 16) - int(sizeof(ELEMDESC));
+        const int defaultDelta = (x64 ? 32 : 24) - int(sizeof(PARAMDESCEX));
+        const int varDelta = (x64 ? 64 : 36) - int(sizeof(VARDESC));
+        const int constDelta = (x64 ? 24 : 16) - int(sizeof(VARIANT));
+        const size_t typeInfos = get(segments), typeInfoBytes = 0x64, paramInfoBytes = 12;
+        for (uint32_t t = 0; t < get(0x20); ++t) {
+            const size_t info = typeInfos + t * typeInfoBytes;
+            const uint32_t elements = get(info + 0x18);  // functions low, variables high
+            size_t record = get(info + 4) + 4;           // past the block's total size
+            for (uint32_t f = 0; f < (elements & 0xFFFF); ++f) {
+                const size_t size = get(record) & 0xFFFF;
+                const int16_t params = get16(record + 20);
+                int delta = funcDelta + params * elemDelta;
+                for (int16_t p = 0; p < params; ++p) {
+                    const size_t param = record + size - size_t(params - p) * paramInfoBytes;
+                    if (get(param + 8) & PARAMFLAG_FHASDEFAULT) delta += defaultDelta;
+                }
+                put16(record + 14, int16_t(get16(record + 14) + delta));
+                record += size;
+            }
+            for (uint32_t v = 0; v < (elements >> 16); ++v) {
+                const size_t size = get(record) & 0xFFFF;
+                const int delta = varDelta + (get16(record + 12) == VAR_CONST ? constDelta : 0);
+                put16(record + 14, int16_t(get16(record + 14) + delta));
+                record += size;
+            }
+        }
+    }
+
     File out(_wfopen(path.c_str(), L"wb"), &fclose);
     if (!out || fwrite(bytes.data(), 1, bytes.size(), out.get()) != bytes.size() || fclose(out.release()) != 0)
         throw Failure{L"rewriting " + path, E_FAIL};
@@ -257,6 +303,10 @@ public:
     {
         LibAttr attr(source);
         Doc doc = documentation(source, -1);
+        // The platform's reader reports vtable offsets and alignments in this process's
+        // pointer size, whatever the library's system kind; the writer takes them as given.
+        // So a finisher of one width can write a library for the other, they are converted.
+        targetPointer_ = attr->syskind == SYS_WIN64 ? 8 : 4;
         check(CreateTypeLib2(attr->syskind, path.c_str(), target_.put()), L"CreateTypeLib2");
         check(target_->SetName(doc.name.get()), L"SetName");
         check(target_->SetGuid(attr->guid), L"SetGuid");
@@ -284,7 +334,7 @@ public:
         for (UINT index : order) fill(index);
         check(target_->SaveAllChanges(), L"SaveAllChanges");
         target_.reset();
-        referenceAliasesByIndex(path_, aliases_);
+        mendSavedLibrary(path_, aliases_, targetPointer_);
     }
 
 private:
@@ -302,7 +352,7 @@ private:
         check(out->SetVersion(attr->wMajorVerNum, attr->wMinorVerNum), L"SetVersion " + name);
         if (!doc.text.empty()) check(out->SetDocString(doc.text.get()), L"SetDocString " + name);
         if (doc.context) check(out->SetHelpContext(doc.context), L"SetHelpContext " + name);
-        check(out->SetAlignment(bodyAttr->cbAlignment), L"SetAlignment " + name);
+        check(out->SetAlignment(std::min<WORD>(bodyAttr->cbAlignment, targetPointer_)), L"SetAlignment " + name);
         for (UINT j = 0; j < bodyAttr->cImplTypes; ++j) {
             HREFTYPE href = 0;
             INT flags = 0;
@@ -340,6 +390,7 @@ private:
     {
         FuncDesc source(from, i);
         FUNCDESC func = *source;
+        func.oVft = static_cast<SHORT>(source->oVft / SHORT(sizeof(void*)) * targetPointer_);
         std::vector<ELEMDESC> params(source->lprgelemdescParam, source->lprgelemdescParam + source->cParams);
         for (ELEMDESC& p : params) p.tdesc = copyType(from, out, p.tdesc);
         func.lprgelemdescParam = params.empty() ? nullptr : params.data();
@@ -407,6 +458,7 @@ private:
 
     ITypeLib* source_;
     std::wstring path_;
+    WORD targetPointer_ = sizeof(void*);
     ComPtr<ICreateTypeLib2> target_;
     std::vector<ComPtr<ICreateTypeInfo>> created_;
     std::deque<TYPEDESC> types_;

@@ -77,13 +77,19 @@ private:
     std::string path_;
 };
 
-// One recorded call as the recorder writes it.
-inline std::string call(std::uint32_t owner, const char* file, std::uint32_t command, const std::string& data)
+// The sizes the engine of this build's width expects in the records' cbStruct.
+inline constexpr bool win64 = sizeof(void*) == 8;
+inline constexpr int ftsQueryBytes = win64 ? 40 : 32;
+inline constexpr int akLinkBytes = win64 ? 56 : 32;
+inline constexpr int popupBytes = win64 ? 72 : 52;
+
+// One recorded call as the recorder writes it; `owner` is the handle as the engine sees it.
+inline std::string call(std::uint64_t owner, const char* file, std::uint32_t command, const std::string& data)
 {
-    return "owner=" + hhrecord::hex(owner) + " file=" + hhrecord::quote(file) + " command=" +
+    return "owner=" + hhrecord::handle(owner) + " file=" + hhrecord::quote(file) + " command=" +
            hhrecord::hex(command, 4) + " data=" + data;
 }
-inline std::string call(std::uint32_t owner, const std::string& file, std::uint32_t command, const std::string& data)
+inline std::string call(std::uint64_t owner, const std::string& file, std::uint32_t command, const std::string& data)
 {
     return call(owner, file.c_str(), command, data);
 }

@@ -74,17 +74,31 @@ TEST_F(HelpEngine, EveryDisplayCommandAsTheEngineReceivesIt)
         call(0x1234, withWindow, 0x0000, "\"commands.htm\""),
         call(0x1234, withWindow, 0x000F, "1002"),
         call(0x1234, withWindow, 0x0003,
-             "fts{cbStruct=32 fUniCodeStrings=0 pszSearchQuery=\"\" iProximity=0 fStemmedSearch=0 fTitleOnly=0 "
+             "fts{cbStruct=" + std::to_string(ftsQueryBytes) + " fUniCodeStrings=0 pszSearchQuery=\"\" iProximity=0 fStemmedSearch=0 fTitleOnly=0 "
              "fExecute=1 pszWindow=\"\"}"),
         call(0x1234, chm, 0x0000, "0"),
-        call(0x1234, chm, 0x000D, "aklink{cbStruct=32 fReserved=0 pszKeywords=\"commands\"" + link),
+        call(0x1234, chm, 0x000D, "aklink{cbStruct=" + std::to_string(akLinkBytes) + " fReserved=0 pszKeywords=\"commands\"" + link),
         call(0x1234, withWindow, 0x0002, "0"),
         call(0x1234, withWindow, 0x0001, "0"),
-        call(0x1234, chm, 0x0013, "aklink{cbStruct=32 fReserved=0 pszKeywords=\"LinkA\"" + link),
+        call(0x1234, chm, 0x0013, "aklink{cbStruct=" + std::to_string(akLinkBytes) + " fReserved=0 pszKeywords=\"LinkA\"" + link),
     }));
     EXPECT_TRUE(boxes.boxes().empty());
     EXPECT_EQ(text(L"HHMsgText"), L"");
     EXPECT_EQ(text(L"CHMFile"), wide(chm));
+}
+
+// A window handle arrives as the host's 32-bit number. On x64 the platform widens shared
+// handles by sign extension; a zero-extended 0x80001234 would be a different window.
+TEST_F(HelpEngine, WindowHandlesWidenBySignExtension)
+{
+    setBool(L"HHShowOnTop", VARIANT_TRUE);
+    setLong(L"HHTopicID", 1002);
+    const LONG high = static_cast<LONG>(0x80001234u);
+    ASSERT_EQ(withForm(L"HHDisplayTopicID", high), S_OK);
+    ASSERT_EQ(withForm(L"HHDisplayTopicID", 0x7FFFFFFF), S_OK);
+    const std::uint64_t widened = win64 ? 0xFFFFFFFF80001234ull : 0x80001234ull;
+    EXPECT_EQ(log.take(), (std::vector<std::string>{call(widened, chm, 0x000F, "1002"),
+                                                    call(0x7FFFFFFF, chm, 0x000F, "1002")}));
 }
 
 TEST_F(HelpEngine, OwnerFollowsShowOnTop)
@@ -177,7 +191,7 @@ TEST_F(HelpEngine, TextPopupAtTheCursorAndItsOneShotAppearance)
     ASSERT_EQ(withForm(L"HHDisplayPopup", 0x4321), S_OK);
 
     const std::string where = " pt=(" + std::to_string(at.x) + "," + std::to_string(at.y) + ")";
-    const std::string head = "popup{cbStruct=52 hinst=0x00000000 idString=0 pszText=\"Hello\"" + where;
+    const std::string head = "popup{cbStruct=" + std::to_string(popupBytes) + " hinst=0x00000000 idString=0 pszText=\"Hello\"" + where;
     EXPECT_EQ(log.take(), (std::vector<std::string>{
         call(0x4321, nullptr, 0x000E, head + " clrForeground=0x000000FF clrBackground=0x00FFFF80 "
                                              "rcMargins=(-1,-1,-1,-1) pszFont=\"Verdana, 9, ascii, Bold Underline\"}"),
@@ -198,7 +212,7 @@ TEST_F(HelpEngine, CustomColoursAndChmPopups)
     ASSERT_EQ(withForm(L"HHDisplayPopup", 7), S_OK);
     const std::vector<std::string> lines = log.take();
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].rfind(call(7, chm + "::/Popups.txt", 0x000E, "popup{cbStruct=52 hinst=0x00000000 idString=2 "
+    EXPECT_EQ(lines[0].rfind(call(7, chm + "::/Popups.txt", 0x000E, "popup{cbStruct=" + std::to_string(popupBytes) + " hinst=0x00000000 idString=2 "
                                                                      "pszText=null pt=("),
                              0),
               0u)

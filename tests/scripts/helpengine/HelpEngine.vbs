@@ -62,8 +62,11 @@ o.HHPopupTextColor = &HFF
 o.HHPopupTextItalic = True
 o.HHDisplayPopup hwnd
 Dim line : line = Taken()
+' The engine of a 64-bit host reads the wider record.
+Dim popupBytes : popupBytes = 52
+If env("PROCESSOR_ARCHITECTURE") = "AMD64" Then popupBytes = 72
 Check "popup head", Left(line, InStr(line, " pt=") - 1), _
-    "owner=0x00001234 file=null command=0x000E data=popup{cbStruct=52 hinst=0x00000000 idString=0 pszText=""Hello from VBScript"""
+    "owner=0x00001234 file=null command=0x000E data=popup{cbStruct=" & popupBytes & " hinst=0x00000000 idString=0 pszText=""Hello from VBScript"""
 Check "popup tail", Mid(line, InStr(line, " clrForeground")), _
     " clrForeground=0x000000FF clrBackground=0x00000000 rcMargins=(-1,-1,-1,-1) pszFont=""Arial, 10, ascii, Italic ""}" & vbLf
 
