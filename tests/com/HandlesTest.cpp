@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "frame/HandleValues.h"
 #include "frame/Handles.h"
 
 using morvel::UniqueImage;
@@ -59,4 +60,26 @@ TEST(Handles, MovingIntoAnOwnerReleasesWhatItHeld)
     owner = std::move(empty);
     EXPECT_FALSE(owner);
     EXPECT_EQ(GetModuleHandleW(L"msimg32.dll"), nullptr);
+}
+
+// Handles travel as 32-bit values: truncated on the way in, sign-extended on the way out,
+// the platform's rule for handles shared between 32- and 64-bit code. Predefined registry
+// roots come back as the platform's own constants (HKEY_LOCAL_MACHINE is
+// 0xFFFFFFFF80000002 on x64, which Windows requires even where Wine would not).
+TEST(HandleValues, WidenBySignExtensionAndNarrowByTruncation)
+{
+    using morvel::HandleFromLong;
+    using morvel::LongFromHandle;
+    EXPECT_EQ(HandleFromLong<HKEY>(0x80000000u), HKEY_CLASSES_ROOT);
+    EXPECT_EQ(HandleFromLong<HKEY>(0x80000001u), HKEY_CURRENT_USER);
+    EXPECT_EQ(HandleFromLong<HKEY>(0x80000002u), HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(HandleFromLong<HKEY>(0x80000003u), HKEY_USERS);
+    EXPECT_EQ(LongFromHandle(HKEY_LOCAL_MACHINE), 0x80000002u);
+
+    const auto high = reinterpret_cast<std::uintptr_t>(HandleFromLong<HWND>(0x80001234u));
+    const auto low = reinterpret_cast<std::uintptr_t>(HandleFromLong<HMENU>(0x7FFF1234u));
+    EXPECT_EQ(high, sizeof(void*) == 8 ? std::uintptr_t(0xFFFFFFFF80001234ull) : std::uintptr_t(0x80001234u));
+    EXPECT_EQ(low, std::uintptr_t(0x7FFF1234u));
+    EXPECT_EQ(LongFromHandle(HandleFromLong<HWND>(0x80001234u)), 0x80001234u);
+    EXPECT_EQ(HandleFromLong<HWND>(0), nullptr);
 }

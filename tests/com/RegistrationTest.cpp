@@ -57,6 +57,13 @@ void unlist(const wchar_t* name)
         RegDeleteValueW(key.get(), name);
 }
 
+bool listedIn(REGSAM view, const wchar_t* name)
+{
+    morvel::UniqueHKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, listKey, 0, KEY_QUERY_VALUE | view, key.put()) != ERROR_SUCCESS) return false;
+    return RegQueryValueExW(key.get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
 struct Registration : ::testing::Test {
     void SetUp() override
     {
@@ -206,4 +213,17 @@ TEST_F(Registration, KeyInfoNeedsFullAccess)
     EXPECT_EQ(answer, VARIANT_TRUE);
     ASSERT_EQ(html->GetKeyInfo(Bstr(L"Software\\No Such Key Anywhere").get(), 0, &answer), S_OK);
     EXPECT_EQ(answer, VARIANT_FALSE);
+}
+
+// The list is the one the help engine of the same width reads: the library's own registry
+// view, never the other one.
+TEST_F(Registration, TheListIsKeptInTheLibrarysOwnRegistryView)
+{
+    VARIANT file = vStr(L"C:\\Morvel Registration Test\\Help Files With Long Names\\Library.chm");
+    ASSERT_EQ(call(object.get(), L"HHRegister", DISPATCH_METHOD, {vRef(&file)}).hr, S_OK);
+    VariantClear(&file);
+    EXPECT_TRUE(listedIn(ownRegistryView(), L"Library.chm"));
+    if (const REGSAM other = otherRegistryView()) {
+        EXPECT_FALSE(listedIn(other, L"Library.chm"));
+    }
 }

@@ -157,6 +157,20 @@ TEST(Server, RegistrationIsUndoneExactly)
     FreeLibrary(module);
 }
 
+// A 64-bit server registers where 64-bit clients look, a 32-bit one in the 32-bit view, so
+// the two builds can be installed side by side without one hiding the other.
+TEST(Server, RegistersInItsOwnRegistryView)
+{
+    const std::wstring server = L"Software\\Classes\\CLSID\\{41F0A3DC-4365-4DAD-9B10-7B1F03AED9B0}\\InprocServer32";
+    const std::wstring library = std::wstring(L"Software\\Classes\\Typelib\\{7687793A-C0E7-45B8-9FF2-42C99B8EA31F}\\1.0\\409\\") +
+                                 (sizeof(void*) == 8 ? L"win64" : L"win32");
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, server, ownRegistryView()));
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, library, ownRegistryView()));
+    if (const REGSAM other = otherRegistryView()) {
+        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, server, other));
+    }
+}
+
 TEST(Server, ImportsOnlySystemLibraries)
 {
     // Walk the import directory of the file itself.

@@ -185,6 +185,32 @@ std::map<std::wstring, std::wstring> snapshotClasses()
     return out;
 }
 
+namespace {
+bool runsUnderWow64()
+{
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+}  // namespace
+
+REGSAM ownRegistryView()
+{
+    if (sizeof(void*) == 8) return KEY_WOW64_64KEY;
+    return runsUnderWow64() ? KEY_WOW64_32KEY : 0;
+}
+
+REGSAM otherRegistryView()
+{
+    if (sizeof(void*) == 8) return KEY_WOW64_32KEY;
+    return runsUnderWow64() ? KEY_WOW64_64KEY : 0;
+}
+
+bool keyExists(HKEY root, const std::wstring& path, REGSAM view)
+{
+    morvel::UniqueHKey key;
+    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
+}
+
 std::wstring env(const wchar_t* name)
 {
     wchar_t buffer[32768];

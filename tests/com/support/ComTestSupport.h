@@ -151,4 +151,11 @@ std::map<std::wstring, std::wstring> snapshotClasses();
 
 std::wstring env(const wchar_t* name);  // empty when unset
 
+// The registry views of this process: its own (KEY_WOW64_64KEY for a 64-bit process,
+// KEY_WOW64_32KEY for a 32-bit one on 64-bit Windows) and the other one; both 0 on 32-bit
+// Windows, which has a single view.
+REGSAM ownRegistryView();
+REGSAM otherRegistryView();
+bool keyExists(HKEY root, const std::wstring& path, REGSAM view);
+
 }  // namespace comtest
