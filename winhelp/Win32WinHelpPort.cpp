@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "frame/AnsiText.h"
+#include "frame/basKvorCommonA.h"
 
 namespace morvel::winhelp {
 namespace {
@@ -62,6 +63,11 @@ std::string Win32WinHelpPort::ToAnsi(const std::u16string& text)
     std::string ansi = toAnsi(text);
     lastError_.capture();
     return ansi;
+}
+
+void Win32WinHelpPort::ReportError(const AutomationError& error, const std::u16string& source)
+{
+    basKvorCommonA::reportError(error, reinterpret_cast<const wchar_t*>(source.c_str()));
 }
 
 }  // namespace morvel::winhelp

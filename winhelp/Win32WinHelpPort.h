@@ -1,5 +1,6 @@
 #pragma once
-// The WinHelp class's platform port made of the real user32 calls.
+// The WinHelp class's platform port made of the real user32 calls, and the report through
+// the companion component.
 
 #include "frame/LastDllError.h"
 #include "winhelp/WinHelpPort.h"
@@ -16,6 +17,7 @@ public:
     std::int32_t SetWindowContextHelpId(std::uint32_t window, std::uint32_t id) override;
     std::string ToAnsi(const std::u16string& text) override;
     std::uint32_t LastError() const override { return lastError_.value(); }
+    void ReportError(const AutomationError& error, const std::u16string& source) override;
 
 private:
     LastErrorCapture lastError_;  // also feeds Err.LastDllError
