@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "frame/LastDllError.h"
 #include "frame/AnsiText.h"
 #include "frame/basKvorCommonA.h"
 
