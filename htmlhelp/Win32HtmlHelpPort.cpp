@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "../frame/AnsiText.h"
 #include "../frame/AutomationError.h"
 #include "../frame/HandleValues.h"
 #include "../frame/Handles.h"
@@ -54,13 +55,13 @@ AutomationError PlatformFailure() { return {51, u"Internal error"}; }
 // Any address inside this module finds the module itself, whichever file it was linked into.
 const char moduleAnchor = 0;
 
-HMODULE OwnModule(std::uint32_t& lastError)
+HMODULE OwnModule(LastErrorCapture& lastError)
 {
     HMODULE module = nullptr;
     const BOOL found = ::GetModuleHandleExW(
         GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
         reinterpret_cast<LPCWSTR>(&moduleAnchor), &module);
-    lastError = ::GetLastError();
+    lastError.capture();
     return found ? module : nullptr;
 }
 
@@ -80,7 +81,7 @@ long Win32HtmlHelpPort::RegOpenKeyEx(RegKey root, const std::string& path, std::
 {
     HKEY key = nullptr;
     const LONG status = ::RegOpenKeyExA(ToHkey(root), path.c_str(), 0, access, &key);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     opened = status == ERROR_SUCCESS ? FromHkey(key) : 0;
     return status;
 }
@@ -92,7 +93,7 @@ long Win32HtmlHelpPort::RegEnumValue(RegKey key, std::uint32_t index, std::uint3
     DWORD length = nameCapacity;
     DWORD valueType = 0, size = 0;
     const LONG status = ::RegEnumValueA(ToHkey(key), index, buffer.data(), &length, nullptr, &valueType, nullptr, &size);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     if (status != ERROR_SUCCESS) return status;
     name.assign(buffer.data(), std::min<DWORD>(length, nameCapacity));
     type = valueType;
@@ -108,7 +109,7 @@ long Win32HtmlHelpPort::RegQueryValueEx(RegKey key, const std::string& name, std
     DWORD size = static_cast<DWORD>(data.size());
     DWORD valueType = 0;
     const LONG status = ::RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &valueType, buffer.data(), &size);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     if (status != ERROR_SUCCESS) return status;
     data.assign(buffer.begin(), buffer.begin() + std::min<std::size_t>(size, data.size()));
     type = valueType;
@@ -121,7 +122,7 @@ long Win32HtmlHelpPort::RegCreateKeyEx(RegKey root, const std::string& path, std
     char noClass[] = "";
     const LONG status = ::RegCreateKeyExA(ToHkey(root), path.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE, access,
                                           nullptr, &key, nullptr);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     opened = status == ERROR_SUCCESS ? FromHkey(key) : 0;
     return status;
 }
@@ -131,21 +132,21 @@ long Win32HtmlHelpPort::RegSetValueEx(RegKey key, const std::string& name, std::
 {
     const LONG status = ::RegSetValueExA(ToHkey(key), name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
                                          static_cast<DWORD>(data.size()));
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     return status;
 }
 
 long Win32HtmlHelpPort::RegDeleteValue(RegKey key, const std::string& name)
 {
     const LONG status = ::RegDeleteValueA(ToHkey(key), name.c_str());
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     return status;
 }
 
 long Win32HtmlHelpPort::RegCloseKey(RegKey key)
 {
     const LONG status = ::RegCloseKey(ToHkey(key));
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     return status;
 }
 
@@ -157,7 +158,7 @@ std::uint32_t Win32HtmlHelpPort::ExpandEnvironmentStrings(const std::string& sou
     // A scratch buffer, so a refused expansion leaves the caller's buffer as it was.
     std::vector<char> scratch(std::max<std::uint32_t>(capacity, 1));
     const DWORD needed = ::ExpandEnvironmentStringsA(source.c_str(), scratch.data(), capacity);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     if (needed == 0 || needed > capacity) return needed;
     if (destination.size() < needed) destination.resize(needed);
     std::copy_n(scratch.begin(), needed, destination.begin());
@@ -170,7 +171,7 @@ bool Win32HtmlHelpPort::GetVersionEx(OsVersion& info)
     record.dwOSVersionInfoSize = sizeof(record);
     std::memset(record.szCSDVersion, ' ', sizeof(record.szCSDVersion));
     const BOOL ok = ::GetVersionExA(&record);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     if (!ok) return false;
     info.majorVersion = record.dwMajorVersion;
     info.minorVersion = record.dwMinorVersion;
@@ -183,7 +184,7 @@ std::uint32_t Win32HtmlHelpPort::GetLongPathName(const std::string& shortPath, s
 {
     std::vector<char> buffer(std::max<std::uint32_t>(capacity, 1));
     const DWORD result = ::GetLongPathNameA(shortPath.c_str(), buffer.data(), capacity);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     if (result > 0 && result < capacity) longPath.assign(buffer.data(), result);
     return result;
 }
@@ -194,11 +195,11 @@ std::optional<std::string> Win32HtmlHelpPort::FindFirstFile(const std::string& p
     {
         WIN32_FIND_DATAA data{};
         const UniqueFind search(::FindFirstFileA(pattern.c_str(), &data));
-        lastError_ = ::GetLastError();
+        lastError_.capture();
         if (!search) return std::nullopt;
         name.emplace(data.cFileName, ::strnlen(data.cFileName, sizeof(data.cFileName)));
     }  // FindClose
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     return name;
 }
 
@@ -208,7 +209,7 @@ std::uint32_t Win32HtmlHelpPort::GetFileVersionInfoSize(const std::string& path)
 {
     DWORD unused = 0;
     const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &unused);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     return size;
 }
 
@@ -216,7 +217,7 @@ bool Win32HtmlHelpPort::GetFileVersionInfo(const std::string& path, std::vector<
 {
     if (block.empty()) return false;
     const BOOL ok = ::GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data());
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     return ok != FALSE;
 }
 
@@ -226,7 +227,7 @@ std::optional<FileVersion> Win32HtmlHelpPort::VerQueryRoot(const std::vector<std
     void* fixed = nullptr;
     UINT length = 0;
     const BOOL ok = ::VerQueryValueA(block.data(), "\\", &fixed, &length);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     if (!ok || !fixed || length < sizeof(VS_FIXEDFILEINFO)) return std::nullopt;
     // A block cut short may claim a record beyond its end; only one wholly inside counts.
     const auto begin = reinterpret_cast<std::uintptr_t>(block.data());
@@ -254,7 +255,7 @@ std::int32_t Win32HtmlHelpPort::MessageBoxIndirect(const MessageBoxRequest& requ
     params.lpfnMsgBoxCallback = nullptr;
     params.dwLanguageId = 0;
     const int result = ::MessageBoxIndirectA(&params);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     return result;
 }
 
@@ -262,7 +263,7 @@ CursorPos Win32HtmlHelpPort::GetCursorPos()
 {
     POINT point{};
     const BOOL ok = ::GetCursorPos(&point);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     if (!ok) return {};
     return {point.x, point.y};
 }
@@ -272,7 +273,7 @@ void Win32HtmlHelpPort::DefWindowProc(std::uint32_t hwnd, std::uint32_t message,
 {
     // The result belongs to the message, not to us; What's-This mode wants only the side effect.
     ::DefWindowProcA(ToHwnd(hwnd), message, wParam, lParam);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
 }
 
 // ---------------------------------------------------------------------------- the help engine
@@ -280,11 +281,11 @@ void Win32HtmlHelpPort::DefWindowProc(std::uint32_t hwnd, std::uint32_t message,
 std::string Win32HtmlHelpPort::SystemFolder()
 {
     const UINT needed = ::GetSystemDirectoryA(nullptr, 0);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     if (needed == 0) return {};
     std::vector<char> buffer(needed);
     const UINT length = ::GetSystemDirectoryA(buffer.data(), needed);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     if (length == 0 || length >= needed) return {};
     return {buffer.data(), length};
 }
@@ -297,19 +298,19 @@ bool Win32HtmlHelpPort::LoadEngine()
     if (engine_) return true;
 
     UniqueModule module(::LoadLibraryExA("hhctrl.ocx", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-    lastError_ = ::GetLastError();
-    if (!module && lastError_ == ERROR_INVALID_PARAMETER) {
+    lastError_.capture();
+    if (!module && lastError_.value() == ERROR_INVALID_PARAMETER) {
         // A system without the search flags refuses them; its full path is just as safe.
         const std::string folder = SystemFolder();
         if (folder.empty()) return false;
         const std::string path = folder + "\\hhctrl.ocx";
         module = UniqueModule(::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-        lastError_ = ::GetLastError();
+        lastError_.capture();
     }
     if (!module) return false;
 
     const FARPROC proc = ::GetProcAddress(module.get(), "HtmlHelpA");
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     if (!proc) return false;
 
     // Help windows outlive the object that opened them, and may outlive this module too;
@@ -318,7 +319,7 @@ bool Win32HtmlHelpPort::LoadEngine()
     if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                               reinterpret_cast<LPCWSTR>(proc), &pinned)) {
         // Not pinned: our own reference below keeps it for as long as this port lives.
-        lastError_ = ::GetLastError();
+        lastError_.capture();
     }
 
     auto engine = std::make_unique<Engine>();
@@ -364,7 +365,7 @@ bool Win32HtmlHelpPort::HtmlHelp(const HelpCall& call)
 
     // The window the engine hands back is its own business; nothing here looks at it.
     [[maybe_unused]] const HWND window = engine_->entry(ToHwnd(call.owner), Chars(call.file), call.command, data);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     return true;
 }
 
@@ -372,15 +373,8 @@ bool Win32HtmlHelpPort::HtmlHelp(const HelpCall& call)
 
 std::string Win32HtmlHelpPort::ToAnsi(const std::u16string& text)
 {
-    if (text.empty()) return {};
-    const int length = static_cast<int>(text.size());
-    const int needed = ::WideCharToMultiByte(CP_ACP, 0, Wide(text), length, nullptr, 0, nullptr, nullptr);
-    lastError_ = ::GetLastError();
-    if (needed <= 0) return {};  // only bad arguments fail, and there are none here
-    std::string ansi(static_cast<std::size_t>(needed), '\0');
-    const int written = ::WideCharToMultiByte(CP_ACP, 0, Wide(text), length, ansi.data(), needed, nullptr, nullptr);
-    lastError_ = ::GetLastError();
-    ansi.resize(static_cast<std::size_t>(std::max(written, 0)));
+    std::string ansi = toAnsi(text);
+    lastError_.capture();
     return ansi;
 }
 
@@ -389,12 +383,12 @@ std::u16string Win32HtmlHelpPort::FromAnsi(const std::string& text)
     if (text.empty()) return {};
     const int length = static_cast<int>(text.size());
     const int needed = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     if (needed <= 0) return {};
     std::u16string wide(static_cast<std::size_t>(needed), u'\0');
     const int written = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, reinterpret_cast<wchar_t*>(wide.data()),
                                               needed);
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     wide.resize(static_cast<std::size_t>(std::max(written, 0)));
     return wide;
 }
@@ -403,7 +397,7 @@ int Win32HtmlHelpPort::CompareNoCase(const std::u16string& a, const std::u16stri
 {
     const int result = ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, Wide(a), static_cast<int>(a.size()),
                                         Wide(b), static_cast<int>(b.size()));
-    lastError_ = ::GetLastError();
+    lastError_.capture();
     // A failed comparison must not pass for a match.
     if (result == 0) return a == b ? 0 : (a < b ? -1 : 1);
     return result - CSTR_EQUAL;
@@ -416,7 +410,7 @@ std::u16string Win32HtmlHelpPort::ModuleFolder()
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         const DWORD length = ::GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
-        lastError_ = ::GetLastError();
+        lastError_.capture();
         if (length == 0) throw PlatformFailure();
         if (length < buffer.size()) {
             const std::u16string path(reinterpret_cast<const char16_t*>(buffer.data()), length);
@@ -435,11 +429,11 @@ std::u16string Win32HtmlHelpPort::CurrentFolder()
     // The folder can change between asking its size and reading it; a second round settles it.
     for (int round = 0; round < 3; ++round) {
         const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
-        lastError_ = ::GetLastError();
+        lastError_.capture();
         if (needed == 0) break;
         std::vector<wchar_t> buffer(needed);
         const DWORD length = ::GetCurrentDirectoryW(needed, buffer.data());
-        lastError_ = ::GetLastError();
+        lastError_.capture();
         if (length == 0) break;
         if (length < needed) return {reinterpret_cast<const char16_t*>(buffer.data()), length};
     }
@@ -451,8 +445,8 @@ std::u16string Win32HtmlHelpPort::LoadResString(std::int32_t id)
     // The library has one string loader, shared with the library object's GetProResStrings,
     // so a popup and the host see the same strings and the same errors.
     struct CaptureLastError {
-        std::uint32_t& to;
-        ~CaptureLastError() { to = ::GetLastError(); }
+        LastErrorCapture& to;
+        ~CaptureLastError() { to.capture(); }
     } capture{lastError_};
     return loadResString(id);
 }

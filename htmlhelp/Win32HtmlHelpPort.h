@@ -2,7 +2,7 @@
 // The HTML Help port on the real platform: the ANSI entry points of advapi32, kernel32,
 // user32 and version.dll, and the help engine (hhctrl.ocx) loaded on first use, from the
 // system folder only. Windows only. The thread's last-error code is taken after every
-// platform call.
+// platform call, for LastError() and for Err.LastDllError alike.
 //
 // This header does without <windows.h> on purpose: its A/W macros (RegOpenKeyEx,
 // FindFirstFile, ...) would rename the port's members. A translation unit that includes
@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 
+#include "../frame/LastDllError.h"
 #include "HtmlHelpPort.h"
 
 namespace morvel::htmlhelp {
@@ -59,7 +60,7 @@ public:
     std::u16string CurrentFolder() override;
     std::u16string LoadResString(std::int32_t id) override;
 
-    std::uint32_t LastError() const override { return lastError_; }
+    std::uint32_t LastError() const override { return lastError_.value(); }
 
 private:
     struct Engine;  // the loaded hhctrl.ocx and its HtmlHelpA
@@ -68,7 +69,7 @@ private:
 
     std::mutex engineLock_;
     std::unique_ptr<Engine> engine_;
-    std::uint32_t lastError_ = 0;
+    LastErrorCapture lastError_;  // also feeds Err.LastDllError
 };
 
 }  // namespace morvel::htmlhelp

@@ -1,15 +1,12 @@
 #pragma once
-// clsKvHlpfHlpA as COM sees it: FileName and AnyData as the host assigned them, the four
-// context-help members and WinHelpHlpf, over the WinHelp port.
-
-#include <memory>
+// clsKvHlpfHlpA as COM sees it: converts at the boundary, keeps AnyData as the host's
+// variant, and hands every member to the portable core object.
 
 #include "frame/ComObject.h"
-#include "frame/Handles.h"
 #include "frame/Published.h"
-#include "frame/Text.h"
-#include "winhelp/WinHelpCommands.h"
-#include "winhelp/WinHelpPort.h"
+#include "winhelp/ComAnyData.h"
+#include "winhelp/Win32WinHelpPort.h"
+#include "winhelp/WinHelpObject.h"
 
 namespace morvel::winhelp {
 
@@ -29,12 +26,9 @@ public:
     STDMETHODIMP WinHelpHlpf(LONG* lWindowHandle, WinHelpCmdHlpfConstants* lHelpCommand, LONG* result) override;
 
 private:
-    // AnyData as WinHelpHlpf hands it on; throws the coercion's run-time error.
-    AnyDataValue decideAnyData() const;
-
-    std::unique_ptr<WinHelpPort> port_;
-    Text fileName_;  // the null text until the host assigns one
-    Variant anyData_;
+    Win32WinHelpPort port_;
+    WinHelpObject object_{port_};
+    ComAnyData anyData_;
 };
 
 }  // namespace morvel::winhelp

@@ -4,6 +4,8 @@
 
 #include "frame/HandleValues.h"
 #include "frame/LastDllError.h"
+#include "frame/AnsiText.h"
+#include "frame/basKvorCommonA.h"
 
 namespace morvel::winhelp {
 namespace {
@@ -18,12 +20,6 @@ Handle handleOf(std::uint32_t value) noexcept
 
 }  // namespace
 
-void Win32WinHelpPort::captureLastError() noexcept
-{
-    lastError_ = GetLastError();
-    lastDllError::capture();
-}
-
 std::int32_t Win32WinHelpPort::WinHelpA(std::uint32_t window, const std::optional<std::string>& file,
                                        std::uint32_t command, const WinHelpData& data)
 {
@@ -36,48 +32,48 @@ std::int32_t Win32WinHelpPort::WinHelpA(std::uint32_t window, const std::optiona
                                    ? reinterpret_cast<ULONG_PTR>(std::get<std::string>(data).c_str())
                                    : static_cast<ULONG_PTR>(static_cast<std::uint32_t>(std::get<std::int32_t>(data)));
     const BOOL result = ::WinHelpA(handleOf<HWND>(window), file ? file->c_str() : nullptr, command, argument);
-    captureLastError();
+    lastError_.capture();
     return result;
 }
 
 std::uint32_t Win32WinHelpPort::GetMenuContextHelpId(std::uint32_t menu)
 {
     const DWORD id = ::GetMenuContextHelpId(handleOf<HMENU>(menu));
-    captureLastError();
+    lastError_.capture();
     return id;
 }
 
 std::uint32_t Win32WinHelpPort::GetWindowContextHelpId(std::uint32_t window)
 {
     const DWORD id = ::GetWindowContextHelpId(handleOf<HWND>(window));
-    captureLastError();
+    lastError_.capture();
     return id;
 }
 
 std::int32_t Win32WinHelpPort::SetMenuContextHelpId(std::uint32_t menu, std::uint32_t id)
 {
     const BOOL done = ::SetMenuContextHelpId(handleOf<HMENU>(menu), id);
-    captureLastError();
+    lastError_.capture();
     return done;
 }
 
 std::int32_t Win32WinHelpPort::SetWindowContextHelpId(std::uint32_t window, std::uint32_t id)
 {
     const BOOL done = ::SetWindowContextHelpId(handleOf<HWND>(window), id);
-    captureLastError();
+    lastError_.capture();
     return done;
 }
 
 std::string Win32WinHelpPort::ToAnsi(const std::u16string& text)
 {
-    if (text.empty()) return {};
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-    const int length = static_cast<int>(text.size());
-    const int needed = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return {};
-    std::string out(static_cast<size_t>(needed), '\0');
-    if (WideCharToMultiByte(CP_ACP, 0, wide, length, out.data(), needed, nullptr, nullptr) != needed) return {};
-    return out;
+    std::string ansi = toAnsi(text);
+    lastError_.capture();
+    return ansi;
+}
+
+void Win32WinHelpPort::ReportError(const AutomationError& error, const std::u16string& source)
+{
+    basKvorCommonA::reportError(error, reinterpret_cast<const wchar_t*>(source.c_str()));
 }
 
 }  // namespace morvel::winhelp

@@ -1,6 +1,8 @@
 #pragma once
-// The WinHelp class's platform port made of the real user32 calls.
+// The WinHelp class's platform port made of the real user32 calls, and the report through
+// the companion component.
 
+#include "frame/LastDllError.h"
 #include "winhelp/WinHelpPort.h"
 
 namespace morvel::winhelp {
@@ -14,11 +16,11 @@ public:
     std::int32_t SetMenuContextHelpId(std::uint32_t menu, std::uint32_t id) override;
     std::int32_t SetWindowContextHelpId(std::uint32_t window, std::uint32_t id) override;
     std::string ToAnsi(const std::u16string& text) override;
-    std::uint32_t LastError() const override { return lastError_; }
+    std::uint32_t LastError() const override { return lastError_.value(); }
+    void ReportError(const AutomationError& error, const std::u16string& source) override;
 
 private:
-    void captureLastError() noexcept;
-    std::uint32_t lastError_ = 0;
+    LastErrorCapture lastError_;  // also feeds Err.LastDllError
 };
 
 }  // namespace morvel::winhelp

@@ -1,12 +1,15 @@
 #pragma once
 // The narrow platform interface of the WinHelp class: the five user32 entry points it
-// calls, in their ANSI forms, plus the ANSI conversion. The Win32 adapter makes the real
-// calls and captures the thread's last-error code after each.
+// calls, in their ANSI forms, the ANSI conversion, and the companion component's error
+// report. The Win32 adapter makes the real calls and captures the thread's last-error
+// code after each; the fake of the unit tests records them.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
+
+#include "frame/AutomationError.h"
 
 namespace morvel::winhelp {
 
@@ -35,6 +38,11 @@ public:
 
     // The last-error code captured after the most recent platform call.
     virtual std::uint32_t LastError() const = 0;
+
+    // Hands an error caught inside `source` ("class.member") to the companion component's
+    // error report, which shows it to the user together with the last-error code of the
+    // most recent platform call. Throws the report's own failure.
+    virtual void ReportError(const AutomationError& error, const std::u16string& source) = 0;
 };
 
 }  // namespace morvel::winhelp

@@ -384,3 +384,29 @@ TEST_F(WinHelpObject, ContextHelpIdsRoundTripOnRealWindowsAndMenus)
     EXPECT_EQ(help_->GetWindowContextHelpIdHlpf(nullptr, &result), E_POINTER);
     EXPECT_EQ(help_->SetMenuContextHelpIdHlpf(&m, nullptr, &result), E_POINTER);
 }
+
+TEST_F(WinHelpObject, AReportShowsTheLastErrorTheHtmlHelpClassLeft)
+{
+    // Err.LastDllError is one per thread: whichever class made the most recent platform
+    // call sets it, and the HTML Help class captures after its calls as WinHelp does.
+    CompanionLog log;
+    MessageBoxRecorder boxes;
+    winHelp(0, 0x0001);
+    ComPtr<IDispatch> htmlObject = create(L"Morvel10.clsKvHlpfHtmlA");
+    ASSERT_TRUE(htmlObject);
+    ComPtr<_clsKvHlpfHtmlA> html = htmlObject.as<_clsKvHlpfHtmlA>();
+    ASSERT_TRUE(html);
+    // The version query succeeds and leaves the thread's code as it found it.
+    constexpr DWORD codeBeforeTheQuery = 4321;
+    LONG version = 0;
+    SetLastError(codeBeforeTheQuery);
+    ASSERT_EQ(html->GetWindowsVersion(&version), S_OK);
+
+    setAnyData(vOf(VT_NULL));
+    EXPECT_EQ(winHelp(0, 0x0001), 0);
+    const auto calls = log.calls();
+    ASSERT_EQ(calls.size(), 1u);
+    ASSERT_EQ(calls[0].size(), 9u);
+    EXPECT_NE(calls[0][2].find(L";LastDllError=" + std::to_wstring(codeBeforeTheQuery) + L"}"), std::wstring::npos)
+        << calls[0][2];
+}

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "frame/AutomationError.h"
+#include "FakeAnsi.h"
 
 namespace morvel::htmlhelp {
 
@@ -629,13 +630,7 @@ bool FakePlatform::HtmlHelp(const HelpCall& call)
     return true;
 }
 
-std::string FakePlatform::ToAnsi(const std::u16string& text)
-{
-    std::string ansi;
-    ansi.reserve(text.size());
-    for (char16_t c : text) ansi += c < 0x100 ? char(c) : '?';
-    return ansi;
-}
+std::string FakePlatform::ToAnsi(const std::u16string& text) { return fakeAnsi(text); }
 
 std::u16string FakePlatform::FromAnsi(const std::string& text)
 {

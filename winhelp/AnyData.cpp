@@ -1,0 +1,29 @@
+#include "AnyData.h"
+
+namespace morvel::winhelp {
+namespace {
+constexpr std::uint16_t vtI2 = 2, vtI4 = 3, vtBstr = 8;
+}
+
+AnyDataRoute routeOfAnyData(std::uint16_t variantType) noexcept
+{
+    if (variantType == vtI4 || variantType == vtI2) return AnyDataRoute::Number;
+    if (variantType == vtBstr) return AnyDataRoute::Text;
+    return AnyDataRoute::Coerced;
+}
+
+AnyDataValue decideAnyData(const AnyData& data)
+{
+    const std::uint16_t type = data.VariantType();
+    switch (routeOfAnyData(type)) {
+    case AnyDataRoute::Number:
+        return type == vtI2 ? std::int32_t{data.I2()} : data.I4();
+    case AnyDataRoute::Text:
+        return textOrEmpty(data.Bstr());
+    case AnyDataRoute::Coerced:
+        break;
+    }
+    return data.CoerceToInt32();
+}
+
+}  // namespace morvel::winhelp

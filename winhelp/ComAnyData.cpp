@@ -1,0 +1,28 @@
+#include "ComAnyData.h"
+
+#include <utility>
+
+#include "frame/Conversions.h"
+#include "frame/VariantCoercion.h"
+
+namespace morvel::winhelp {
+
+HRESULT ComAnyData::Assign(const VARIANT& value) noexcept
+{
+    Variant copy;
+    if (HRESULT hr = copyByValue(copy.get(), value); FAILED(hr)) return hr;
+    value_ = std::move(copy);
+    return S_OK;
+}
+
+void ComAnyData::CopyTo(VARIANT* result) const noexcept
+{
+    VariantInit(result);
+    if (FAILED(VariantCopy(result, const_cast<VARIANT*>(value_.get())))) VariantInit(result);
+}
+
+Text ComAnyData::Bstr() const { return fromBstr(V_BSTR(value_.get())); }
+
+std::int32_t ComAnyData::CoerceToInt32() const { return coerceToInt32(*value_.get()); }
+
+}  // namespace morvel::winhelp
