@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "ByRefWriteBack.h"
 #include "ErrorInfo.h"
 #include "Handles.h"
 #include "TypeDescription.h"
@@ -140,14 +141,14 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID 
     HRESULT hr = vtableInfo->Invoke(instance, member, flags, params, result, exception, argError);
     if (argError && (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND)) *argError += removed;
 
-    // Restore the caller's arguments and hand back what the member wrote. A variable the
-    // member only read keeps its own value and type ("5" stays a text).
+    // Restore the caller's arguments and hand back what the member wrote, also when it
+    // failed afterwards, as a vtable caller sees it. A variable the member only read keeps
+    // its own value and type ("5" stays a text). The member's own failure is the answer.
     for (auto& c : coercions) {
         params->rgvarg[c.argIndex] = c.original;
-        if (SUCCEEDED(hr) && VarCmp(c.temporary.get(), c.before.get(), LOCALE_USER_DEFAULT, 0) != VARCMP_EQ) {
-            if (HRESULT copied = VariantCopy(V_VARIANTREF(&c.original), c.temporary.get()); FAILED(copied))
-                hr = copied;
-        }
+        if (!rewritten(*c.temporary.get(), *c.before.get())) continue;
+        if (HRESULT copied = VariantCopy(V_VARIANTREF(&c.original), c.temporary.get()); FAILED(copied) && SUCCEEDED(hr))
+            hr = copied;
     }
     return hr;
 }
