@@ -25,9 +25,7 @@ bool readProperty(IDispatch* object, const wchar_t* name, Variant& out)
     EXCEPINFO exception{};
     const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, out.put(),
                                       &exception, nullptr);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
+    const morvel::ExceptionTexts texts(exception);
     return SUCCEEDED(hr);
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 // The late-bound base every class of the stand-in companion shares. The module's own
-// pieces (instance, counts, entry point) are frame/ServerModule.cpp, compiled in here too.
+// pieces (entry points, class factory, registration, object counts) are the frame's,
+// compiled in here too over the companion's class table (CompanionModule.cpp).
 
 #include <windows.h>
 #include <oaidl.h>
 
+#include "frame/ErrorInfo.h"
+#include "frame/NameTableDispatch.h"
 #include "frame/ServerModule.h"
 #include "frame/UnknownImpl.h"
 
@@ -28,17 +31,11 @@ public:
 
     STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
-        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        if (!names || !ids) return E_POINTER;
-        for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-        if (count == 0 || !names[0]) return DISP_E_UNKNOWNNAME;
-        for (const MemberName& m : Derived::members) {
-            if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, names[0], -1, m.name, -1) == CSTR_EQUAL) {
-                ids[0] = m.id;
-                return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;  // no named arguments here
-            }
-        }
-        return DISP_E_UNKNOWNNAME;
+        return morvel::idsOfNamesFromTable(iid, names, count, ids, [](const wchar_t* name) -> DISPID {
+            for (const MemberName& m : Derived::members)
+                if (morvel::sameMemberName(name, m.name)) return m.id;
+            return DISPID_UNKNOWN;
+        });
     }
     STDMETHODIMP Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO*, UINT* argError) override
@@ -48,11 +45,7 @@ public:
         if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
         if (params->cNamedArgs) return DISP_E_NONAMEDARGS;
         if (result) VariantInit(result);
-        try {
-            return static_cast<Derived*>(this)->call(member, *params, argError);
-        } catch (...) {
-            return E_OUTOFMEMORY;  // the only thing the members can throw
-        }
+        return morvel::guardStatus([&] { return static_cast<Derived*>(this)->call(member, *params, argError); });
     }
 };
 

@@ -78,7 +78,7 @@ ComPtr<IDispatch> createApplicationInfo()
     const std::wstring prefix = block.empty() ? std::wstring() : stringTablePrefix(block);
 
     NamedValues values;
-    values.emplace_back(L"Title", variantOfText(libraryName));
+    values.emplace_back(L"Title", variantOfText(classTable().library));
     values.emplace_back(L"EXEName", variantOfText(exeName));
     values.emplace_back(L"Path", variantOfText(folder));
     values.emplace_back(L"Major", variantOfShort(static_cast<SHORT>(major)));

@@ -32,6 +32,8 @@ inline constexpr std::int32_t InvalidProcedureCall = 5;
 inline constexpr std::int32_t Overflow = 6;
 inline constexpr std::int32_t OutOfMemory = 7;
 inline constexpr std::int32_t TypeMismatch = 13;
+inline constexpr std::int32_t InternalError = 51;
+inline constexpr std::int32_t FileNotFound = 53;
 inline constexpr std::int32_t ObjectNotSet = 91;
 inline constexpr std::int32_t ResourceNotFound = 326;
 inline constexpr std::int32_t CannotCreateObject = 429;
@@ -40,9 +42,17 @@ inline constexpr std::int32_t ArgumentNotOptional = 449;
 inline constexpr std::int32_t WrongArgumentCount = 450;
 inline constexpr std::int32_t ActionNotSupported = 445;
 inline constexpr std::int32_t InvalidUseOfNull = 94;
+inline constexpr std::int32_t DllEntryPointNotFound = 453;
 
 inline AutomationError invalidProcedureCall() { return {InvalidProcedureCall, u"Invalid procedure call or argument"}; }
 inline AutomationError overflow() { return {Overflow, u"Overflow"}; }
+inline AutomationError outOfMemory() { return {OutOfMemory, u"Out of memory"}; }
+inline AutomationError internalError() { return {InternalError, u"Internal error"}; }
+inline AutomationError fileNotFound(const std::u16string& file) { return {FileNotFound, u"File not found: " + file}; }
+inline AutomationError dllEntryPointNotFound(const std::u16string& entry, const std::u16string& dll)
+{
+    return {DllEntryPointNotFound, u"Can't find DLL entry point " + entry + u" in " + dll};
+}
 inline AutomationError typeMismatch() { return {TypeMismatch, u"Type mismatch"}; }
 inline AutomationError objectNotSet() { return {ObjectNotSet, u"Object variable or With block variable not set"}; }
 inline AutomationError resourceNotFound() { return {ResourceNotFound, u"Resource with identifier not found"}; }

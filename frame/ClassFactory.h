@@ -1,17 +1,15 @@
 #pragma once
 // The class factory handed out by DllGetClassObject: one per request, bound to the
-// creation function of one class. Header-only, so that every server DLL of the project
-// builds its own from its own class table.
+// creation function of one class of the DLL's class table.
 
 #include <windows.h>
 #include <unknwn.h>
 
+#include "ClassTable.h"
 #include "ServerModule.h"
 #include "UnknownImpl.h"
 
 namespace morvel {
-
-using CreateFunction = HRESULT (*)(REFIID iid, void** object) noexcept;
 
 class ClassFactory final : public UnknownImpl<module::ObjectCount, IClassFactory> {
 public:
@@ -37,13 +35,12 @@ private:
     const CreateFunction create_;
 };
 
-// DllGetClassObject over a table of entries that each have `clsid` and `create`.
-template <class Table>
-HRESULT getClassObject(const Table& table, REFCLSID clsid, REFIID iid, void** factory) noexcept
+// DllGetClassObject over the classes of a class table.
+inline HRESULT getClassObject(std::span<const ClassEntry> classes, REFCLSID clsid, REFIID iid, void** factory) noexcept
 {
     if (!factory) return E_POINTER;
     *factory = nullptr;
-    for (const auto& entry : table)
+    for (const ClassEntry& entry : classes)
         if (IsEqualCLSID(clsid, *entry.clsid)) return createInstance<ClassFactory>(iid, factory, entry.create);
     return CLASS_E_CLASSNOTAVAILABLE;
 }

@@ -9,7 +9,7 @@
 
 namespace morvel {
 
-std::span<const ClassEntry> classTable() noexcept
+const ClassTable& classTable() noexcept
 {
     static const ClassEntry entries[] = {
         {&CLSID_clsKvMorvel10A, L"clsKvMorvel10A", &clsKvMorvel10A::create},
@@ -18,7 +18,8 @@ std::span<const ClassEntry> classTable() noexcept
         {&CLSID_clsKvHlpfGeneralA, L"clsKvHlpfGeneralA", &clsKvHlpfGeneralA::create},
         {&CLSID_clsKvHlpfAdvancedA, L"clsKvHlpfAdvancedA", &clsKvHlpfAdvancedA::create},
     };
-    return entries;
+    static const ClassTable table{L"Morvel10", entries, true};
+    return table;
 }
 
 }  // namespace morvel

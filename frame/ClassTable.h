@@ -1,6 +1,7 @@
 #pragma once
-// The one table of published classes that drives creation, registration and
-// unregistration of the server.
+// The table of classes a server DLL of this project publishes. It drives creation,
+// registration and unregistration (Server.cpp, Registration.cpp), which every server DLL
+// compiles from the frame; each DLL defines classTable() over its own classes.
 
 #include <windows.h>
 
@@ -8,14 +9,20 @@
 
 namespace morvel {
 
+using CreateFunction = HRESULT (*)(REFIID iid, void** object) noexcept;
+
 struct ClassEntry {
     const CLSID* clsid;
-    const wchar_t* name;  // class name; the ProgID is "Morvel10." + name
-    HRESULT (*create)(REFIID iid, void** object) noexcept;
+    const wchar_t* name;  // class name; the ProgID is library + "." + name
+    CreateFunction create;
 };
 
-std::span<const ClassEntry> classTable() noexcept;
+struct ClassTable {
+    const wchar_t* library;  // the library's name, which prefixes its ProgIDs
+    std::span<const ClassEntry> classes;
+    bool typeLibrary;  // the DLL embeds a type library that is registered with the classes
+};
 
-inline constexpr const wchar_t* libraryName = L"Morvel10";
+const ClassTable& classTable() noexcept;
 
 }  // namespace morvel

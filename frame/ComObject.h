@@ -37,6 +37,9 @@ public:
     {
         if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
         if (!names || !ids) return E_POINTER;
+        // The platform's lookup would read a first name and write its id even when the
+        // caller sent none; no names find no member.
+        if (count == 0) return DISP_E_UNKNOWNNAME;
         ComPtr<ITypeInfo> info;
         if (HRESULT hr = module::typeInfo(__uuidof(Itf), info.put(), true); FAILED(hr)) return hr;
         return info->GetIDsOfNames(names, count, ids);

@@ -5,8 +5,11 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <cstdint>
+#include <cstring>
 #include <new>
 #include <string>
+#include <type_traits>
 
 #include "AutomationError.h"
 #include "Handles.h"
@@ -42,6 +45,18 @@ inline void assignBstr(BSTR* target, const Text& value)
     BSTR fresh = toBstr(value);
     SysFreeString(*target);
     *target = fresh;
+}
+
+// An enumeration argument as the 32-bit value the host passed. The enumerations widl
+// declares have no fixed underlying type, so a value outside one would be undefined once
+// read as the enumeration; any 32-bit number may arrive, and its bits are read as they are.
+template <class Enum>
+std::int32_t rawEnumValue(const Enum& value) noexcept
+{
+    static_assert(std::is_enum_v<Enum> && sizeof(Enum) == sizeof(std::int32_t));
+    std::int32_t raw = 0;
+    std::memcpy(&raw, &value, sizeof raw);
+    return raw;
 }
 
 // Owned variants of the common kinds, for arguments and property values.

@@ -1,8 +1,12 @@
 #include "DispatchInvoke.h"
 
+#include <utility>
 #include <vector>
 
+#include "ByRefWriteBack.h"
+#include "ErrorInfo.h"
 #include "Handles.h"
+#include "TypeDescription.h"
 #include "VariantCoercion.h"
 
 namespace morvel {
@@ -21,38 +25,26 @@ VARTYPE byRefTarget(ITypeInfo* info, const TYPEDESC& type)
     case VT_USERDEFINED: {
         ComPtr<ITypeInfo> ref;
         if (FAILED(info->GetRefTypeInfo(target.hreftype, ref.put()))) return VT_EMPTY;
-        TYPEATTR* attr = nullptr;
-        if (FAILED(ref->GetTypeAttr(&attr))) return VT_EMPTY;
-        const VARTYPE vt = attr->typekind == TKIND_ENUM ? VT_I4 : VT_EMPTY;
-        ref->ReleaseTypeAttr(attr);
-        return vt;
+        TypeAttr attr;
+        if (FAILED(attr.read(ref.get()))) return VT_EMPTY;
+        return attr->typekind == TKIND_ENUM ? VT_I4 : VT_EMPTY;
     }
     default:
         return VT_EMPTY;
     }
 }
 
-struct FuncDescOwner {
-    ITypeInfo* info = nullptr;
-    FUNCDESC* desc = nullptr;
-    ~FuncDescOwner() { if (desc) info->ReleaseFuncDesc(desc); }
-};
-
-bool findFunction(ITypeInfo* info, DISPID member, WORD flags, FuncDescOwner& out)
+bool findFunction(ITypeInfo* info, DISPID member, WORD flags, FuncDesc& out)
 {
-    TYPEATTR* attr = nullptr;
-    if (FAILED(info->GetTypeAttr(&attr))) return false;
-    const UINT count = attr->cFuncs;
-    info->ReleaseTypeAttr(attr);
-    for (UINT i = 0; i < count; ++i) {
-        FUNCDESC* desc = nullptr;
-        if (FAILED(info->GetFuncDesc(i, &desc))) continue;
+    TypeAttr attr;
+    if (FAILED(attr.read(info))) return false;
+    for (UINT i = 0; i < attr->cFuncs; ++i) {
+        FuncDesc desc;
+        if (FAILED(desc.read(info, i))) continue;
         if (desc->memid == member && (desc->invkind & flags)) {
-            out.info = info;
-            out.desc = desc;
+            out = std::move(desc);
             return true;
         }
-        info->ReleaseFuncDesc(desc);
     }
     return false;
 }
@@ -91,10 +83,10 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID 
     if (params->cNamedArgs > 0 && !params->rgdispidNamedArgs) return E_INVALIDARG;
     if (params->cArgs > 0 && !params->rgvarg) return E_INVALIDARG;
     std::vector<ByRefCoercion> coercions;
-    FuncDescOwner func;
+    FuncDesc func;
     const bool found = findFunction(vtableInfo, member, flags, func);
     if (found && params->cNamedArgs > 0) {
-        if (HRESULT hr = checkNamedArguments(*func.desc, flags, *params); FAILED(hr)) return hr;
+        if (HRESULT hr = checkNamedArguments(*func, flags, *params); FAILED(hr)) return hr;
     }
     // A host that leaves out trailing optional arguments explicitly (VT_ERROR with
     // DISP_E_PARAMNOTFOUND, as VBA does) means the same as one that does not send them;
@@ -106,8 +98,8 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID 
         while (trimmed.cArgs > 0) {
             const VARIANT& last = trimmed.rgvarg[0];
             const UINT index = trimmed.cArgs - 1;
-            const bool optional = index < static_cast<UINT>(func.desc->cParams) &&
-                                  (func.desc->lprgelemdescParam[index].paramdesc.wParamFlags & PARAMFLAG_FOPT);
+            const bool optional = index < static_cast<UINT>(func->cParams) &&
+                                  (func->lprgelemdescParam[index].paramdesc.wParamFlags & PARAMFLAG_FOPT);
             if (!optional || V_VT(&last) != VT_ERROR || V_ERROR(&last) != DISP_E_PARAMNOTFOUND) break;
             ++trimmed.rgvarg;
             --trimmed.cArgs;
@@ -116,17 +108,18 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID 
     }
     params = &trimmed;
     if (found && positional && params->cArgs > 0) {
-        try {
-            coercions.reserve(params->cArgs);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        if (HRESULT hr = guardStatus([&] {
+                coercions.reserve(params->cArgs);
+                return S_OK;
+            });
+            FAILED(hr))
+            return hr;
         const UINT n = params->cArgs;
-        for (UINT i = 0; i < n && i < static_cast<UINT>(func.desc->cParams); ++i) {
+        for (UINT i = 0; i < n && i < static_cast<UINT>(func->cParams); ++i) {
             const UINT k = n - 1 - i;  // arguments arrive in reverse order
             VARIANT& arg = params->rgvarg[k];
             if (V_VT(&arg) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&arg)) continue;
-            const VARTYPE target = byRefTarget(vtableInfo, func.desc->lprgelemdescParam[i].tdesc);
+            const VARTYPE target = byRefTarget(vtableInfo, func->lprgelemdescParam[i].tdesc);
             if (target == VT_EMPTY) continue;
             coercions.push_back(ByRefCoercion{k, arg, Variant(), Variant()});
             ByRefCoercion& c = coercions.back();
@@ -148,14 +141,14 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID 
     HRESULT hr = vtableInfo->Invoke(instance, member, flags, params, result, exception, argError);
     if (argError && (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND)) *argError += removed;
 
-    // Restore the caller's arguments and hand back what the member wrote. A variable the
-    // member only read keeps its own value and type ("5" stays a text).
+    // Restore the caller's arguments and hand back what the member wrote, also when it
+    // failed afterwards, as a vtable caller sees it. A variable the member only read keeps
+    // its own value and type ("5" stays a text). The member's own failure is the answer.
     for (auto& c : coercions) {
         params->rgvarg[c.argIndex] = c.original;
-        if (SUCCEEDED(hr) && VarCmp(c.temporary.get(), c.before.get(), LOCALE_USER_DEFAULT, 0) != VARCMP_EQ) {
-            if (HRESULT copied = VariantCopy(V_VARIANTREF(&c.original), c.temporary.get()); FAILED(copied))
-                hr = copied;
-        }
+        if (!rewritten(*c.temporary.get(), *c.before.get())) continue;
+        if (HRESULT copied = VariantCopy(V_VARIANTREF(&c.original), c.temporary.get()); FAILED(copied) && SUCCEEDED(hr))
+            hr = copied;
     }
     return hr;
 }

@@ -1,5 +1,7 @@
 #include "ErrorInfo.h"
 
+#include <new>
+
 #include "Handles.h"
 
 namespace morvel {
@@ -23,6 +25,44 @@ HRESULT setAutomationError(const AutomationError& error, REFIID iid) noexcept
 
 namespace {
 
+// The error of a body that failed without an AutomationError of its own. Building it needs
+// memory too; when even that fails the plain status code is the answer.
+HRESULT publishLastResort(AutomationError (*make)(), const ErrorTarget& target, HRESULT plain) noexcept
+{
+    try {
+        AutomationError error = make();
+        if (target.source) error.setSourceIfEmpty(target.source);
+        return setAutomationError(error, target.iid);
+    } catch (...) {
+        return plain;
+    }
+}
+
+}  // namespace
+
+HRESULT hresultOfCaughtException(const ErrorTarget* target) noexcept
+{
+    try {
+        throw;
+    } catch (const NullOutPointer&) {
+        return E_POINTER;
+    } catch (AutomationError& error) {
+        if (!target) return automationHresult(error.number());
+        try {
+            if (target->source) error.setSourceIfEmpty(target->source);
+        } catch (...) {
+            // The error still goes out, only without the member's name as its source.
+        }
+        return setAutomationError(error, target->iid);
+    } catch (const std::bad_alloc&) {
+        return target ? publishLastResort(&errors::outOfMemory, *target, E_OUTOFMEMORY) : E_OUTOFMEMORY;
+    } catch (...) {
+        return target ? publishLastResort(&errors::internalError, *target, E_UNEXPECTED) : E_UNEXPECTED;
+    }
+}
+
+namespace {
+
 std::u16string fromWide(BSTR text)
 {
     return text ? std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text)) : std::u16string();
@@ -38,16 +78,15 @@ AutomationError errorFromHresult(HRESULT hr, const EXCEPINFO* exception)
         // The fill-in may clear its own pointer, so whether it ran is remembered here.
         const bool deferred = filled.pfnDeferredFillIn != nullptr;
         if (deferred) filled.pfnDeferredFillIn(&filled);
+        // Only what the fill-in added is ours; texts already there belong to the caller.
+        auto added = [&](BSTR now, BSTR before) { return Bstr::adopt(deferred && now != before ? now : nullptr); };
+        const Bstr addedSource = added(filled.bstrSource, exception->bstrSource);
+        const Bstr addedDescription = added(filled.bstrDescription, exception->bstrDescription);
+        const Bstr addedHelpFile = added(filled.bstrHelpFile, exception->bstrHelpFile);
         const HRESULT code = filled.wCode ? automationHresult(filled.wCode) : filled.scode;
         AutomationError error = errorFromHresult(FAILED(code) ? code : E_FAIL);
         std::u16string description = fromWide(filled.bstrDescription);
         std::u16string source = fromWide(filled.bstrSource);
-        if (deferred) {
-            // Only what the fill-in added is ours; texts already there belong to the caller.
-            if (filled.bstrSource != exception->bstrSource) SysFreeString(filled.bstrSource);
-            if (filled.bstrDescription != exception->bstrDescription) SysFreeString(filled.bstrDescription);
-            if (filled.bstrHelpFile != exception->bstrHelpFile) SysFreeString(filled.bstrHelpFile);
-        }
         return AutomationError(error.number(), description.empty() ? error.description() : std::move(description),
                                std::move(source));
     }
@@ -65,7 +104,7 @@ AutomationError errorFromHresult(HRESULT hr, const EXCEPINFO* exception)
     switch (hr) {
     case DISP_E_TYPEMISMATCH: return errors::typeMismatch();
     case DISP_E_OVERFLOW: return errors::overflow();
-    case E_OUTOFMEMORY: return AutomationError(errors::OutOfMemory, u"Out of memory");
+    case E_OUTOFMEMORY: return errors::outOfMemory();
     case DISP_E_UNKNOWNNAME:
     case DISP_E_MEMBERNOTFOUND: return errors::objectDoesntSupport();
     case DISP_E_BADPARAMCOUNT: return errors::wrongArgumentCount();

@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include <new>
 #include <string>
 
 #include "AutomationError.h"
@@ -41,18 +40,22 @@ T* require(T* out)
     return out;
 }
 
-// The error of a body that failed without an AutomationError of its own. Building it needs
-// memory too; when even that fails the plain status code is the answer.
-inline HRESULT lastResort(std::int32_t number, const char16_t* description, const char16_t* source, REFIID iid,
-                          HRESULT plain) noexcept
-{
-    try {
-        return setAutomationError(AutomationError(number, description, source), iid);
-    } catch (...) {
-        return plain;
-    }
-}
+// Where an automation member's error is published besides its HRESULT.
+struct ErrorTarget {
+    const IID& iid;
+    const char16_t* source;  // "class.member"; given to errors that bring none of their own
+};
 
+// The one map from an exception to what a COM caller gets back; call it only while a
+// catch block handles the exception. An AutomationError gives 0x800A0000 | number, running
+// out of memory the runtime's error 7, anything else the internal error 51; with a target
+// the error is also published as the thread's IErrorInfo. Without one (server entry
+// points, class factories, the plumbing of IDispatch) the status code alone is the answer:
+// E_OUTOFMEMORY, E_UNEXPECTED, or the automation HRESULT. A NULL out-pointer is E_POINTER
+// either way.
+HRESULT hresultOfCaughtException(const ErrorTarget* target = nullptr) noexcept;
+
+// Runs the body of a published member: S_OK, or the failure as the map above publishes it.
 template <class Body>
 HRESULT guard(REFIID iid, const char16_t* source, Body&& body) noexcept
 {
@@ -60,18 +63,21 @@ HRESULT guard(REFIID iid, const char16_t* source, Body&& body) noexcept
         SetErrorInfo(0, nullptr);
         body();
         return S_OK;
-    } catch (const NullOutPointer&) {
-        return E_POINTER;
-    } catch (AutomationError& error) {
-        try {
-            error.setSourceIfEmpty(source);
-        } catch (...) {
-        }
-        return setAutomationError(error, iid);
-    } catch (const std::bad_alloc&) {
-        return lastResort(errors::OutOfMemory, u"Out of memory", source, iid, E_OUTOFMEMORY);
     } catch (...) {
-        return lastResort(51, u"Internal error", source, iid, E_UNEXPECTED);
+        const ErrorTarget target{iid, source};
+        return hresultOfCaughtException(&target);
+    }
+}
+
+// Runs the body of an entry point that answers with a status code and no error information:
+// the body's own HRESULT, or the status of what it threw.
+template <class Body>
+HRESULT guardStatus(Body&& body) noexcept
+{
+    try {
+        return body();
+    } catch (...) {
+        return hresultOfCaughtException();
     }
 }
 

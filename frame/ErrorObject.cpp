@@ -18,7 +18,7 @@ ComPtr<IDispatch> createErrorObject(const AutomationError& error)
 {
     NamedValues values;
     values.emplace_back(L"Number", variantOfLong(error.number()));
-    const std::wstring source = error.source().empty() ? std::wstring(libraryName) : wide(error.source());
+    const std::wstring source = error.source().empty() ? std::wstring(classTable().library) : wide(error.source());
     values.emplace_back(L"Source", variantOfText(source));
     values.emplace_back(L"Description", variantOfText(wide(error.description())));
     values.emplace_back(L"HelpFile", variantOfText(L""));

@@ -94,6 +94,16 @@ private:
     VARIANT v_;
 };
 
+// The texts a callee puts into the caller's EXCEPINFO belong to the caller, whether or not
+// the call failed. Taken over right after the call, they go when this owner does; the
+// EXCEPINFO may be read until then.
+struct ExceptionTexts {
+    explicit ExceptionTexts(const EXCEPINFO& filled) noexcept
+        : source(Bstr::adopt(filled.bstrSource)), description(Bstr::adopt(filled.bstrDescription)),
+          helpFile(Bstr::adopt(filled.bstrHelpFile)) {}
+    Bstr source, description, helpFile;
+};
+
 // One owner for the plain handles: a handle type, its "none" value and how it is closed.
 // Assigning a new handle (or moving one in) closes the one held before, at once.
 template <class Traits>

@@ -34,8 +34,7 @@ Variant callByName(IDispatch* object, const wchar_t* member, std::span<VARIANT> 
     const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(),
                                       &exception, &argError);
     // The callee allocated these texts for us, whether or not it failed.
-    Bstr source = Bstr::adopt(exception.bstrSource), description = Bstr::adopt(exception.bstrDescription),
-         helpFile = Bstr::adopt(exception.bstrHelpFile);
+    const ExceptionTexts texts(exception);
     if (FAILED(hr)) throw errorFromHresult(hr, &exception);
     return result;
 }

@@ -96,7 +96,7 @@ Variant loadResData(std::int32_t id, const VARIANT& type)
 
     Variant result;
     SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, bytes.size);
-    if (!array) throw AutomationError(errors::OutOfMemory, u"Out of memory");
+    if (!array) throw errors::outOfMemory();
     V_VT(result.get()) = VT_ARRAY | VT_UI1;
     V_ARRAY(result.get()) = array;  // owned by `result` from here on
     if (bytes.size) {

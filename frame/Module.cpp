@@ -4,7 +4,9 @@
 #include <mutex>
 #include <new>
 
+#include "ErrorInfo.h"
 #include "Handles.h"
+#include "TypeDescription.h"
 
 namespace morvel::module {
 namespace {
@@ -38,14 +40,11 @@ TypeLibraryCache& cache()
 HRESULT loadLibraryLocked(TypeLibraryCache& c)
 {
     if (c.library) return S_OK;
-    std::wstring file;
-    try {
-        file = path();
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    if (file.empty()) return HRESULT_FROM_WIN32(GetLastError());
-    return LoadTypeLibEx(file.c_str(), REGKIND_NONE, c.library.put());
+    return guardStatus([&] {
+        const std::wstring file = path();
+        if (file.empty()) return HRESULT_FROM_WIN32(GetLastError());
+        return LoadTypeLibEx(file.c_str(), REGKIND_NONE, c.library.put());
+    });
 }
 
 }  // namespace
@@ -77,10 +76,12 @@ HRESULT typeInfo(REFGUID guid, ITypeInfo** info, bool vtableHalf) noexcept
 
     // A dual interface is described twice; its vtable half is what ITypeInfo::Invoke
     // needs to reach our methods through their slots.
-    TYPEATTR* attr = nullptr;
-    if (HRESULT hr = described->GetTypeAttr(&attr); FAILED(hr)) return hr;
-    const bool dualDispatch = attr->typekind == TKIND_DISPATCH && (attr->wTypeFlags & TYPEFLAG_FDUAL);
-    described->ReleaseTypeAttr(attr);
+    bool dualDispatch = false;
+    {
+        TypeAttr attr;
+        if (HRESULT hr = attr.read(described.get()); FAILED(hr)) return hr;
+        dualDispatch = attr->typekind == TKIND_DISPATCH && (attr->wTypeFlags & TYPEFLAG_FDUAL);
+    }
     if (vtableHalf && dualDispatch) {
         HREFTYPE ref = 0;
         ComPtr<ITypeInfo> slots;
@@ -88,11 +89,12 @@ HRESULT typeInfo(REFGUID guid, ITypeInfo** info, bool vtableHalf) noexcept
         if (HRESULT hr = described->GetRefTypeInfo(ref, slots.put()); FAILED(hr)) return hr;
         described = std::move(slots);
     }
-    try {
-        c.infos.emplace(TypeLibraryCache::Key{guid, vtableHalf}, described);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    if (HRESULT hr = guardStatus([&] {
+            c.infos.emplace(TypeLibraryCache::Key{guid, vtableHalf}, described);
+            return S_OK;
+        });
+        FAILED(hr))
+        return hr;
     *info = described.detach();
     return S_OK;
 }

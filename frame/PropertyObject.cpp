@@ -1,5 +1,6 @@
 #include "PropertyObject.h"
 
+#include "NameTableDispatch.h"
 #include "ServerModule.h"
 #include "UnknownImpl.h"
 
@@ -12,21 +13,11 @@ public:
 
     STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
-        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        if (!names || !ids) return E_POINTER;
-        if (count == 0) return S_OK;
-        // Only the first name is a member; any further ones would name arguments, and no
-        // property here takes any.
-        for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-        if (!names[0]) return DISP_E_UNKNOWNNAME;
-        for (size_t k = 0; k < values_.size(); ++k) {
-            if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, names[0], -1, values_[k].first.c_str(), -1) ==
-                CSTR_EQUAL) {
-                ids[0] = static_cast<DISPID>(k + 1);
-                return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
-            }
-        }
-        return DISP_E_UNKNOWNNAME;
+        return idsOfNamesFromTable(iid, names, count, ids, [&](const wchar_t* name) -> DISPID {
+            for (size_t k = 0; k < values_.size(); ++k)
+                if (sameMemberName(name, values_[k].first.c_str())) return static_cast<DISPID>(k + 1);
+            return DISPID_UNKNOWN;
+        });
     }
     STDMETHODIMP Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO*, UINT*) override

@@ -1,4 +1,5 @@
-// The four exported server entry points; the module's entry point is in ServerModule.cpp.
+// The four exported entry points of every server DLL of the project, over the DLL's own
+// class table; the module's entry point is in ServerModule.cpp.
 
 #include <windows.h>
 
@@ -11,7 +12,7 @@ using namespace morvel;
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** factory)
 {
-    return getClassObject(classTable(), clsid, iid, factory);
+    return getClassObject(classTable().classes, clsid, iid, factory);
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()
@@ -21,5 +22,5 @@ extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()
     return S_OK;
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return registerServer(); }
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return unregisterServer(); }
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return registerServer(classTable()); }
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return unregisterServer(classTable()); }

@@ -13,19 +13,28 @@ std::atomic<long> g_locks{0};
 
 HINSTANCE instance() noexcept { return g_instance; }
 
-std::wstring path()
+std::wstring pathOf(HMODULE module)
 {
+    // No path is longer than the longest the platform takes (32767 characters).
+    constexpr size_t longest = 0x10000;
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = GetModuleFileNameW(g_instance, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD n = GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0) return {};
         if (n < buffer.size()) {
             buffer.resize(n);
             return buffer;
         }
+        // Cut short (the name filled the buffer): try again with room to spare.
+        if (buffer.size() >= longest) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return {};
+        }
         buffer.resize(buffer.size() * 2);
     }
 }
+
+std::wstring path() { return pathOf(g_instance); }
 
 void objectCreated() noexcept { ++g_objects; }
 void objectDestroyed() noexcept { --g_objects; }

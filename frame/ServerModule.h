@@ -12,6 +12,9 @@ namespace morvel::module {
 // Set by the DLL's entry point when it is loaded.
 HINSTANCE instance() noexcept;
 
+// Full path of a loaded module, however long; empty on failure, with the thread's last
+// error telling why.
+std::wstring pathOf(HMODULE module);
 // Full path of this DLL (not of the host program); empty on failure.
 std::wstring path();
 

@@ -8,9 +8,10 @@
 #include <oaidl.h>
 
 #include <atomic>
-#include <new>
 #include <type_traits>
 #include <utility>
+
+#include "ErrorInfo.h"
 
 namespace morvel {
 
@@ -81,16 +82,14 @@ HRESULT createInstance(REFIID iid, void** object, Args&&... args) noexcept
 {
     if (!object) return E_POINTER;
     *object = nullptr;
-    // A constructor may allocate what the object owns; its failure must end here, not
-    // travel into the class factory's caller.
+    // A constructor may allocate what the object owns; its failure ends here, as a status.
     T* fresh = nullptr;
-    try {
-        fresh = new T(std::forward<Args>(args)...);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    if (HRESULT hr = guardStatus([&] {
+            fresh = new T(std::forward<Args>(args)...);
+            return S_OK;
+        });
+        FAILED(hr))
+        return hr;
     fresh->AddRef();
     const HRESULT hr = fresh->QueryInterface(iid, object);
     fresh->Release();

@@ -36,7 +36,7 @@ void aboutStep(Step&& step)
     } catch (const AutomationError& error) {
         reportError(error, aboutSource);
     } catch (const std::bad_alloc&) {
-        reportError(AutomationError(errors::OutOfMemory, u"Out of memory"), aboutSource);
+        reportError(errors::outOfMemory(), aboutSource);
     }
 }
 

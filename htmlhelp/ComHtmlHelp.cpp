@@ -158,8 +158,8 @@ HRESULT ComHtmlHelp::HHVerifyMinConfig(::HHVersion* MinHHVersion, ::IEVersion* M
     return run(u"clsKvHlpfHtmlA.HHVerifyMinConfig", [&] {
         *require(result) = VARIANT_FALSE;
         // Only read: any value, inside the enumerations or not, goes to the check.
-        const std::int32_t minHH = *require(MinHHVersion);
-        const std::int32_t minIE = *require(MinIEVersion);
+        const std::int32_t minHH = rawEnumValue(*require(MinHHVersion));
+        const std::int32_t minIE = rawEnumValue(*require(MinIEVersion));
         if (object_.installationCheck.HHVerifyMinConfig(minHH, minIE)) *result = VARIANT_TRUE;
     });
 }
@@ -215,7 +215,7 @@ HRESULT ComHtmlHelp::get_HHRegFileExists(VARIANT_BOOL* result) { return getValue
 HRESULT ComHtmlHelp::put_HHPopupFile(BSTR rhs) { return putText(rhs, &HtmlHelpState::HHPopupFile); }
 HRESULT ComHtmlHelp::put_HHPopupID(LONG rhs) { return putValue<std::int32_t>(rhs, &HtmlHelpState::HHPopupID); }
 HRESULT ComHtmlHelp::put_HHPopupText(BSTR rhs) { return putText(rhs, &HtmlHelpState::HHPopupText); }
-HRESULT ComHtmlHelp::put_HHPopupType(PopupType rhs) { return putValue<std::int32_t>(rhs, &HtmlHelpState::HHPopupType); }
+HRESULT ComHtmlHelp::put_HHPopupType(PopupType rhs) { return putValue<std::int32_t>(rawEnumValue(rhs), &HtmlHelpState::HHPopupType); }
 HRESULT ComHtmlHelp::put_HHPopupTextColor(LONG rhs) { return putValue<std::int32_t>(rhs, &HtmlHelpState::HHPopupTextColor); }
 HRESULT ComHtmlHelp::put_HHPopupBackColor(LONG rhs) { return putValue<std::int32_t>(rhs, &HtmlHelpState::HHPopupBackColor); }
 HRESULT ComHtmlHelp::put_HHPopupCustomTextColor(LONG rhs) { return putValue<std::int32_t>(rhs, &HtmlHelpState::HHPopupCustomTextColor); }

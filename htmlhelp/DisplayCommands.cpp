@@ -16,8 +16,8 @@ void DisplayCommands::CallEngine(HtmlHelpPort& port, const HelpCall& call)
 {
     if (port.HtmlHelp(call)) return;
     if (port.LastError() == ERROR_PROC_NOT_FOUND_)
-        throw AutomationError(453, u"Can't find DLL entry point HtmlHelpA in hhctrl.ocx");
-    throw AutomationError(53, u"File not found: hhctrl.ocx");
+        throw errors::dllEntryPointNotFound(u"HtmlHelpA", u"hhctrl.ocx");
+    throw errors::fileNotFound(u"hhctrl.ocx");
 }
 
 bool DisplayCommands::IsBlank(const Text& text)

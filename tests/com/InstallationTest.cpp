@@ -95,6 +95,16 @@ TEST_F(Installation, ControlsRegisteredAsAnInstallerWould)
     EXPECT_EQ(result, VARIANT_FALSE);
     EXPECT_EQ(text(L"HHFriendlyName"), L"unknown");
     EXPECT_EQ(text(L"HHVersion"), L"5.02.3790.2744");  // checked again
+
+    // Through dispatch, the far ends of the 32-bit range arrive as the numbers they are.
+    for (LONG outside : {LONG(0x7FFFFFFF), LONG(-1), LONG(0x80000000)}) {
+        CallResult hh = call(object.get(), L"HHVerifyMinConfig", DISPATCH_METHOD, {vI4(outside), vI4(IE_3_0)});
+        ASSERT_EQ(hh.hr, S_OK);
+        EXPECT_EQ(V_BOOL(hh.value.get()), VARIANT_FALSE) << outside;
+        CallResult ie = call(object.get(), L"HHVerifyMinConfig", DISPATCH_METHOD, {vI4(HH_1_0), vI4(outside)});
+        ASSERT_EQ(ie.hr, S_OK);
+        EXPECT_EQ(V_BOOL(ie.value.get()), VARIANT_FALSE) << outside;
+    }
     EXPECT_TRUE(recorder.boxes().empty());
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,31 @@ BOOL CALLBACK collectType(HMODULE, LPWSTR type, LONG_PTR out)
     auto* list = reinterpret_cast<std::vector<std::wstring>*>(out);
     list->push_back(IS_INTRESOURCE(type) ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(type)) : type);
     return TRUE;
+}
+
+// The registry's class keys with a server DLL unregistered, registered, and unregistered
+// again (unregistering twice: what is already gone counts as removed). The DLL is left
+// registered for the other tests.
+struct RegistrationRound {
+    std::map<std::wstring, std::wstring> before, registered, after;
+};
+
+void registerAndUndo(const wchar_t* dllVariable, RegistrationRound& round)
+{
+    HMODULE module = LoadLibraryW(env(dllVariable).c_str());
+    ASSERT_TRUE(module);
+    auto registerServer = reinterpret_cast<ServerEntry>(GetProcAddress(module, "DllRegisterServer"));
+    auto unregisterServer = reinterpret_cast<ServerEntry>(GetProcAddress(module, "DllUnregisterServer"));
+    ASSERT_TRUE(registerServer && unregisterServer);
+    ASSERT_EQ(unregisterServer(), S_OK);
+    round.before = snapshotClasses();
+    ASSERT_EQ(unregisterServer(), S_OK);
+    ASSERT_EQ(registerServer(), S_OK);
+    round.registered = snapshotClasses();
+    ASSERT_EQ(unregisterServer(), S_OK);
+    round.after = snapshotClasses();
+    ASSERT_EQ(registerServer(), S_OK);
+    FreeLibrary(module);
 }
 
 }  // namespace
@@ -122,20 +148,10 @@ TEST(Server, FactoryRefusesAggregationAndUnknownClasses)
 TEST(Server, RegistrationIsUndoneExactly)
 {
     Apartment apartment;
-    HMODULE module = LoadLibraryW(env(L"MORVEL_DLL").c_str());
-    ASSERT_TRUE(module);
-    auto registerServer = reinterpret_cast<ServerEntry>(GetProcAddress(module, "DllRegisterServer"));
-    auto unregisterServer = reinterpret_cast<ServerEntry>(GetProcAddress(module, "DllUnregisterServer"));
-    ASSERT_TRUE(registerServer && unregisterServer);
-
-    ASSERT_EQ(unregisterServer(), S_OK);
-    const auto before = snapshotClasses();
+    RegistrationRound round;
+    ASSERT_NO_FATAL_FAILURE(registerAndUndo(L"MORVEL_DLL", round));
+    const auto& [before, registered, after] = round;
     EXPECT_EQ(before.count(L"Software\\Classes\\Morvel10.clsKvHlpfHtmlA|"), 0u);
-    ASSERT_EQ(registerServer(), S_OK);
-    const auto registered = snapshotClasses();
-    ASSERT_EQ(unregisterServer(), S_OK);
-    const auto after = snapshotClasses();
-    ASSERT_EQ(registerServer(), S_OK);  // leave it registered for the other tests
 
     EXPECT_GT(registered.size(), before.size());
     EXPECT_EQ(registered.at(L"Software\\Classes\\Morvel10.clsKvHlpfHtmlA\\CLSID|"),
@@ -154,7 +170,29 @@ TEST(Server, RegistrationIsUndoneExactly)
     for (const auto& [k, v] : after)
         if (!before.count(k)) difference.push_back(L"left behind " + k);
     EXPECT_TRUE(difference.empty()) << testing::PrintToString(difference);
-    FreeLibrary(module);
+}
+
+// The companion stand-in registers through the same table-driven registration: its two
+// classes under its own ProgIDs, no type library, and nothing left behind.
+TEST(Server, CompanionRegistrationIsUndoneExactly)
+{
+    Apartment apartment;
+    RegistrationRound round;
+    ASSERT_NO_FATAL_FAILURE(registerAndUndo(L"MORVEL_COMPANION", round));
+    const auto& [before, registered, after] = round;
+
+    const std::wstring clsid = L"Software\\Classes\\CLSID\\{AE9C2519-79BD-495E-8AEE-6229D5626BB2}";
+    EXPECT_EQ(registered.at(L"Software\\Classes\\Ostrel10.clsKvOstrel10A\\CLSID|"),
+              L"1:{AE9C2519-79BD-495E-8AEE-6229D5626BB2}");
+    EXPECT_EQ(registered.at(clsid + L"\\ProgID|"), L"1:Ostrel10.clsKvOstrel10A");
+    EXPECT_EQ(registered.at(clsid + L"\\InprocServer32|ThreadingModel"), L"1:Apartment");
+    EXPECT_TRUE(registered.count(L"Software\\Classes\\Ostrel10.clsKvorErrorHandlerA|"));
+    EXPECT_FALSE(registered.count(clsid + L"\\TypeLib|"));
+    std::vector<std::wstring> added;
+    for (const auto& [k, v] : registered)
+        if (!before.count(k)) added.push_back(k);
+    EXPECT_EQ(added.size(), 12u) << testing::PrintToString(added);  // six values a class
+    EXPECT_EQ(after, before);
 }
 
 // A 64-bit server registers where 64-bit clients look, a 32-bit one in the 32-bit view, so

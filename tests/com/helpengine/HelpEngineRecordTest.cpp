@@ -239,6 +239,12 @@ TEST_F(HelpEngine, PopupsThatShowNothing)
     ASSERT_EQ(withForm(L"HHDisplayPopup", 1), S_OK);
     setLong(L"HHPopupType", 3);
     ASSERT_EQ(withForm(L"HHDisplayPopup", 1), S_OK);
+    // Types outside the enumeration arrive as the numbers they are and show nothing.
+    setText(L"HHPopupText", L"Unknown type");
+    for (LONG outside : {LONG(5), LONG(-1), LONG(0x7FFFFFFF), LONG(0x80000000)}) {
+        setLong(L"HHPopupType", outside);
+        ASSERT_EQ(withForm(L"HHDisplayPopup", 1), S_OK);
+    }
     EXPECT_TRUE(log.take().empty());
 
     // Our resources hold no strings: the loader's failure reaches the host.
