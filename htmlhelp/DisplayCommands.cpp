@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "../frame/AutomationError.h"
+#include "../portable/AutomationError.h"
 #include "HtmlHelpObject.h"
 
 namespace morvel::htmlhelp {

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "../frame/Text.h"
+#include "../portable/Text.h"
 #include "HtmlHelpPort.h"
 
 namespace morvel::htmlhelp {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "../frame/Text.h"
+#include "../portable/Text.h"
 
 namespace morvel::htmlhelp {
 

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "../frame/AnsiText.h"
-#include "../frame/AutomationError.h"
+#include "../portable/AutomationError.h"
 #include "../frame/HandleValues.h"
+#include "../frame/ServerModule.h"
 #include "../frame/Handles.h"
 #include "../frame/LibraryResources.h"
 #include "HelpRecords.h"
@@ -50,7 +51,7 @@ HWND ToHwnd(std::uint32_t hwnd) { return HandleFromLong<HWND>(hwnd); }
 LPCSTR Chars(const std::optional<std::string>& text) { return text ? text->c_str() : nullptr; }
 const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
-AutomationError PlatformFailure() { return {51, u"Internal error"}; }
+AutomationError PlatformFailure() { return errors::internalError(); }
 
 // Any address inside this module finds the module itself, whichever file it was linked into.
 const char moduleAnchor = 0;
@@ -407,21 +408,12 @@ std::u16string Win32HtmlHelpPort::ModuleFolder()
 {
     const HMODULE module = OwnModule(lastError_);
     if (!module) throw PlatformFailure();
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
-        lastError_.capture();
-        if (length == 0) throw PlatformFailure();
-        if (length < buffer.size()) {
-            const std::u16string path(reinterpret_cast<const char16_t*>(buffer.data()), length);
-            const auto slash = path.rfind(u'\\');
-            if (slash == std::u16string::npos) throw PlatformFailure();
-            return path.substr(0, slash);
-        }
-        // Cut short (the name filled the buffer): try again with room to spare.
-        if (buffer.size() >= 0x10000) throw PlatformFailure();
-        buffer.resize(buffer.size() * 2);
-    }
+    const std::wstring file = module::pathOf(module);
+    lastError_.capture();
+    const std::u16string path(file.begin(), file.end());
+    const auto slash = path.rfind(u'\\');
+    if (path.empty() || slash == std::u16string::npos) throw PlatformFailure();
+    return path.substr(0, slash);
 }
 
 std::u16string Win32HtmlHelpPort::CurrentFolder()

@@ -8,7 +8,7 @@
 #include <string>
 #include <variant>
 
-#include "frame/Text.h"
+#include "portable/Text.h"
 
 namespace morvel::winhelp {
 

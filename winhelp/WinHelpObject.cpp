@@ -3,7 +3,7 @@
 #include <new>
 #include <optional>
 
-#include "frame/AutomationError.h"
+#include "portable/AutomationError.h"
 
 namespace morvel::winhelp {
 
@@ -15,7 +15,7 @@ std::int32_t WinHelpObject::WinHelpHlpf(std::uint32_t window, std::uint32_t comm
     } catch (const AutomationError& error) {
         port.ReportError(error, source);
     } catch (const std::bad_alloc&) {
-        port.ReportError(AutomationError(errors::OutOfMemory, u"Out of memory"), source);
+        port.ReportError(errors::outOfMemory(), source);
     }
     return 0;
 }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "frame/AutomationError.h"
+#include "portable/AutomationError.h"
 #include "FakeAnsi.h"
 
 namespace morvel::htmlhelp {

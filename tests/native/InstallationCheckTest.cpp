@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "FakePlatform.h"
-#include "frame/AutomationError.h"
+#include "portable/AutomationError.h"
 #include "htmlhelp/HtmlHelpObject.h"
 #include "htmlhelp/VersionText.h"
 
