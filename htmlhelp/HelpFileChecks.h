@@ -24,7 +24,7 @@ public:
     bool EnsureFileExists(Text& FileToFind);
 
 private:
-    bool EndsWith(const std::u16string& FileName, const std::u16string& ending);
+    bool endsWith(const std::u16string& FileName, const std::u16string& ending);
 
     HtmlHelpObject& object_;
 };

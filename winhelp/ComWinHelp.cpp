@@ -49,7 +49,7 @@ HRESULT ComWinHelp::put_FileName(BSTR rhs)
 HRESULT ComWinHelp::get_AnyData(VARIANT* result)
 {
     if (!result) return E_POINTER;
-    anyData_.CopyTo(result);  // a copy that fails is absorbed: Empty comes back
+    anyData_.copyTo(result);  // a copy that fails is absorbed: Empty comes back
     return S_OK;
 }
 

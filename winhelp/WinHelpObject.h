@@ -37,7 +37,7 @@ public:
     WinHelpPort& port;
 
 private:
-    std::int32_t RunWinHelp(std::uint32_t window, std::uint32_t command, const AnyData& data);
+    std::int32_t runWinHelp(std::uint32_t window, std::uint32_t command, const AnyData& data);
 };
 
 }  // namespace morvel::winhelp
