@@ -11,9 +11,9 @@
 #include <string>
 #include <type_traits>
 
-#include "AutomationError.h"
+#include "portable/AutomationError.h"
 #include "Handles.h"
-#include "Text.h"
+#include "portable/Text.h"
 
 namespace morvel {
 

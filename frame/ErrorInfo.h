@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "AutomationError.h"
+#include "portable/AutomationError.h"
 
 namespace morvel {
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include "AutomationError.h"
+#include "portable/AutomationError.h"
 #include "Handles.h"
 
 namespace morvel {

@@ -14,13 +14,13 @@
 namespace morvel {
 
 template <class Handle>
-Handle HandleFromLong(std::uint32_t value) noexcept
+Handle handleFromLong(std::uint32_t value) noexcept
 {
     return reinterpret_cast<Handle>(static_cast<std::intptr_t>(static_cast<std::int32_t>(value)));
 }
 
 template <class Handle>
-std::uint32_t LongFromHandle(Handle handle) noexcept
+std::uint32_t longFromHandle(Handle handle) noexcept
 {
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle));
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "../frame/AutomationError.h"
+#include "../portable/AutomationError.h"
 #include "HtmlHelpObject.h"
 
 namespace morvel::htmlhelp {
@@ -12,7 +12,7 @@ namespace {
 constexpr std::uint32_t ERROR_PROC_NOT_FOUND_ = 127;
 }
 
-void DisplayCommands::CallEngine(HtmlHelpPort& port, const HelpCall& call)
+void DisplayCommands::callEngine(HtmlHelpPort& port, const HelpCall& call)
 {
     if (port.HtmlHelp(call)) return;
     if (port.LastError() == ERROR_PROC_NOT_FOUND_)
@@ -20,7 +20,7 @@ void DisplayCommands::CallEngine(HtmlHelpPort& port, const HelpCall& call)
     throw errors::fileNotFound(u"hhctrl.ocx");
 }
 
-bool DisplayCommands::IsBlank(const Text& text)
+bool DisplayCommands::isBlank(const Text& text)
 {
     // Only blanks count, as the trim the window test stands for removes nothing else.
     const std::u16string& value = textOrEmpty(text);
@@ -28,7 +28,7 @@ bool DisplayCommands::IsBlank(const Text& text)
 }
 
 template <class Steps>
-void DisplayCommands::Handle(Steps&& steps)
+void DisplayCommands::runCommand(Steps&& steps)
 {
     try {
         steps();
@@ -41,14 +41,14 @@ void DisplayCommands::Handle(Steps&& steps)
     }
 }
 
-bool DisplayCommands::HelpFileReady()
+bool DisplayCommands::helpFileReady()
 {
     HtmlHelpState& state = object_.state;
     if (!object_.helpFileChecks.ValidateChmFile(textOrEmpty(state.CHMFile))) return false;
     return object_.helpFileChecks.EnsureFileExists(state.CHMFile);  // completes CHMFile in place
 }
 
-std::uint32_t DisplayCommands::Owner(const std::int32_t* CallingForm)
+std::uint32_t DisplayCommands::ownerOf(const std::int32_t* CallingForm)
 {
     // CallingForm is not even looked at unless the window is to stay on top of it.
     if (object_.state.HHShowOnTop == False) return 0;
@@ -56,75 +56,75 @@ std::uint32_t DisplayCommands::Owner(const std::int32_t* CallingForm)
     return static_cast<std::uint32_t>(*CallingForm);
 }
 
-std::optional<std::string> DisplayCommands::Ansi(const Text& text)
+std::optional<std::string> DisplayCommands::ansi(const Text& text)
 {
     if (!text) return std::nullopt;  // a null string goes to the engine as a null pointer
     return object_.port.ToAnsi(*text);
 }
 
-void DisplayCommands::CallWithFileOnly(std::uint32_t owner, std::uint32_t command, const HelpData& data)
+void DisplayCommands::callWithFileOnly(std::uint32_t owner, std::uint32_t command, const HelpData& data)
 {
-    HelpCall call{owner, Ansi(object_.state.CHMFile), command, data};
-    CallEngine(object_.port, call);
+    HelpCall call{owner, ansi(object_.state.CHMFile), command, data};
+    callEngine(object_.port, call);
     // The engine saw the ANSI name; from now on so does the host.
     if (call.file) object_.state.CHMFile = object_.port.FromAnsi(*call.file);
 }
 
-void DisplayCommands::Show(const std::int32_t* CallingForm, std::uint32_t command, const HelpData& data)
+void DisplayCommands::show(const std::int32_t* CallingForm, std::uint32_t command, const HelpData& data)
 {
     const HtmlHelpState& state = object_.state;
-    if (IsBlank(state.HHWindow)) {
-        CallWithFileOnly(Owner(CallingForm), command, data);
+    if (isBlank(state.HHWindow)) {
+        callWithFileOnly(ownerOf(CallingForm), command, data);
         return;
     }
     // The window name goes as the host wrote it, blanks and all; the composed text is a
     // temporary, so CHMFile keeps its own characters.
     const std::u16string composed = textOrEmpty(state.CHMFile) + u">" + *state.HHWindow;
-    const HelpCall call{Owner(CallingForm), object_.port.ToAnsi(composed), command, data};
-    CallEngine(object_.port, call);
+    const HelpCall call{ownerOf(CallingForm), object_.port.ToAnsi(composed), command, data};
+    callEngine(object_.port, call);
 }
 
-AkLink DisplayCommands::FillLink(const Text& keywords)
+AkLink DisplayCommands::fillLink(const Text& keywords)
 {
     HtmlHelpState& state = object_.state;
     AkLink link;
     link.fReserved = 0;
-    link.pszKeywords = Ansi(keywords);
+    link.pszKeywords = ansi(keywords);
     // The engine tells a missing default topic or message by a null pointer, not by an
     // empty text; the object keeps the null it handed over.
     for (Text* item : {&state.HHDefaultURL, &state.HHMsgText, &state.HHMsgTitle})
         if (isEmpty(*item)) *item = std::nullopt;
-    link.pszUrl = Ansi(state.HHDefaultURL);
-    link.pszMsgText = Ansi(state.HHMsgText);
-    link.pszMsgTitle = Ansi(state.HHMsgTitle);
-    if (!IsBlank(state.HHWindow)) link.pszWindow = Ansi(state.HHWindow);
+    link.pszUrl = ansi(state.HHDefaultURL);
+    link.pszMsgText = ansi(state.HHMsgText);
+    link.pszMsgTitle = ansi(state.HHMsgTitle);
+    if (!isBlank(state.HHWindow)) link.pszWindow = ansi(state.HHWindow);
     link.fIndexOnFail = 0;
     return link;
 }
 
 void DisplayCommands::HHDisplayTopicURL(const std::int32_t* CallingForm)
 {
-    Handle([&] {
-        if (!HelpFileReady()) return;
+    runCommand([&] {
+        if (!helpFileReady()) return;
         HtmlHelpState& state = object_.state;
-        const std::optional<std::string> topic = Ansi(state.HHTopicURL);
-        Show(CallingForm, HH_DISPLAY_TOPIC_, topic);
+        const std::optional<std::string> topic = ansi(state.HHTopicURL);
+        show(CallingForm, HH_DISPLAY_TOPIC_, topic);
         if (topic) state.HHTopicURL = object_.port.FromAnsi(*topic);
     });
 }
 
 void DisplayCommands::HHDisplayTopicID(const std::int32_t* CallingForm)
 {
-    Handle([&] {
-        if (!HelpFileReady()) return;
-        Show(CallingForm, HH_HELP_CONTEXT_, static_cast<std::uint32_t>(object_.state.HHTopicID));
+    runCommand([&] {
+        if (!helpFileReady()) return;
+        show(CallingForm, HH_HELP_CONTEXT_, static_cast<std::uint32_t>(object_.state.HHTopicID));
     });
 }
 
 void DisplayCommands::HHDisplaySearch(const std::int32_t* CallingForm)
 {
-    Handle([&] {
-        if (!HelpFileReady()) return;
+    runCommand([&] {
+        if (!helpFileReady()) return;
         // An empty query, run at once; the window name travels in the file argument.
         FtsQuery query;
         query.fUniCodeStrings = 0;
@@ -134,46 +134,46 @@ void DisplayCommands::HHDisplaySearch(const std::int32_t* CallingForm)
         query.fTitleOnly = 0;
         query.fExecute = 1;
         query.pszWindow = std::string();
-        Show(CallingForm, HH_DISPLAY_SEARCH_, query);
+        show(CallingForm, HH_DISPLAY_SEARCH_, query);
     });
 }
 
 void DisplayCommands::HHDisplayKeyword(const std::int32_t* CallingForm)
 {
-    Handle([&] {
-        if (!HelpFileReady()) return;
-        const std::uint32_t owner = Owner(CallingForm);
+    runCommand([&] {
+        if (!helpFileReady()) return;
+        const std::uint32_t owner = ownerOf(CallingForm);
         // The lookup wants the help window open first; if that fails, the lookup still runs.
         try {
-            CallWithFileOnly(owner, HH_DISPLAY_TOPIC_, std::uint32_t{0});
+            callWithFileOnly(owner, HH_DISPLAY_TOPIC_, std::uint32_t{0});
         } catch (const std::exception&) {
         }
-        CallWithFileOnly(owner, HH_KEYWORD_LOOKUP_, FillLink(object_.state.HHKeyword));
+        callWithFileOnly(owner, HH_KEYWORD_LOOKUP_, fillLink(object_.state.HHKeyword));
     });
 }
 
 void DisplayCommands::HHDisplayIndex(const std::int32_t* CallingForm)
 {
-    Handle([&] {
-        if (!HelpFileReady()) return;
-        Show(CallingForm, HH_DISPLAY_INDEX_, std::uint32_t{0});
+    runCommand([&] {
+        if (!helpFileReady()) return;
+        show(CallingForm, HH_DISPLAY_INDEX_, std::uint32_t{0});
     });
 }
 
 void DisplayCommands::HHDisplayContents(const std::int32_t* CallingForm)
 {
-    Handle([&] {
-        if (!HelpFileReady()) return;
-        Show(CallingForm, HH_DISPLAY_TOC_, std::uint32_t{0});
+    runCommand([&] {
+        if (!helpFileReady()) return;
+        show(CallingForm, HH_DISPLAY_TOC_, std::uint32_t{0});
     });
 }
 
 void DisplayCommands::HHDisplayALink(const std::int32_t* CallingForm)
 {
-    Handle([&] {
-        if (!HelpFileReady()) return;
-        const AkLink link = FillLink(object_.state.HHALink);
-        CallWithFileOnly(Owner(CallingForm), HH_ALINK_LOOKUP_, link);
+    runCommand([&] {
+        if (!helpFileReady()) return;
+        const AkLink link = fillLink(object_.state.HHALink);
+        callWithFileOnly(ownerOf(CallingForm), HH_ALINK_LOOKUP_, link);
     });
 }
 
@@ -181,7 +181,7 @@ void DisplayCommands::HHClose()
 {
     // No checks and no owner: closing must work whatever state the object is in.
     try {
-        CallWithFileOnly(0, HH_CLOSE_ALL_, std::uint32_t{0});
+        callWithFileOnly(0, HH_CLOSE_ALL_, std::uint32_t{0});
     } catch (const AutomationError&) {
     } catch (const std::exception&) {
     }

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "../frame/Text.h"
+#include "../portable/Text.h"
 #include "HtmlHelpPort.h"
 
 namespace morvel::htmlhelp {
@@ -50,25 +50,25 @@ public:
 
     // One call into the help engine. When the engine or its entry point cannot be
     // reached, raises what a missing DLL raises: 53 (file not found) or 453 (no entry point).
-    static void CallEngine(HtmlHelpPort& port, const HelpCall& call);
+    static void callEngine(HtmlHelpPort& port, const HelpCall& call);
 
     // Empty or nothing but blanks.
-    static bool IsBlank(const Text& text);
+    static bool isBlank(const Text& text);
 
 private:
     enum class WindowIn { FileArgument, Record };
 
     // Runs a command's steps under its handler: 91 shows NoFormMessage, the rest ends quietly.
     template <class Steps>
-    void Handle(Steps&& steps);
-    bool HelpFileReady();
-    std::uint32_t Owner(const std::int32_t* CallingForm);
+    void runCommand(Steps&& steps);
+    bool helpFileReady();
+    std::uint32_t ownerOf(const std::int32_t* CallingForm);
     // The window-bearing display commands: one engine call, then the store-back.
-    void Show(const std::int32_t* CallingForm, std::uint32_t command, const HelpData& data);
+    void show(const std::int32_t* CallingForm, std::uint32_t command, const HelpData& data);
     // The engine call with CHMFile alone as the file argument, stored back after the call.
-    void CallWithFileOnly(std::uint32_t owner, std::uint32_t command, const HelpData& data);
-    AkLink FillLink(const Text& keywords);
-    std::optional<std::string> Ansi(const Text& text);
+    void callWithFileOnly(std::uint32_t owner, std::uint32_t command, const HelpData& data);
+    AkLink fillLink(const Text& keywords);
+    std::optional<std::string> ansi(const Text& text);
 
     HtmlHelpObject& object_;
 };

@@ -4,7 +4,7 @@
 
 namespace morvel::htmlhelp {
 
-bool HelpFileChecks::EndsWith(const std::u16string& FileName, const std::u16string& ending)
+bool HelpFileChecks::endsWith(const std::u16string& FileName, const std::u16string& ending)
 {
     // Deliberately nothing more than the ending: no dot, no trimming of blanks.
     const std::u16string tail = FileName.size() > ending.size() ? FileName.substr(FileName.size() - ending.size())
@@ -14,14 +14,14 @@ bool HelpFileChecks::EndsWith(const std::u16string& FileName, const std::u16stri
 
 bool HelpFileChecks::ValidateChmFile(const std::u16string& FileName)
 {
-    if (EndsWith(FileName, u"chm")) return true;
+    if (endsWith(FileName, u"chm")) return true;
     object_.messageBoxes.ShowUsageMessage(FileName + u" is not a valid HTML Help file.");
     return false;
 }
 
 bool HelpFileChecks::ValidatePopupFile(const std::u16string& FileName)
 {
-    if (EndsWith(FileName, u"txt")) return true;
+    if (endsWith(FileName, u"txt")) return true;
     object_.messageBoxes.ShowUsageMessage(u"The file specified as the text popup source, '" + FileName +
                                           u"', is not a valid popup file.");
     return false;
@@ -36,9 +36,9 @@ bool HelpFileChecks::EnsureFileExists(Text& FileToFind)
         // An entry whose folder could not be read cannot complete anything; such a name
         // is looked for beside the library like one that is not listed.
         if (!isEmpty(state.HHRegFileName) && !isEmpty(state.HHRegFilePath))
-            name = PlatformHelpers::JoinFolder(*state.HHRegFilePath, *state.HHRegFileName);
+            name = PlatformHelpers::joinFolder(*state.HHRegFilePath, *state.HHRegFileName);
         else
-            name = PlatformHelpers::JoinFolder(object_.port.ModuleFolder(), name);
+            name = PlatformHelpers::joinFolder(object_.port.ModuleFolder(), name);
     }
 
     // The search sees the ANSI name, and so does the caller from now on.

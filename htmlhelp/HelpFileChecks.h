@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "../frame/Text.h"
+#include "../portable/Text.h"
 
 namespace morvel::htmlhelp {
 
@@ -24,7 +24,7 @@ public:
     bool EnsureFileExists(Text& FileToFind);
 
 private:
-    bool EndsWith(const std::u16string& FileName, const std::u16string& ending);
+    bool endsWith(const std::u16string& FileName, const std::u16string& ending);
 
     HtmlHelpObject& object_;
 };

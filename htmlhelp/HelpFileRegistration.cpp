@@ -16,7 +16,7 @@ CheckRegistryResult HelpFileRegistration::HHCheckRegistry(const Text& FileToChec
     state.HHRegFileExists = False;
     if (!object_.helpFileChecks.ValidateChmFile(file)) return CheckRegistryResult::False;
 
-    const std::u16string name = PlatformHelpers::FileNamePart(file);
+    const std::u16string name = PlatformHelpers::fileNamePart(file);
     const RegistryValueRecord record = object_.registryAccess.GetRegistryValue(u"HKLM", HtmlHelpListKey, name);
     if (object_.port.CompareNoCase(record.ValueName, name) != 0) {
         state.HHRegFileName = std::u16string();
@@ -25,16 +25,16 @@ CheckRegistryResult HelpFileRegistration::HHCheckRegistry(const Text& FileToChec
     }
 
     state.HHRegFileName = record.ValueName;
-    const std::u16string folder = RegistryAccess::DataOfLine(record);
+    const std::u16string folder = RegistryAccess::dataOfLine(record);
     if (folder.empty()) {
         // Listed, but with no folder to go by: the name stays, so the entry can still be
         // unregistered, and there is nothing to look for on disk.
         state.HHRegFilePath = std::u16string();
         return CheckRegistryResult::False;
     }
-    state.HHRegFilePath = LongForm(folder);
+    state.HHRegFilePath = longForm(folder);
 
-    Text registered = PlatformHelpers::JoinFolder(*state.HHRegFilePath, name);
+    Text registered = PlatformHelpers::joinFolder(*state.HHRegFilePath, name);
     if (object_.helpFileChecks.EnsureFileExists(registered)) state.HHRegFileExists = True;
     return CheckRegistryResult::False;
 }
@@ -47,7 +47,7 @@ void HelpFileRegistration::HHRegister(Text& FileToRegister)
 
     if (isEmpty(FileToRegister)) return;
     if (!checks.ValidateChmFile(*FileToRegister)) return;
-    FileToRegister = LongForm(*FileToRegister);
+    FileToRegister = longForm(*FileToRegister);
 
     HHCheckRegistry(FileToRegister);
     if (!isEmpty(state.HHRegFileName)) {
@@ -65,7 +65,7 @@ void HelpFileRegistration::HHRegister(Text& FileToRegister)
         return;
     }
 
-    const std::u16string name = PlatformHelpers::FileNamePart(path);
+    const std::u16string name = PlatformHelpers::fileNamePart(path);
     FileToRegister = name;
     // The existence check accepts a pattern that matches some file, but a list entry named
     // by a pattern names no file at all: such a name is not written.
@@ -77,10 +77,10 @@ void HelpFileRegistration::HHRegister(Text& FileToRegister)
     // completed it with), made absolute: the engine reads the list from whatever folder
     // its own host runs in.
     const std::u16string folder =
-        object_.platformHelpers.AbsoluteFolder(path.substr(0, path.size() - name.size()));
+        object_.platformHelpers.absoluteFolder(path.substr(0, path.size() - name.size()));
 
     long status = ERROR_SUCCESS_;
-    const RegistryKey key = RegistryKey::Create(port, HKEY_LOCAL_MACHINE_, port.ToAnsi(HtmlHelpListKey),
+    const RegistryKey key = RegistryKey::create(port, HKEY_LOCAL_MACHINE_, port.ToAnsi(HtmlHelpListKey),
                                                 KEY_CREATE_SUB_KEY_ | KEY_SET_VALUE_, status);
     if (!key) {
         object_.messageBoxes.ShowUsageMessage(u"HTML Help Class: HHRegister Error");
@@ -99,7 +99,7 @@ void HelpFileRegistration::HHUnRegister(Text& FileToUnRegister)
 
     if (isEmpty(FileToUnRegister)) return;
     if (!object_.helpFileChecks.ValidateChmFile(*FileToUnRegister)) return;
-    FileToUnRegister = LongForm(*FileToUnRegister);
+    FileToUnRegister = longForm(*FileToUnRegister);
 
     HHCheckRegistry(FileToUnRegister);
     if (isEmpty(object_.state.HHRegFileName)) {
@@ -108,11 +108,11 @@ void HelpFileRegistration::HHUnRegister(Text& FileToUnRegister)
         return;
     }
 
-    FileToUnRegister = PlatformHelpers::FileNamePart(*FileToUnRegister);
+    FileToUnRegister = PlatformHelpers::fileNamePart(*FileToUnRegister);
     {
         long status = ERROR_SUCCESS_;
         const RegistryKey key =
-            RegistryKey::Open(port, HKEY_LOCAL_MACHINE_, port.ToAnsi(HtmlHelpListKey), KEY_SET_VALUE_, status);
+            RegistryKey::open(port, HKEY_LOCAL_MACHINE_, port.ToAnsi(HtmlHelpListKey), KEY_SET_VALUE_, status);
         if (key) {
             // Whether the value went is what the lookup below reports.
             [[maybe_unused]] const long deleted = port.RegDeleteValue(key.get(), port.ToAnsi(*FileToUnRegister));
@@ -123,7 +123,7 @@ void HelpFileRegistration::HHUnRegister(Text& FileToUnRegister)
 
 // The long form when the path resolves; otherwise the path as it was, never the partial
 // walk nor a value some earlier lookup left behind.
-std::u16string HelpFileRegistration::LongForm(const std::u16string& path)
+std::u16string HelpFileRegistration::longForm(const std::u16string& path)
 {
     std::u16string longPath = path;
     if (object_.platformHelpers.ResolveLongPath(path, longPath, 256) == 0) return path;

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "../frame/Text.h"
+#include "../portable/Text.h"
 
 namespace morvel::htmlhelp {
 
@@ -31,7 +31,7 @@ public:
     void HHUnRegister(Text& FileToUnRegister);
 
 private:
-    std::u16string LongForm(const std::u16string& path);
+    std::u16string longForm(const std::u16string& path);
 
     HtmlHelpObject& object_;
 };

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "../frame/Text.h"
+#include "../portable/Text.h"
 
 namespace morvel::htmlhelp {
 

@@ -60,7 +60,7 @@ constexpr MinimumRow BrowserMinimums[] = {
 
 // An installer may have quoted the path; the long-path query would not find it then,
 // while the directory walk would, so we unwrap it the same way on every platform.
-std::u16string Unquoted(std::u16string path)
+std::u16string unquoted(std::u16string path)
 {
     if (path.size() >= 2 && path.front() == u'"' && path.back() == u'"') return path.substr(1, path.size() - 2);
     return path;
@@ -103,7 +103,7 @@ const InstalledControl BrowserControl{
 }  // namespace
 
 template <class Step>
-void InstallationCheck::IgnoringErrors(Step&& step)
+void InstallationCheck::ignoringErrors(Step&& step)
 {
     try {
         step();
@@ -118,25 +118,25 @@ bool InstallationCheck::HHInstalled() { return object_.registryAccess.GetKeyInfo
 
 std::u16string InstallationCheck::HHVersion()
 {
-    IgnoringErrors([this] { CheckHtmlHelpInstall(); });
+    ignoringErrors([this] { CheckHtmlHelpInstall(); });
     return textOrEmpty(object_.state.HHVersionText);
 }
 
 std::u16string InstallationCheck::IEVersion()
 {
-    IgnoringErrors([this] { CheckBrowserInstall(); });
+    ignoringErrors([this] { CheckBrowserInstall(); });
     return textOrEmpty(object_.state.IEVersionText);
 }
 
 std::u16string InstallationCheck::HHFriendlyName()
 {
-    IgnoringErrors([this] { GetHHFriendlyVersion(); });
+    ignoringErrors([this] { GetHHFriendlyVersion(); });
     return textOrEmpty(object_.state.HHFriendlyNameText);
 }
 
 std::u16string InstallationCheck::IEFriendlyName()
 {
-    IgnoringErrors([this] { GetIEFriendlyVersion(); });
+    ignoringErrors([this] { GetIEFriendlyVersion(); });
     return textOrEmpty(object_.state.IEFriendlyNameText);
 }
 
@@ -144,8 +144,8 @@ bool InstallationCheck::HHVerifyMinConfig(std::int32_t MinHHVersion, std::int32_
 {
     CheckHtmlHelpInstall();
     CheckBrowserInstall();
-    const bool htmlHelpHolds = MeetsMinimum(HtmlHelpControl, MinHHVersion);
-    const bool browserHolds = MeetsMinimum(BrowserControl, MinIEVersion);
+    const bool htmlHelpHolds = meetsMinimum(HtmlHelpControl, MinHHVersion);
+    const bool browserHolds = meetsMinimum(BrowserControl, MinIEVersion);
     // A missing control is checked (and reported) once more here, as the lookups find
     // its version text still empty.
     GetHHFriendlyVersion();
@@ -155,12 +155,12 @@ bool InstallationCheck::HHVerifyMinConfig(std::int32_t MinHHVersion, std::int32_
 
 // --- Checks and lookups ------------------------------------------------------------------
 
-void InstallationCheck::CheckHtmlHelpInstall() { CheckInstall(HtmlHelpControl); }
-void InstallationCheck::CheckBrowserInstall() { CheckInstall(BrowserControl); }
-void InstallationCheck::GetHHFriendlyVersion() { LookUpRelease(HtmlHelpControl); }
-void InstallationCheck::GetIEFriendlyVersion() { LookUpRelease(BrowserControl); }
+void InstallationCheck::CheckHtmlHelpInstall() { checkInstall(HtmlHelpControl); }
+void InstallationCheck::CheckBrowserInstall() { checkInstall(BrowserControl); }
+void InstallationCheck::GetHHFriendlyVersion() { lookUpRelease(HtmlHelpControl); }
+void InstallationCheck::GetIEFriendlyVersion() { lookUpRelease(BrowserControl); }
 
-void InstallationCheck::CheckInstall(const InstalledControl& control)
+void InstallationCheck::checkInstall(const InstalledControl& control)
 {
     const RegistryValueRecord record = object_.registryAccess.GetRegistryValue(u"HKCR", control.serverKey, u"");
     if (record.ValueLine.empty()) {
@@ -169,7 +169,7 @@ void InstallationCheck::CheckInstall(const InstalledControl& control)
     }
 
     // The data up to its NUL, or all of it when the registry kept none.
-    const std::u16string registered = Unquoted(RegistryAccess::DataOfLine(record));
+    const std::u16string registered = unquoted(RegistryAccess::dataOfLine(record));
     std::u16string path = registered;
     // A walk that stops at a missing folder leaves the part it resolved, an existing
     // folder that a search would find; only a resolved path stands for the registered one.
@@ -181,10 +181,10 @@ void InstallationCheck::CheckInstall(const InstalledControl& control)
     object_.state.*control.version = object_.platformHelpers.GetFileVersionText(path);
 }
 
-void InstallationCheck::LookUpRelease(const InstalledControl& control)
+void InstallationCheck::lookUpRelease(const InstalledControl& control)
 {
     HtmlHelpState& state = object_.state;
-    if (isEmpty(state.*control.version)) CheckInstall(control);
+    if (isEmpty(state.*control.version)) checkInstall(control);
     const std::u16string version = textOrEmpty(state.*control.version);
     for (const ReleaseRow& row : control.releases) {
         if (object_.port.CompareNoCase(version, row.version) == 0) {
@@ -195,11 +195,11 @@ void InstallationCheck::LookUpRelease(const InstalledControl& control)
     state.*control.release = std::u16string(UnknownText);
 }
 
-bool InstallationCheck::MeetsMinimum(const InstalledControl& control, std::int32_t value)
+bool InstallationCheck::meetsMinimum(const InstalledControl& control, std::int32_t value)
 {
     HtmlHelpState& state = object_.state;
     for (const MinimumRow& row : control.minimums)
-        if (row.value == value) return VersionText::MeetsMinimum(textOrEmpty(state.*control.version), row.version);
+        if (row.value == value) return VersionText::meetsMinimum(textOrEmpty(state.*control.version), row.version);
     // Not a value of the enumeration: no minimum to meet, and the stored text says so
     // until the next check of this control.
     state.*control.version = std::u16string(UnknownText);

@@ -51,11 +51,11 @@ public:
     static constexpr std::int32_t LongPathBufferLength = 256;
 
 private:
-    void CheckInstall(const InstalledControl& control);
-    void LookUpRelease(const InstalledControl& control);
-    bool MeetsMinimum(const InstalledControl& control, std::int32_t value);
+    void checkInstall(const InstalledControl& control);
+    void lookUpRelease(const InstalledControl& control);
+    bool meetsMinimum(const InstalledControl& control, std::int32_t value);
     template <class Step>
-    void IgnoringErrors(Step&& step);
+    void ignoringErrors(Step&& step);
 
     HtmlHelpObject& object_;
 };

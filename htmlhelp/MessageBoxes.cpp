@@ -2,11 +2,11 @@
 
 namespace morvel::htmlhelp {
 
-std::int32_t MessageBoxes::ShowInstallMessage(const std::u16string& text) { return Show(text, MB_ICONHAND_); }
-std::int32_t MessageBoxes::ShowUsageMessage(const std::u16string& text) { return Show(text, MB_ICONHAND_); }
-std::int32_t MessageBoxes::ShowRegisterMessage(const std::u16string& text) { return Show(text, MB_ICONASTERISK_); }
+std::int32_t MessageBoxes::ShowInstallMessage(const std::u16string& text) { return show(text, MB_ICONHAND_); }
+std::int32_t MessageBoxes::ShowUsageMessage(const std::u16string& text) { return show(text, MB_ICONHAND_); }
+std::int32_t MessageBoxes::ShowRegisterMessage(const std::u16string& text) { return show(text, MB_ICONASTERISK_); }
 
-std::int32_t MessageBoxes::Show(const std::u16string& text, std::uint32_t style)
+std::int32_t MessageBoxes::show(const std::u16string& text, std::uint32_t style)
 {
     MessageBoxRequest request;
     request.text = port_.ToAnsi(text);

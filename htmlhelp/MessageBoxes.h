@@ -26,7 +26,7 @@ public:
     std::int32_t ShowRegisterMessage(const std::u16string& text);
 
 private:
-    std::int32_t Show(const std::u16string& text, std::uint32_t style);
+    std::int32_t show(const std::u16string& text, std::uint32_t style);
 
     HtmlHelpPort& port_;
 };

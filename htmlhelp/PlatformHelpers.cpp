@@ -7,26 +7,26 @@ namespace morvel::htmlhelp {
 
 namespace {
 
-std::u16string Ascii(const std::string& s) { return {s.begin(), s.end()}; }
+std::u16string ascii(const std::string& s) { return {s.begin(), s.end()}; }
 
-std::u16string Padded(std::uint32_t value, std::size_t digits)
+std::u16string padded(std::uint32_t value, std::size_t digits)
 {
     std::string text = std::to_string(value);
     if (text.size() < digits) text.insert(0, digits - text.size(), '0');
-    return Ascii(text);
+    return ascii(text);
 }
 
-bool IsAsciiLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
-char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - u'a' + u'A') : c; }
+bool isAsciiLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+char16_t asciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - u'a' + u'A') : c; }
 
-bool HasDrive(const std::u16string& path) { return path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == u':'; }
-bool IsUnc(const std::u16string& path) { return path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\'; }
+bool hasDrive(const std::u16string& path) { return path.size() >= 2 && isAsciiLetter(path[0]) && path[1] == u':'; }
+bool isUnc(const std::u16string& path) { return path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\'; }
 
 // "C:" or "\\server\share" of an absolute folder; empty when it has neither.
-std::u16string RootOf(const std::u16string& folder)
+std::u16string rootOf(const std::u16string& folder)
 {
-    if (HasDrive(folder)) return folder.substr(0, 2);
-    if (!IsUnc(folder)) return {};
+    if (hasDrive(folder)) return folder.substr(0, 2);
+    if (!isUnc(folder)) return {};
     const auto server = folder.find(u'\\', 2);
     if (server == std::u16string::npos) return folder;
     const auto share = folder.find(u'\\', server + 1);
@@ -57,7 +57,7 @@ std::int32_t PlatformHelpers::GetWindowsVersion()
 std::int32_t PlatformHelpers::ResolveLongPath(const std::u16string& ShortPath, std::u16string& LongPath,
                                               std::int32_t BufferLength)
 {
-    if (GetWindowsVersion() < 4) return WalkDirectories(ShortPath, LongPath);
+    if (GetWindowsVersion() < 4) return walkDirectories(ShortPath, LongPath);
 
     // The platform's own query, with the path exactly as given.
     const std::uint32_t capacity = BufferLength > 0 ? std::uint32_t(BufferLength) : 0;
@@ -71,12 +71,12 @@ std::int32_t PlatformHelpers::ResolveLongPath(const std::u16string& ShortPath, s
 // Directory by directory, for platforms whose long-path query we do not trust. Only a
 // path of the form drive, colon, backslash can be walked; anything else (UNC, relative)
 // is left as it was rather than cut into a drive-shaped path that names nothing.
-std::int32_t PlatformHelpers::WalkDirectories(const std::u16string& ShortPath, std::u16string& LongPath)
+std::int32_t PlatformHelpers::walkDirectories(const std::u16string& ShortPath, std::u16string& LongPath)
 {
     std::u16string path = ShortPath;
     if (!path.empty() && path.front() == u'"') path.erase(0, 1);
     if (!path.empty() && path.back() == u'"') path.pop_back();
-    if (!HasDrive(path) || (path.size() > 2 && path[2] != u'\\')) return 0;
+    if (!hasDrive(path) || (path.size() > 2 && path[2] != u'\\')) return 0;
 
     std::u16string resolved = path.substr(0, 2);
     std::u16string rest = path.size() > 3 ? path.substr(3) : std::u16string();
@@ -125,41 +125,41 @@ std::u16string PlatformHelpers::VersionText(const FileVersion& version)
 {
     const std::uint32_t a = version.fileVersionMS >> 16, b = version.fileVersionMS & 0xFFFF;
     const std::uint32_t c = version.fileVersionLS >> 16, d = version.fileVersionLS & 0xFFFF;
-    std::u16string text = Ascii(std::to_string(a)) + u'.' + Padded(b, 2) + u'.';
-    if (c != 0) return text + Padded(c, 2) + u'.' + Padded(d, 2);
-    return text + Padded(d, 4);
+    std::u16string text = ascii(std::to_string(a)) + u'.' + padded(b, 2) + u'.';
+    if (c != 0) return text + padded(c, 2) + u'.' + padded(d, 2);
+    return text + padded(d, 4);
 }
 
-std::u16string PlatformHelpers::FileNamePart(const std::u16string& path)
+std::u16string PlatformHelpers::fileNamePart(const std::u16string& path)
 {
     const auto slash = path.rfind(u'\\');
     return slash == std::u16string::npos ? path : path.substr(slash + 1);
 }
 
-std::u16string PlatformHelpers::JoinFolder(const std::u16string& folder, const std::u16string& name)
+std::u16string PlatformHelpers::joinFolder(const std::u16string& folder, const std::u16string& name)
 {
     if (!folder.empty() && folder.back() == u'\\') return folder + name;
     return folder + u'\\' + name;
 }
 
-std::u16string PlatformHelpers::AbsoluteFolder(const std::u16string& folder)
+std::u16string PlatformHelpers::absoluteFolder(const std::u16string& folder)
 {
-    if (IsUnc(folder) || (HasDrive(folder) && folder.size() > 2 && folder[2] == u'\\')) return folder;
+    if (isUnc(folder) || (hasDrive(folder) && folder.size() > 2 && folder[2] == u'\\')) return folder;
 
     const std::u16string current = port_.CurrentFolder();
     if (!folder.empty() && folder[0] == u'\\') {
         // Rooted without a drive: the root of the current folder's drive or share.
-        const std::u16string root = RootOf(current);
+        const std::u16string root = rootOf(current);
         if (!root.empty()) return root + folder;
-        return JoinFolder(current, folder.substr(1));
+        return joinFolder(current, folder.substr(1));
     }
-    if (HasDrive(folder)) {
+    if (hasDrive(folder)) {
         // "X:sub\" is relative to X's current folder; only the current drive's is known.
         const std::u16string rest = folder.substr(2);
-        if (HasDrive(current) && AsciiUpper(current[0]) == AsciiUpper(folder[0])) return JoinFolder(current, rest);
+        if (hasDrive(current) && asciiUpper(current[0]) == asciiUpper(folder[0])) return joinFolder(current, rest);
         return folder.substr(0, 2) + u'\\' + rest;
     }
-    return JoinFolder(current, folder);
+    return joinFolder(current, folder);
 }
 
 }  // namespace morvel::htmlhelp

@@ -36,14 +36,14 @@ public:
 
     // Path pieces shared by the checks and the registration.
     // The text after the last backslash (the whole text when there is none).
-    static std::u16string FileNamePart(const std::u16string& path);
+    static std::u16string fileNamePart(const std::u16string& path);
     // folder + name with exactly the one backslash a folder without its own needs.
-    static std::u16string JoinFolder(const std::u16string& folder, const std::u16string& name);
+    static std::u16string joinFolder(const std::u16string& folder, const std::u16string& name);
     // A folder made absolute against the current folder; absolute ones come back as given.
-    std::u16string AbsoluteFolder(const std::u16string& folder);
+    std::u16string absoluteFolder(const std::u16string& folder);
 
 private:
-    std::int32_t WalkDirectories(const std::u16string& ShortPath, std::u16string& LongPath);
+    std::int32_t walkDirectories(const std::u16string& ShortPath, std::u16string& LongPath);
 
     HtmlHelpPort& port_;
 };

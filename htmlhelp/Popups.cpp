@@ -5,7 +5,7 @@
 
 namespace morvel::htmlhelp {
 
-std::u16string Popups::FontString(const std::u16string& face, const std::u16string& size, Bool16 bold,
+std::u16string Popups::fontString(const std::u16string& face, const std::u16string& size, Bool16 bold,
                                   Bool16 italic, Bool16 underline)
 {
     // The engine reads "face, size, charset, styles"; the blanks after Bold and Italic
@@ -17,7 +17,7 @@ std::u16string Popups::FontString(const std::u16string& face, const std::u16stri
     return font;
 }
 
-void Popups::ResetAppearance()
+void Popups::resetAppearance()
 {
     HtmlHelpState& state = object_.state;
     state.HHPopupCustomTextColor = 0;
@@ -71,7 +71,7 @@ void Popups::HHDisplayPopup(std::int32_t CallingForm)
 
     if (isEmpty(state.HHPopupTextFont)) state.HHPopupTextFont = u"Arial";
     if (isEmpty(state.HHPopupTextSize)) state.HHPopupTextSize = u"10";
-    popup.pszFont = port.ToAnsi(FontString(*state.HHPopupTextFont, *state.HHPopupTextSize, state.HHPopupTextBold,
+    popup.pszFont = port.ToAnsi(fontString(*state.HHPopupTextFont, *state.HHPopupTextSize, state.HHPopupTextBold,
                                            state.HHPopupTextItalic, state.HHPopupTextUnderline));
 
     HelpCall call{static_cast<std::uint32_t>(CallingForm), std::nullopt, HH_DISPLAY_TEXT_POPUP_, popup};
@@ -87,8 +87,8 @@ void Popups::HHDisplayPopup(std::int32_t CallingForm)
         return;  // a type we do not know shows nothing and keeps the appearance
     }
 
-    DisplayCommands::CallEngine(port, call);
-    ResetAppearance();  // the appearance is one-shot: the next popup starts plain again
+    DisplayCommands::callEngine(port, call);
+    resetAppearance();  // the appearance is one-shot: the next popup starts plain again
 }
 
 void Popups::HHInvokeWhatsThisHelp(std::int32_t CallingForm)

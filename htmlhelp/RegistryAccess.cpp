@@ -10,16 +10,16 @@ namespace morvel::htmlhelp {
 RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept
 {
     if (this != &other) {
-        Close();
+        close();
         port_ = other.port_;
         key_ = std::exchange(other.key_, 0);
     }
     return *this;
 }
 
-RegistryKey::~RegistryKey() { Close(); }
+RegistryKey::~RegistryKey() { close(); }
 
-RegistryKey RegistryKey::Open(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
+RegistryKey RegistryKey::open(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
                               long& status)
 {
     RegKey opened = 0;
@@ -28,7 +28,7 @@ RegistryKey RegistryKey::Open(HtmlHelpPort& port, RegKey root, const std::string
     return {port, opened};
 }
 
-RegistryKey RegistryKey::Create(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
+RegistryKey RegistryKey::create(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
                                 long& status)
 {
     RegKey opened = 0;
@@ -37,7 +37,7 @@ RegistryKey RegistryKey::Create(HtmlHelpPort& port, RegKey root, const std::stri
     return {port, opened};
 }
 
-long RegistryKey::Close()
+long RegistryKey::close()
 {
     if (key_ == 0 || port_ == nullptr) return ERROR_SUCCESS_;
     const RegKey key = std::exchange(key_, 0);
@@ -57,7 +57,7 @@ RegistryValueRecord RegistryAccess::GetRegistryValue(const std::u16string& RootN
         const RegKey root = GetRootKeyHandle(RootName);
         if (root == 0) return record;
         long status = ERROR_SUCCESS_;
-        const RegistryKey key = RegistryKey::Open(port_, root, port_.ToAnsi(KeyPath), KEY_QUERY_VALUE_, status);
+        const RegistryKey key = RegistryKey::open(port_, root, port_.ToAnsi(KeyPath), KEY_QUERY_VALUE_, status);
         if (!key) return record;
 
         for (std::uint32_t index = 0;; ++index) {
@@ -79,7 +79,7 @@ RegistryValueRecord RegistryAccess::GetRegistryValue(const std::u16string& RootN
             if (readType != REG_SZ_ && readType != REG_EXPAND_SZ_) return record;  // changed under us
             std::string text(data.begin(), data.end());
             if (readType == REG_EXPAND_SZ_) {
-                auto expanded = ExpandedData(text);
+                auto expanded = expandedData(text);
                 if (!expanded) return record;
                 text = std::move(*expanded);
             }
@@ -94,7 +94,7 @@ RegistryValueRecord RegistryAccess::GetRegistryValue(const std::u16string& RootN
 
 // The expansion in a 2048-character buffer of blanks, the form callers have always seen;
 // a longer expansion gets the buffer the platform asks for instead of being cut off.
-std::optional<std::string> RegistryAccess::ExpandedData(const std::string& stored)
+std::optional<std::string> RegistryAccess::expandedData(const std::string& stored)
 {
     const std::string source = stored.substr(0, stored.find('\0'));
     std::uint32_t capacity = ExpandBufferLength;
@@ -125,12 +125,12 @@ RegKey RegistryAccess::GetRootKeyHandle(const std::u16string& RootName)
 bool RegistryAccess::GetKeyInfo(const std::u16string& key_name, [[maybe_unused]] std::int16_t indent)
 {
     long status = ERROR_SUCCESS_;
-    RegistryKey key = RegistryKey::Open(port_, HKEY_LOCAL_MACHINE_, port_.ToAnsi(key_name), KEY_ALL_ACCESS_, status);
+    RegistryKey key = RegistryKey::open(port_, HKEY_LOCAL_MACHINE_, port_.ToAnsi(key_name), KEY_ALL_ACCESS_, status);
     if (!key) return false;
-    return key.Close() == ERROR_SUCCESS_;
+    return key.close() == ERROR_SUCCESS_;
 }
 
-std::u16string RegistryAccess::DataOfLine(const RegistryValueRecord& record)
+std::u16string RegistryAccess::dataOfLine(const RegistryValueRecord& record)
 {
     const std::u16string& line = record.ValueLine;
     // The stored name matched the caller's, so the "=" after it normally sits right

@@ -12,14 +12,14 @@
 namespace morvel::htmlhelp {
 
 // What GetRegistryValue found. ValueLine is the stored name, "=", the data and a
-// carriage return; DataOfLine takes the data back out.
+// carriage return; dataOfLine takes the data back out.
 struct RegistryValueRecord {
     std::u16string ValueName;  // as the caller spelled it, once a value matched
     std::u16string ValueLine;  // empty when nothing could be read
 };
 
 // Move-only owner of an opened key: the key is closed when the owner goes, or earlier
-// through Close() when the caller wants the platform's answer.
+// through close() when the caller wants the platform's answer.
 class RegistryKey {
 public:
     RegistryKey() = default;
@@ -31,14 +31,14 @@ public:
     ~RegistryKey();
 
     // Opens path below root; an empty owner when the open fails (status tells why).
-    static RegistryKey Open(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
+    static RegistryKey open(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
                             long& status);
-    static RegistryKey Create(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
+    static RegistryKey create(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
                               long& status);
 
     RegKey get() const noexcept { return key_; }
     explicit operator bool() const noexcept { return key_ != 0; }
-    long Close();  // ERROR_SUCCESS_ when there was nothing to close
+    long close();  // ERROR_SUCCESS_ when there was nothing to close
 
 private:
     HtmlHelpPort* port_ = nullptr;
@@ -63,10 +63,10 @@ public:
 
     // The value's data inside a record's line: what follows the name and its "=", up to
     // the first NUL or, when the registry held none, up to the line's carriage return.
-    static std::u16string DataOfLine(const RegistryValueRecord& record);
+    static std::u16string dataOfLine(const RegistryValueRecord& record);
 
 private:
-    std::optional<std::string> ExpandedData(const std::string& stored);
+    std::optional<std::string> expandedData(const std::string& stored);
 
     HtmlHelpPort& port_;
 };

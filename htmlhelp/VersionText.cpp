@@ -7,10 +7,10 @@ namespace morvel::htmlhelp {
 
 namespace {
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 // The groups without their leading zeros, so that length orders them before the digits do.
-std::vector<std::u16string> Groups(const std::u16string& text)
+std::vector<std::u16string> groups(const std::u16string& text)
 {
     std::vector<std::u16string> groups;
     std::size_t start = 0;
@@ -24,7 +24,7 @@ std::vector<std::u16string> Groups(const std::u16string& text)
     }
 }
 
-int CompareGroup(const std::u16string& a, const std::u16string& b)
+int compareGroup(const std::u16string& a, const std::u16string& b)
 {
     if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
     const int order = a.compare(b);  // same length: digit order is number order
@@ -33,11 +33,11 @@ int CompareGroup(const std::u16string& a, const std::u16string& b)
 
 }  // namespace
 
-bool VersionText::IsWellFormed(const std::u16string& text)
+bool VersionText::isWellFormed(const std::u16string& text)
 {
     bool inGroup = false;
     for (const char16_t c : text) {
-        if (IsDigit(c)) {
+        if (isDigit(c)) {
             inGroup = true;
         } else if (c == u'.' && inGroup) {
             inGroup = false;
@@ -48,21 +48,21 @@ bool VersionText::IsWellFormed(const std::u16string& text)
     return inGroup;  // also refuses the empty text and a trailing full stop
 }
 
-int VersionText::Compare(const std::u16string& a, const std::u16string& b)
+int VersionText::compare(const std::u16string& a, const std::u16string& b)
 {
-    const auto left = Groups(a), right = Groups(b);
+    const auto left = groups(a), right = groups(b);
     const std::u16string zero;
     for (std::size_t i = 0; i < std::max(left.size(), right.size()); ++i) {
-        const int order = CompareGroup(i < left.size() ? left[i] : zero, i < right.size() ? right[i] : zero);
+        const int order = compareGroup(i < left.size() ? left[i] : zero, i < right.size() ? right[i] : zero);
         if (order != 0) return order;
     }
     return 0;
 }
 
-bool VersionText::MeetsMinimum(const std::u16string& version, const std::u16string& minimum)
+bool VersionText::meetsMinimum(const std::u16string& version, const std::u16string& minimum)
 {
-    if (!IsWellFormed(version) || !IsWellFormed(minimum)) return false;
-    return Compare(version, minimum) >= 0;
+    if (!isWellFormed(version) || !isWellFormed(minimum)) return false;
+    return compare(version, minimum) >= 0;
 }
 
 }  // namespace morvel::htmlhelp

@@ -13,13 +13,13 @@ public:
     // Whether version is at least minimum, group by group as unsigned numbers of any
     // length, a missing group counting as 0. A text that is not groups of digits
     // separated by single full stops (empty, "unknown", "4..72", " 4.72") meets nothing.
-    static bool MeetsMinimum(const std::u16string& version, const std::u16string& minimum);
+    static bool meetsMinimum(const std::u16string& version, const std::u16string& minimum);
 
     // Groups of ASCII digits separated by single full stops, and nothing else.
-    static bool IsWellFormed(const std::u16string& text);
+    static bool isWellFormed(const std::u16string& text);
 
     // <0, 0 or >0; both texts must be well formed.
-    static int Compare(const std::u16string& a, const std::u16string& b);
+    static int compare(const std::u16string& a, const std::u16string& b);
 };
 
 }  // namespace morvel::htmlhelp

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "../frame/AnsiText.h"
-#include "../frame/AutomationError.h"
+#include "../portable/AutomationError.h"
 #include "../frame/HandleValues.h"
+#include "../frame/ServerModule.h"
 #include "../frame/Handles.h"
 #include "../frame/LibraryResources.h"
 #include "HelpRecords.h"
@@ -44,18 +45,18 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "wide strings are UTF-16");
 using HtmlHelpAProc = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
 
 // Registry keys and windows travel as 32-bit values (see HandleValues.h for the rule).
-HKEY ToHkey(RegKey key) { return HandleFromLong<HKEY>(key); }
-RegKey FromHkey(HKEY key) { return LongFromHandle(key); }
-HWND ToHwnd(std::uint32_t hwnd) { return HandleFromLong<HWND>(hwnd); }
-LPCSTR Chars(const std::optional<std::string>& text) { return text ? text->c_str() : nullptr; }
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+HKEY toHkey(RegKey key) { return handleFromLong<HKEY>(key); }
+RegKey fromHkey(HKEY key) { return longFromHandle(key); }
+HWND toHwnd(std::uint32_t hwnd) { return handleFromLong<HWND>(hwnd); }
+LPCSTR chars(const std::optional<std::string>& text) { return text ? text->c_str() : nullptr; }
+const wchar_t* wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
-AutomationError PlatformFailure() { return {51, u"Internal error"}; }
+AutomationError platformFailure() { return errors::internalError(); }
 
 // Any address inside this module finds the module itself, whichever file it was linked into.
 const char moduleAnchor = 0;
 
-HMODULE OwnModule(LastErrorCapture& lastError)
+HMODULE ownModule(LastErrorCapture& lastError)
 {
     HMODULE module = nullptr;
     const BOOL found = ::GetModuleHandleExW(
@@ -80,9 +81,9 @@ Win32HtmlHelpPort::~Win32HtmlHelpPort() = default;
 long Win32HtmlHelpPort::RegOpenKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened)
 {
     HKEY key = nullptr;
-    const LONG status = ::RegOpenKeyExA(ToHkey(root), path.c_str(), 0, access, &key);
+    const LONG status = ::RegOpenKeyExA(toHkey(root), path.c_str(), 0, access, &key);
     lastError_.capture();
-    opened = status == ERROR_SUCCESS ? FromHkey(key) : 0;
+    opened = status == ERROR_SUCCESS ? fromHkey(key) : 0;
     return status;
 }
 
@@ -92,7 +93,7 @@ long Win32HtmlHelpPort::RegEnumValue(RegKey key, std::uint32_t index, std::uint3
     std::vector<char> buffer(std::max<std::uint32_t>(nameCapacity, 1));
     DWORD length = nameCapacity;
     DWORD valueType = 0, size = 0;
-    const LONG status = ::RegEnumValueA(ToHkey(key), index, buffer.data(), &length, nullptr, &valueType, nullptr, &size);
+    const LONG status = ::RegEnumValueA(toHkey(key), index, buffer.data(), &length, nullptr, &valueType, nullptr, &size);
     lastError_.capture();
     if (status != ERROR_SUCCESS) return status;
     name.assign(buffer.data(), std::min<DWORD>(length, nameCapacity));
@@ -108,7 +109,7 @@ long Win32HtmlHelpPort::RegQueryValueEx(RegKey key, const std::string& name, std
     std::vector<BYTE> buffer(std::max<std::size_t>(data.size(), 1));
     DWORD size = static_cast<DWORD>(data.size());
     DWORD valueType = 0;
-    const LONG status = ::RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &valueType, buffer.data(), &size);
+    const LONG status = ::RegQueryValueExA(toHkey(key), name.c_str(), nullptr, &valueType, buffer.data(), &size);
     lastError_.capture();
     if (status != ERROR_SUCCESS) return status;
     data.assign(buffer.begin(), buffer.begin() + std::min<std::size_t>(size, data.size()));
@@ -120,17 +121,17 @@ long Win32HtmlHelpPort::RegCreateKeyEx(RegKey root, const std::string& path, std
 {
     HKEY key = nullptr;
     char noClass[] = "";
-    const LONG status = ::RegCreateKeyExA(ToHkey(root), path.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE, access,
+    const LONG status = ::RegCreateKeyExA(toHkey(root), path.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE, access,
                                           nullptr, &key, nullptr);
     lastError_.capture();
-    opened = status == ERROR_SUCCESS ? FromHkey(key) : 0;
+    opened = status == ERROR_SUCCESS ? fromHkey(key) : 0;
     return status;
 }
 
 long Win32HtmlHelpPort::RegSetValueEx(RegKey key, const std::string& name, std::uint32_t type,
                                       const std::vector<std::uint8_t>& data)
 {
-    const LONG status = ::RegSetValueExA(ToHkey(key), name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
+    const LONG status = ::RegSetValueExA(toHkey(key), name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
                                          static_cast<DWORD>(data.size()));
     lastError_.capture();
     return status;
@@ -138,14 +139,14 @@ long Win32HtmlHelpPort::RegSetValueEx(RegKey key, const std::string& name, std::
 
 long Win32HtmlHelpPort::RegDeleteValue(RegKey key, const std::string& name)
 {
-    const LONG status = ::RegDeleteValueA(ToHkey(key), name.c_str());
+    const LONG status = ::RegDeleteValueA(toHkey(key), name.c_str());
     lastError_.capture();
     return status;
 }
 
 long Win32HtmlHelpPort::RegCloseKey(RegKey key)
 {
-    const LONG status = ::RegCloseKey(ToHkey(key));
+    const LONG status = ::RegCloseKey(toHkey(key));
     lastError_.capture();
     return status;
 }
@@ -272,13 +273,13 @@ void Win32HtmlHelpPort::DefWindowProc(std::uint32_t hwnd, std::uint32_t message,
                                       std::int32_t lParam)
 {
     // The result belongs to the message, not to us; What's-This mode wants only the side effect.
-    ::DefWindowProcA(ToHwnd(hwnd), message, wParam, lParam);
+    ::DefWindowProcA(toHwnd(hwnd), message, wParam, lParam);
     lastError_.capture();
 }
 
 // ---------------------------------------------------------------------------- the help engine
 
-std::string Win32HtmlHelpPort::SystemFolder()
+std::string Win32HtmlHelpPort::systemFolder()
 {
     const UINT needed = ::GetSystemDirectoryA(nullptr, 0);
     lastError_.capture();
@@ -292,7 +293,7 @@ std::string Win32HtmlHelpPort::SystemFolder()
 
 // On first use, never from DllMain, and only from the system folder: a copy of the
 // engine planted beside the host or in the current folder must never be the one that runs.
-bool Win32HtmlHelpPort::LoadEngine()
+bool Win32HtmlHelpPort::loadEngine()
 {
     const std::lock_guard<std::mutex> lock(engineLock_);
     if (engine_) return true;
@@ -301,7 +302,7 @@ bool Win32HtmlHelpPort::LoadEngine()
     lastError_.capture();
     if (!module && lastError_.value() == ERROR_INVALID_PARAMETER) {
         // A system without the search flags refuses them; its full path is just as safe.
-        const std::string folder = SystemFolder();
+        const std::string folder = systemFolder();
         if (folder.empty()) return false;
         const std::string path = folder + "\\hhctrl.ocx";
         module = UniqueModule(::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
@@ -331,7 +332,7 @@ bool Win32HtmlHelpPort::LoadEngine()
 
 bool Win32HtmlHelpPort::HtmlHelp(const HelpCall& call)
 {
-    if (!LoadEngine()) return false;
+    if (!loadEngine()) return false;
 
     // The records point into `call`, which outlives the engine call.
     HhFtsQueryA query{};
@@ -341,30 +342,30 @@ bool Win32HtmlHelpPort::HtmlHelp(const HelpCall& call)
     if (const auto* number = std::get_if<std::uint32_t>(&call.data)) {
         data = *number;
     } else if (const auto* text = std::get_if<std::optional<std::string>>(&call.data)) {
-        data = reinterpret_cast<DWORD_PTR>(Chars(*text));
+        data = reinterpret_cast<DWORD_PTR>(chars(*text));
     } else if (const auto* q = std::get_if<FtsQuery>(&call.data)) {
-        query = {sizeof(query), q->fUniCodeStrings, Chars(q->pszSearchQuery), q->iProximity,
-                 q->fStemmedSearch, q->fTitleOnly, q->fExecute, Chars(q->pszWindow)};
+        query = {sizeof(query), q->fUniCodeStrings, chars(q->pszSearchQuery), q->iProximity,
+                 q->fStemmedSearch, q->fTitleOnly, q->fExecute, chars(q->pszWindow)};
         data = reinterpret_cast<DWORD_PTR>(&query);
     } else if (const auto* l = std::get_if<AkLink>(&call.data)) {
-        link = {sizeof(link), l->fReserved, Chars(l->pszKeywords), Chars(l->pszUrl), Chars(l->pszMsgText),
-                Chars(l->pszMsgTitle), Chars(l->pszWindow), l->fIndexOnFail};
+        link = {sizeof(link), l->fReserved, chars(l->pszKeywords), chars(l->pszUrl), chars(l->pszMsgText),
+                chars(l->pszMsgTitle), chars(l->pszWindow), l->fIndexOnFail};
         data = reinterpret_cast<DWORD_PTR>(&link);
     } else if (const auto* p = std::get_if<Popup>(&call.data)) {
         popup.cbStruct = sizeof(popup);
         popup.hinst = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(p->hinst));
         popup.idString = p->idString;
-        popup.pszText = Chars(p->pszText);
+        popup.pszText = chars(p->pszText);
         popup.pt = {p->ptX, p->ptY};
         popup.clrForeground = static_cast<COLORREF>(p->clrForeground);
         popup.clrBackground = static_cast<COLORREF>(p->clrBackground);
         popup.rcMargins = {p->marginLeft, p->marginTop, p->marginRight, p->marginBottom};
-        popup.pszFont = Chars(p->pszFont);
+        popup.pszFont = chars(p->pszFont);
         data = reinterpret_cast<DWORD_PTR>(&popup);
     }
 
     // The window the engine hands back is its own business; nothing here looks at it.
-    [[maybe_unused]] const HWND window = engine_->entry(ToHwnd(call.owner), Chars(call.file), call.command, data);
+    [[maybe_unused]] const HWND window = engine_->entry(toHwnd(call.owner), chars(call.file), call.command, data);
     lastError_.capture();
     return true;
 }
@@ -395,8 +396,8 @@ std::u16string Win32HtmlHelpPort::FromAnsi(const std::string& text)
 
 int Win32HtmlHelpPort::CompareNoCase(const std::u16string& a, const std::u16string& b)
 {
-    const int result = ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, Wide(a), static_cast<int>(a.size()),
-                                        Wide(b), static_cast<int>(b.size()));
+    const int result = ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wide(a), static_cast<int>(a.size()),
+                                        wide(b), static_cast<int>(b.size()));
     lastError_.capture();
     // A failed comparison must not pass for a match.
     if (result == 0) return a == b ? 0 : (a < b ? -1 : 1);
@@ -405,23 +406,14 @@ int Win32HtmlHelpPort::CompareNoCase(const std::u16string& a, const std::u16stri
 
 std::u16string Win32HtmlHelpPort::ModuleFolder()
 {
-    const HMODULE module = OwnModule(lastError_);
-    if (!module) throw PlatformFailure();
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
-        lastError_.capture();
-        if (length == 0) throw PlatformFailure();
-        if (length < buffer.size()) {
-            const std::u16string path(reinterpret_cast<const char16_t*>(buffer.data()), length);
-            const auto slash = path.rfind(u'\\');
-            if (slash == std::u16string::npos) throw PlatformFailure();
-            return path.substr(0, slash);
-        }
-        // Cut short (the name filled the buffer): try again with room to spare.
-        if (buffer.size() >= 0x10000) throw PlatformFailure();
-        buffer.resize(buffer.size() * 2);
-    }
+    const HMODULE module = ownModule(lastError_);
+    if (!module) throw platformFailure();
+    const std::wstring file = module::pathOf(module);
+    lastError_.capture();
+    const std::u16string path(file.begin(), file.end());
+    const auto slash = path.rfind(u'\\');
+    if (path.empty() || slash == std::u16string::npos) throw platformFailure();
+    return path.substr(0, slash);
 }
 
 std::u16string Win32HtmlHelpPort::CurrentFolder()
@@ -437,7 +429,7 @@ std::u16string Win32HtmlHelpPort::CurrentFolder()
         if (length == 0) break;
         if (length < needed) return {reinterpret_cast<const char16_t*>(buffer.data()), length};
     }
-    throw PlatformFailure();
+    throw platformFailure();
 }
 
 std::u16string Win32HtmlHelpPort::LoadResString(std::int32_t id)

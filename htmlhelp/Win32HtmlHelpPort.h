@@ -64,8 +64,8 @@ public:
 
 private:
     struct Engine;  // the loaded hhctrl.ocx and its HtmlHelpA
-    bool LoadEngine();
-    std::string SystemFolder();
+    bool loadEngine();
+    std::string systemFolder();
 
     std::mutex engineLock_;
     std::unique_ptr<Engine> engine_;

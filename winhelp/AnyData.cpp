@@ -14,16 +14,16 @@ AnyDataRoute routeOfAnyData(std::uint16_t variantType) noexcept
 
 AnyDataValue decideAnyData(const AnyData& data)
 {
-    const std::uint16_t type = data.VariantType();
+    const std::uint16_t type = data.variantType();
     switch (routeOfAnyData(type)) {
     case AnyDataRoute::Number:
-        return type == vtI2 ? std::int32_t{data.I2()} : data.I4();
+        return type == vtI2 ? std::int32_t{data.asI2()} : data.asI4();
     case AnyDataRoute::Text:
-        return textOrEmpty(data.Bstr());
+        return textOrEmpty(data.asBstr());
     case AnyDataRoute::Coerced:
         break;
     }
-    return data.CoerceToInt32();
+    return data.coerceToInt32();
 }
 
 }  // namespace morvel::winhelp

@@ -8,7 +8,7 @@
 #include <string>
 #include <variant>
 
-#include "frame/Text.h"
+#include "portable/Text.h"
 
 namespace morvel::winhelp {
 
@@ -18,14 +18,14 @@ public:
 
     // The automation type code (VT_...) of the value as assigned; never a reference, the
     // property keeps values, not the caller's variables.
-    virtual std::uint16_t VariantType() const = 0;
-    virtual std::int16_t I2() const = 0;  // a VT_I2 value
-    virtual std::int32_t I4() const = 0;  // a VT_I4 value
-    virtual Text Bstr() const = 0;        // a VT_BSTR value; nullopt for a null BSTR
+    virtual std::uint16_t variantType() const = 0;
+    virtual std::int16_t asI2() const = 0;  // a VT_I2 value
+    virtual std::int32_t asI4() const = 0;  // a VT_I4 value
+    virtual Text asBstr() const = 0;        // a VT_BSTR value; nullopt for a null BSTR
     // The automation coercion of a value of any type to a 32-bit integer. Throws its
     // AutomationError: 94 for Null, 91 for an empty object reference, 6 for a number
     // outside the range, 13 for anything that has no number.
-    virtual std::int32_t CoerceToInt32() const = 0;
+    virtual std::int32_t coerceToInt32() const = 0;
 };
 
 // What a value's type asks for. The numbers are the automation type codes.

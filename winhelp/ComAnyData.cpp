@@ -15,14 +15,14 @@ HRESULT ComAnyData::Assign(const VARIANT& value) noexcept
     return S_OK;
 }
 
-void ComAnyData::CopyTo(VARIANT* result) const noexcept
+void ComAnyData::copyTo(VARIANT* result) const noexcept
 {
     VariantInit(result);
     if (FAILED(VariantCopy(result, const_cast<VARIANT*>(value_.get())))) VariantInit(result);
 }
 
-Text ComAnyData::Bstr() const { return fromBstr(V_BSTR(value_.get())); }
+Text ComAnyData::asBstr() const { return fromBstr(V_BSTR(value_.get())); }
 
-std::int32_t ComAnyData::CoerceToInt32() const { return coerceToInt32(*value_.get()); }
+std::int32_t ComAnyData::coerceToInt32() const { return coerceToInt32(*value_.get()); }
 
 }  // namespace morvel::winhelp

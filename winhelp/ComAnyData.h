@@ -17,13 +17,13 @@ public:
     // before stays.
     HRESULT Assign(const VARIANT& value) noexcept;
     // A copy of the value into `result`, which must be initialised; Empty when the copy fails.
-    void CopyTo(VARIANT* result) const noexcept;
+    void copyTo(VARIANT* result) const noexcept;
 
-    std::uint16_t VariantType() const override { return V_VT(value_.get()); }
-    std::int16_t I2() const override { return V_I2(value_.get()); }
-    std::int32_t I4() const override { return V_I4(value_.get()); }
-    Text Bstr() const override;
-    std::int32_t CoerceToInt32() const override;
+    std::uint16_t variantType() const override { return V_VT(value_.get()); }
+    std::int16_t asI2() const override { return V_I2(value_.get()); }
+    std::int32_t asI4() const override { return V_I4(value_.get()); }
+    Text asBstr() const override;
+    std::int32_t coerceToInt32() const override;
 
 private:
     Variant value_;

@@ -1,6 +1,5 @@
 #include "ComWinHelp.h"
 
-#include <cstring>
 
 #include "frame/Conversions.h"
 #include "frame/ErrorInfo.h"
@@ -50,7 +49,7 @@ HRESULT ComWinHelp::put_FileName(BSTR rhs)
 HRESULT ComWinHelp::get_AnyData(VARIANT* result)
 {
     if (!result) return E_POINTER;
-    anyData_.CopyTo(result);  // a copy that fails is absorbed: Empty comes back
+    anyData_.copyTo(result);  // a copy that fails is absorbed: Empty comes back
     return S_OK;
 }
 
@@ -95,9 +94,7 @@ HRESULT ComWinHelp::WinHelpHlpf(LONG* lWindowHandle, WinHelpCmdHlpfConstants* lH
         const std::uint32_t window = handleValue(lWindowHandle);
         // Any 32-bit number the host passes is a command, not only the enumeration's values,
         // which in C++ would not cover all of them: the bits are read as they are.
-        static_assert(sizeof(WinHelpCmdHlpfConstants) == sizeof(std::uint32_t));
-        std::uint32_t command = 0;
-        std::memcpy(&command, require(lHelpCommand), sizeof command);
+        const auto command = static_cast<std::uint32_t>(rawEnumValue(*require(lHelpCommand)));
         // The core reports its own errors and answers 0; only a failed report gets here.
         *result = object_.WinHelpHlpf(window, command, anyData_);
     });

@@ -15,7 +15,7 @@ namespace {
 template <class Handle>
 Handle handleOf(std::uint32_t value) noexcept
 {
-    return HandleFromLong<Handle>(value);
+    return handleFromLong<Handle>(value);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <new>
 #include <optional>
 
-#include "frame/AutomationError.h"
+#include "portable/AutomationError.h"
 
 namespace morvel::winhelp {
 
@@ -11,16 +11,16 @@ std::int32_t WinHelpObject::WinHelpHlpf(std::uint32_t window, std::uint32_t comm
 {
     static constexpr char16_t source[] = u"czHlpfHLP.WinHelpHlpf";
     try {
-        return RunWinHelp(window, command, data);
+        return runWinHelp(window, command, data);
     } catch (const AutomationError& error) {
         port.ReportError(error, source);
     } catch (const std::bad_alloc&) {
-        port.ReportError(AutomationError(errors::OutOfMemory, u"Out of memory"), source);
+        port.ReportError(errors::outOfMemory(), source);
     }
     return 0;
 }
 
-std::int32_t WinHelpObject::RunWinHelp(std::uint32_t window, std::uint32_t command, const AnyData& data)
+std::int32_t WinHelpObject::runWinHelp(std::uint32_t window, std::uint32_t command, const AnyData& data)
 {
     // The data first: when it does not convert, no platform call has been made and the
     // report shows the last-error code of the call before.

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "frame/Text.h"
+#include "portable/Text.h"
 #include "winhelp/AnyData.h"
 #include "winhelp/WinHelpPort.h"
 
@@ -37,7 +37,7 @@ public:
     WinHelpPort& port;
 
 private:
-    std::int32_t RunWinHelp(std::uint32_t window, std::uint32_t command, const AnyData& data);
+    std::int32_t runWinHelp(std::uint32_t window, std::uint32_t command, const AnyData& data);
 };
 
 }  // namespace morvel::winhelp

@@ -9,7 +9,7 @@
 #include <string>
 #include <variant>
 
-#include "frame/AutomationError.h"
+#include "portable/AutomationError.h"
 
 namespace morvel::winhelp {
 

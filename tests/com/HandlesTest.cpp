@@ -68,18 +68,18 @@ TEST(Handles, MovingIntoAnOwnerReleasesWhatItHeld)
 // 0xFFFFFFFF80000002 on x64, which Windows requires even where Wine would not).
 TEST(HandleValues, WidenBySignExtensionAndNarrowByTruncation)
 {
-    using morvel::HandleFromLong;
-    using morvel::LongFromHandle;
-    EXPECT_EQ(HandleFromLong<HKEY>(0x80000000u), HKEY_CLASSES_ROOT);
-    EXPECT_EQ(HandleFromLong<HKEY>(0x80000001u), HKEY_CURRENT_USER);
-    EXPECT_EQ(HandleFromLong<HKEY>(0x80000002u), HKEY_LOCAL_MACHINE);
-    EXPECT_EQ(HandleFromLong<HKEY>(0x80000003u), HKEY_USERS);
-    EXPECT_EQ(LongFromHandle(HKEY_LOCAL_MACHINE), 0x80000002u);
+    using morvel::handleFromLong;
+    using morvel::longFromHandle;
+    EXPECT_EQ(handleFromLong<HKEY>(0x80000000u), HKEY_CLASSES_ROOT);
+    EXPECT_EQ(handleFromLong<HKEY>(0x80000001u), HKEY_CURRENT_USER);
+    EXPECT_EQ(handleFromLong<HKEY>(0x80000002u), HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(handleFromLong<HKEY>(0x80000003u), HKEY_USERS);
+    EXPECT_EQ(longFromHandle(HKEY_LOCAL_MACHINE), 0x80000002u);
 
-    const auto high = reinterpret_cast<std::uintptr_t>(HandleFromLong<HWND>(0x80001234u));
-    const auto low = reinterpret_cast<std::uintptr_t>(HandleFromLong<HMENU>(0x7FFF1234u));
+    const auto high = reinterpret_cast<std::uintptr_t>(handleFromLong<HWND>(0x80001234u));
+    const auto low = reinterpret_cast<std::uintptr_t>(handleFromLong<HMENU>(0x7FFF1234u));
     EXPECT_EQ(high, sizeof(void*) == 8 ? std::uintptr_t(0xFFFFFFFF80001234ull) : std::uintptr_t(0x80001234u));
     EXPECT_EQ(low, std::uintptr_t(0x7FFF1234u));
-    EXPECT_EQ(LongFromHandle(HandleFromLong<HWND>(0x80001234u)), 0x80001234u);
-    EXPECT_EQ(HandleFromLong<HWND>(0), nullptr);
+    EXPECT_EQ(longFromHandle(handleFromLong<HWND>(0x80001234u)), 0x80001234u);
+    EXPECT_EQ(handleFromLong<HWND>(0), nullptr);
 }

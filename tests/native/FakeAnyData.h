@@ -22,13 +22,13 @@ public:
 
     mutable std::vector<std::string> reads;
 
-    std::uint16_t VariantType() const override { return type; }
-    std::int16_t I2() const override { reads.push_back("I2"); return i2; }
-    std::int32_t I4() const override { reads.push_back("I4"); return i4; }
-    Text Bstr() const override { reads.push_back("Bstr"); return bstr; }
-    std::int32_t CoerceToInt32() const override
+    std::uint16_t variantType() const override { return type; }
+    std::int16_t asI2() const override { reads.push_back("I2"); return i2; }
+    std::int32_t asI4() const override { reads.push_back("I4"); return i4; }
+    Text asBstr() const override { reads.push_back("Bstr"); return bstr; }
+    std::int32_t coerceToInt32() const override
     {
-        reads.push_back("CoerceToInt32");
+        reads.push_back("coerceToInt32");
         return coerce();
     }
 };

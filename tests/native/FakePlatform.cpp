@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "frame/AutomationError.h"
+#include "portable/AutomationError.h"
 #include "FakeAnsi.h"
 
 namespace morvel::htmlhelp {
@@ -208,7 +208,7 @@ RegKey FakePlatform::NewHandle(RegKey root, const std::string& path, std::uint32
     return handle;
 }
 
-long FakePlatform::Handle(RegKey key, std::uint32_t neededAccess, Key*& found)
+long FakePlatform::findKey(RegKey key, std::uint32_t neededAccess, Key*& found)
 {
     if (IsRoot(key)) {
         found = FindKey(key, "");
@@ -242,7 +242,7 @@ long FakePlatform::RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t n
     if (!Begin("RegEnumValue", status)) return status;
     enumNameCapacities.push_back(nameCapacity);
     Key* found = nullptr;
-    status = Handle(key, KEY_QUERY_VALUE_, found);
+    status = findKey(key, KEY_QUERY_VALUE_, found);
     if (status == ERROR_SUCCESS_) {
         if (index >= found->values.size()) {
             status = ERROR_NO_MORE_ITEMS_;
@@ -267,7 +267,7 @@ long FakePlatform::RegQueryValueEx(RegKey key, const std::string& name, std::uin
     long status = ERROR_SUCCESS_;
     if (!Begin("RegQueryValueEx", status)) return status;
     Key* found = nullptr;
-    status = Handle(key, KEY_QUERY_VALUE_, found);
+    status = findKey(key, KEY_QUERY_VALUE_, found);
     if (status == ERROR_SUCCESS_) {
         status = ERROR_FILE_NOT_FOUND_;
         for (const auto& [stored, value] : found->values) {
@@ -313,7 +313,7 @@ long FakePlatform::RegSetValueEx(RegKey key, const std::string& name, std::uint3
     long status = ERROR_SUCCESS_;
     if (!Begin("RegSetValueEx", status)) return status;
     Key* found = nullptr;
-    status = Handle(key, KEY_SET_VALUE_, found);
+    status = findKey(key, KEY_SET_VALUE_, found);
     if (status == ERROR_SUCCESS_) {
         auto it = std::find_if(found->values.begin(), found->values.end(),
                                [&](const auto& v) { return Upper(v.first) == Upper(name); });
@@ -329,7 +329,7 @@ long FakePlatform::RegDeleteValue(RegKey key, const std::string& name)
     long status = ERROR_SUCCESS_;
     if (!Begin("RegDeleteValue", status)) return status;
     Key* found = nullptr;
-    status = Handle(key, KEY_SET_VALUE_, found);
+    status = findKey(key, KEY_SET_VALUE_, found);
     if (status == ERROR_SUCCESS_) {
         auto it = std::find_if(found->values.begin(), found->values.end(),
                                [&](const auto& v) { return Upper(v.first) == Upper(name); });

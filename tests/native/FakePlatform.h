@@ -153,7 +153,7 @@ private:
     Key* FindKey(RegKey root, const std::string& path);
     const Key* FindKey(RegKey root, const std::string& path) const;
     Key& MakeKey(RegKey root, const std::string& path);
-    long Handle(RegKey key, std::uint32_t neededAccess, Key*& found);
+    long findKey(RegKey key, std::uint32_t neededAccess, Key*& found);
     RegKey NewHandle(RegKey root, const std::string& path, std::uint32_t access);
 
     std::string Absolute(const std::string& path) const;

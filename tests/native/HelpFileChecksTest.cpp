@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FakePlatform.h"
-#include "frame/AutomationError.h"
+#include "portable/AutomationError.h"
 #include "htmlhelp/HtmlHelpObject.h"
 
 namespace morvel::htmlhelp {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "FakePlatform.h"
-#include "frame/AutomationError.h"
+#include "portable/AutomationError.h"
 #include "htmlhelp/HtmlHelpObject.h"
 #include "htmlhelp/VersionText.h"
 
@@ -55,20 +55,20 @@ protected:
 TEST(VersionTextTest, ComparesGroupsAsNumbers)
 {
     // The examples text order gets right keep their outcome, the others are read as numbers.
-    EXPECT_TRUE(VersionText::MeetsMinimum(u"4.72.7290.00", u"4.72.7290"));
-    EXPECT_TRUE(VersionText::MeetsMinimum(u"4.73.8252.00", u"4.72.7323"));
-    EXPECT_FALSE(VersionText::MeetsMinimum(u"4.72.7290.00", u"4.72.7323"));
-    EXPECT_TRUE(VersionText::MeetsMinimum(u"4.70.1155.00", u"4.70.1155"));
-    EXPECT_TRUE(VersionText::MeetsMinimum(u"10.00.19041.01", u"4.72.7290"));
-    EXPECT_EQ(VersionText::Compare(u"4.71.1712.05", u"4.71.1712.5"), 0);
+    EXPECT_TRUE(VersionText::meetsMinimum(u"4.72.7290.00", u"4.72.7290"));
+    EXPECT_TRUE(VersionText::meetsMinimum(u"4.73.8252.00", u"4.72.7323"));
+    EXPECT_FALSE(VersionText::meetsMinimum(u"4.72.7290.00", u"4.72.7323"));
+    EXPECT_TRUE(VersionText::meetsMinimum(u"4.70.1155.00", u"4.70.1155"));
+    EXPECT_TRUE(VersionText::meetsMinimum(u"10.00.19041.01", u"4.72.7290"));
+    EXPECT_EQ(VersionText::compare(u"4.71.1712.05", u"4.71.1712.5"), 0);
     // Missing groups are 0; groups wider than any machine word still compare.
-    EXPECT_EQ(VersionText::Compare(u"4.72", u"4.72.0.0"), 0);
-    EXPECT_FALSE(VersionText::MeetsMinimum(u"4.72", u"4.72.0.1"));
-    EXPECT_GT(VersionText::Compare(u"1.123456789012345678901234567890", u"1.99999999999999999999"), 0);
+    EXPECT_EQ(VersionText::compare(u"4.72", u"4.72.0.0"), 0);
+    EXPECT_FALSE(VersionText::meetsMinimum(u"4.72", u"4.72.0.1"));
+    EXPECT_GT(VersionText::compare(u"1.123456789012345678901234567890", u"1.99999999999999999999"), 0);
 
     int index = 0;
     for (const char16_t* text : {u"", u"unknown", u"4..72", u".4.72", u"4.72.", u" 4.72", u"4.72a", u"-4.72"})
-        EXPECT_FALSE(VersionText::MeetsMinimum(text, u"0")) << "text " << index++;
+        EXPECT_FALSE(VersionText::meetsMinimum(text, u"0")) << "text " << index++;
 }
 
 // --- Installation checks ----------------------------------------------------------------

@@ -130,24 +130,24 @@ TEST_F(PlatformHelpersTest, FileVersionFromResourcesOfAnySize)
 
 TEST_F(PlatformHelpersTest, PathPieces)
 {
-    EXPECT_EQ(PlatformHelpers::FileNamePart(u"C:\\a\\b\\Library.chm"), u"Library.chm");
-    EXPECT_EQ(PlatformHelpers::FileNamePart(u"Library.chm"), u"Library.chm");
-    EXPECT_EQ(PlatformHelpers::FileNamePart(u"C:\\a\\"), u"");
-    EXPECT_EQ(PlatformHelpers::JoinFolder(u"C:\\Help\\", u"x.chm"), u"C:\\Help\\x.chm");
-    EXPECT_EQ(PlatformHelpers::JoinFolder(u"C:\\Help", u"x.chm"), u"C:\\Help\\x.chm");
+    EXPECT_EQ(PlatformHelpers::fileNamePart(u"C:\\a\\b\\Library.chm"), u"Library.chm");
+    EXPECT_EQ(PlatformHelpers::fileNamePart(u"Library.chm"), u"Library.chm");
+    EXPECT_EQ(PlatformHelpers::fileNamePart(u"C:\\a\\"), u"");
+    EXPECT_EQ(PlatformHelpers::joinFolder(u"C:\\Help\\", u"x.chm"), u"C:\\Help\\x.chm");
+    EXPECT_EQ(PlatformHelpers::joinFolder(u"C:\\Help", u"x.chm"), u"C:\\Help\\x.chm");
 
     fake.currentFolder = u"D:\\Work";
-    EXPECT_EQ(helpers.AbsoluteFolder(u"C:\\Help\\"), u"C:\\Help\\");
-    EXPECT_EQ(helpers.AbsoluteFolder(u"\\\\srv\\share\\Help\\"), u"\\\\srv\\share\\Help\\");
-    EXPECT_EQ(helpers.AbsoluteFolder(u"sub\\"), u"D:\\Work\\sub\\");
-    EXPECT_EQ(helpers.AbsoluteFolder(u"..\\Help\\"), u"D:\\Work\\..\\Help\\");
-    EXPECT_EQ(helpers.AbsoluteFolder(u"\\Help\\"), u"D:\\Help\\");
-    EXPECT_EQ(helpers.AbsoluteFolder(u"d:sub\\"), u"D:\\Work\\sub\\");
-    EXPECT_EQ(helpers.AbsoluteFolder(u"E:sub\\"), u"E:\\sub\\");
+    EXPECT_EQ(helpers.absoluteFolder(u"C:\\Help\\"), u"C:\\Help\\");
+    EXPECT_EQ(helpers.absoluteFolder(u"\\\\srv\\share\\Help\\"), u"\\\\srv\\share\\Help\\");
+    EXPECT_EQ(helpers.absoluteFolder(u"sub\\"), u"D:\\Work\\sub\\");
+    EXPECT_EQ(helpers.absoluteFolder(u"..\\Help\\"), u"D:\\Work\\..\\Help\\");
+    EXPECT_EQ(helpers.absoluteFolder(u"\\Help\\"), u"D:\\Help\\");
+    EXPECT_EQ(helpers.absoluteFolder(u"d:sub\\"), u"D:\\Work\\sub\\");
+    EXPECT_EQ(helpers.absoluteFolder(u"E:sub\\"), u"E:\\sub\\");
     fake.currentFolder = u"\\\\srv\\share\\work";
-    EXPECT_EQ(helpers.AbsoluteFolder(u"\\Help\\"), u"\\\\srv\\share\\Help\\");
+    EXPECT_EQ(helpers.absoluteFolder(u"\\Help\\"), u"\\\\srv\\share\\Help\\");
     fake.currentFolder = u"C:\\";
-    EXPECT_EQ(helpers.AbsoluteFolder(u"sub\\"), u"C:\\sub\\");
+    EXPECT_EQ(helpers.absoluteFolder(u"sub\\"), u"C:\\sub\\");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FakePlatform.h"
-#include "frame/AutomationError.h"
+#include "portable/AutomationError.h"
 #include "htmlhelp/RegistryAccess.h"
 
 namespace morvel::htmlhelp {
@@ -40,7 +40,7 @@ TEST_F(RegistryAccessTest, TextValueKeepsEveryStoredByteAndBothSpellings)
     const auto record = registry.GetRegistryValue(u"Hklm", u"software\\microsoft\\windows\\html help", u"LIBRARY.CHM");
     EXPECT_EQ(record.ValueName, u"LIBRARY.CHM");
     EXPECT_EQ(record.ValueLine, std::u16string(u"Library.chm=C:\\Help\\") + u'\0' + u'\r');
-    EXPECT_EQ(RegistryAccess::DataOfLine(record), u"C:\\Help\\");
+    EXPECT_EQ(RegistryAccess::dataOfLine(record), u"C:\\Help\\");
 }
 
 TEST_F(RegistryAccessTest, DefaultValueAndItsAbsence)
@@ -49,7 +49,7 @@ TEST_F(RegistryAccessTest, DefaultValueAndItsAbsence)
     const auto record = registry.GetRegistryValue(u"HKCR", u"CLSID\\{X}\\InprocServer32", u"");
     EXPECT_EQ(record.ValueName, u"");
     EXPECT_EQ(record.ValueLine.substr(0, 1), u"=");
-    EXPECT_EQ(RegistryAccess::DataOfLine(record), u"C:\\Windows\\System32\\hhctrl.ocx");
+    EXPECT_EQ(RegistryAccess::dataOfLine(record), u"C:\\Windows\\System32\\hhctrl.ocx");
 
     fake.AddKey(HKEY_CLASSES_ROOT_, "CLSID\\{Y}\\InprocServer32");
     fake.SetString(HKEY_CLASSES_ROOT_, "CLSID\\{Y}\\InprocServer32", "ThreadingModel", "Apartment");
@@ -76,10 +76,10 @@ TEST_F(RegistryAccessTest, NamesTooLongForTheBufferArePassedOverNotTheEnd)
         .ListHelpFile("Library.chm", "C:\\Help\\");
 
     const auto found = registry.GetRegistryValue(u"HKLM", u"Software\\Microsoft\\Windows\\HTML Help", u"Library.chm");
-    EXPECT_EQ(RegistryAccess::DataOfLine(found), u"C:\\Help\\");
+    EXPECT_EQ(RegistryAccess::dataOfLine(found), u"C:\\Help\\");
     const auto longest = registry.GetRegistryValue(u"HKLM", u"Software\\Microsoft\\Windows\\HTML Help",
                                                    std::u16string(2047, u'K'));
-    EXPECT_EQ(RegistryAccess::DataOfLine(longest), u"C:\\Fits\\");
+    EXPECT_EQ(RegistryAccess::dataOfLine(longest), u"C:\\Fits\\");
     for (auto capacity : fake.enumNameCapacities) EXPECT_EQ(capacity, 2048u);
 }
 
@@ -90,7 +90,7 @@ TEST_F(RegistryAccessTest, AFailedReadKeepsTheNameOnlyAndNeverThrows)
     const auto record = registry.GetRegistryValue(u"HKLM", u"Software\\Microsoft\\Windows\\HTML Help", u"library.chm");
     EXPECT_EQ(record.ValueName, u"library.chm");
     EXPECT_TRUE(record.ValueLine.empty());
-    EXPECT_EQ(RegistryAccess::DataOfLine(record), u"");
+    EXPECT_EQ(RegistryAccess::dataOfLine(record), u"");
 
     struct ThrowingPlatform : FakePlatform {
         std::u16string FromAnsi(const std::string&) override { throw errors::typeMismatch(); }
@@ -114,7 +114,7 @@ TEST_F(RegistryAccessTest, ExpandableDataInTheUsualPaddedBuffer)
     EXPECT_EQ(record.ValueLine.substr(2 + text.size(), 2048 - text.size() - 1),
               std::u16string(2048 - text.size() - 1, u' '));
     EXPECT_EQ(record.ValueLine.back(), u'\r');
-    EXPECT_EQ(RegistryAccess::DataOfLine(record), text);
+    EXPECT_EQ(RegistryAccess::dataOfLine(record), text);
     EXPECT_EQ(fake.expandCapacities, (std::vector<std::uint32_t>{2048}));
 }
 
@@ -125,7 +125,7 @@ TEST_F(RegistryAccessTest, ExpansionsLongerThanTheBufferComeBackWhole)
         .SetExpandString(HKEY_LOCAL_MACHINE_, ListKey, "Library.chm", "%BIG%\\");
     const auto record = registry.GetRegistryValue(u"HKLM", u"Software\\Microsoft\\Windows\\HTML Help", u"Library.chm");
     const std::u16string expected(longFolder.begin(), longFolder.end());
-    EXPECT_EQ(RegistryAccess::DataOfLine(record), expected + u"\\");
+    EXPECT_EQ(RegistryAccess::dataOfLine(record), expected + u"\\");
     // The text, its NUL, and no padding beyond it.
     EXPECT_EQ(record.ValueLine, u"Library.chm=" + expected + u"\\" + u'\0' + u'\r');
     EXPECT_EQ(fake.expandCapacities, (std::vector<std::uint32_t>{2048, 5003 + 2}));
@@ -134,7 +134,7 @@ TEST_F(RegistryAccessTest, ExpansionsLongerThanTheBufferComeBackWhole)
     fake.expandCapacities.clear();
     fake.SetEnv("BIG", std::string(2047, 'e')).SetExpandString(HKEY_LOCAL_MACHINE_, ListKey, "Fit.chm", "%BIG%");
     const auto fit = registry.GetRegistryValue(u"HKLM", u"Software\\Microsoft\\Windows\\HTML Help", u"Fit.chm");
-    EXPECT_EQ(RegistryAccess::DataOfLine(fit), std::u16string(2047, u'e'));
+    EXPECT_EQ(RegistryAccess::dataOfLine(fit), std::u16string(2047, u'e'));
     EXPECT_EQ(fake.expandCapacities, (std::vector<std::uint32_t>{2048}));
 }
 
@@ -144,15 +144,15 @@ TEST_F(RegistryAccessTest, DataOfLineStopsWhereTheStoredDataStops)
     fake.ListHelpFile("Library.chm", "C:\\Help\\").SetString(HKEY_LOCAL_MACHINE_, ListKey, "Bare.chm", "C:\\Bare\\", false);
     const auto bare = registry.GetRegistryValue(u"HKLM", u"Software\\Microsoft\\Windows\\HTML Help", u"Bare.chm");
     EXPECT_EQ(bare.ValueLine, u"Bare.chm=C:\\Bare\\\r");
-    EXPECT_EQ(RegistryAccess::DataOfLine(bare), u"C:\\Bare\\");
+    EXPECT_EQ(RegistryAccess::dataOfLine(bare), u"C:\\Bare\\");
 
     // A name holding "=" does not move the start of the data.
     fake.ListHelpFile("a=b.chm", "C:\\Eq\\");
     const auto eq = registry.GetRegistryValue(u"HKLM", u"Software\\Microsoft\\Windows\\HTML Help", u"A=B.CHM");
-    EXPECT_EQ(RegistryAccess::DataOfLine(eq), u"C:\\Eq\\");
+    EXPECT_EQ(RegistryAccess::dataOfLine(eq), u"C:\\Eq\\");
 
-    EXPECT_EQ(RegistryAccess::DataOfLine({u"", u"=x\r"}), u"x");
-    EXPECT_EQ(RegistryAccess::DataOfLine({}), u"");
+    EXPECT_EQ(RegistryAccess::dataOfLine({u"", u"=x\r"}), u"x");
+    EXPECT_EQ(RegistryAccess::dataOfLine({}), u"");
 }
 
 TEST_F(RegistryAccessTest, GetKeyInfoWantsFullAccess)
@@ -175,13 +175,13 @@ TEST(RegistryKeyTest, OwnersCloseOnMoveAssignmentAndScopeExit)
     fake.AddKey(HKEY_CURRENT_USER_, "A").AddKey(HKEY_CURRENT_USER_, "B");
     long status = 0;
     {
-        RegistryKey a = RegistryKey::Open(fake, HKEY_CURRENT_USER_, "A", KEY_QUERY_VALUE_, status);
-        RegistryKey b = RegistryKey::Open(fake, HKEY_CURRENT_USER_, "B", KEY_QUERY_VALUE_, status);
+        RegistryKey a = RegistryKey::open(fake, HKEY_CURRENT_USER_, "A", KEY_QUERY_VALUE_, status);
+        RegistryKey b = RegistryKey::open(fake, HKEY_CURRENT_USER_, "B", KEY_QUERY_VALUE_, status);
         ASSERT_EQ(fake.OpenKeyCount(), 2u);
         a = std::move(b);
         EXPECT_EQ(fake.OpenKeyCount(), 1u);
         EXPECT_FALSE(b);  // NOLINT(bugprone-use-after-move): moved-from owners are empty
-        RegistryKey missing = RegistryKey::Open(fake, HKEY_CURRENT_USER_, "C", KEY_QUERY_VALUE_, status);
+        RegistryKey missing = RegistryKey::open(fake, HKEY_CURRENT_USER_, "C", KEY_QUERY_VALUE_, status);
         EXPECT_FALSE(missing);
         EXPECT_EQ(status, ERROR_FILE_NOT_FOUND_);
     }

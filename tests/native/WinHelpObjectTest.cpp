@@ -53,10 +53,10 @@ TEST(WinHelpObject, EachKindOfAnyDataReachesWinHelpAAsItsTypeSays)
         {"a text that reads as a number stays a text", text(u"12"), std::string("12"), {"Bstr"}},
         {"a text in ANSI", text(u"K\u00e4se \u65e5"), std::string("K\xe4se ?"), {"Bstr"}},
         {"a null BSTR is the empty text", text(std::nullopt), std::string(), {"Bstr"}},
-        {"Empty is coerced", coerced(vtEmpty, [] { return 0; }), std::int32_t{0}, {"CoerceToInt32"}},
-        {"a Boolean is coerced", coerced(vtBool, [] { return -1; }), std::int32_t{-1}, {"CoerceToInt32"}},
-        {"a double is coerced", coerced(vtR8, [] { return 2; }), std::int32_t{2}, {"CoerceToInt32"}},
-        {"a byte is coerced", coerced(vtUi1, [] { return 200; }), std::int32_t{200}, {"CoerceToInt32"}},
+        {"Empty is coerced", coerced(vtEmpty, [] { return 0; }), std::int32_t{0}, {"coerceToInt32"}},
+        {"a Boolean is coerced", coerced(vtBool, [] { return -1; }), std::int32_t{-1}, {"coerceToInt32"}},
+        {"a double is coerced", coerced(vtR8, [] { return 2; }), std::int32_t{2}, {"coerceToInt32"}},
+        {"a byte is coerced", coerced(vtUi1, [] { return 200; }), std::int32_t{200}, {"coerceToInt32"}},
     };
     for (Case& c : cases) {
         FakeWinHelpPort fake;
