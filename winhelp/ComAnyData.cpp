@@ -7,7 +7,7 @@
 
 namespace morvel::winhelp {
 
-HRESULT ComAnyData::Assign(const VARIANT& value) noexcept
+HRESULT ComAnyData::assign(const VARIANT& value) noexcept
 {
     Variant copy;
     if (HRESULT hr = copyByValue(copy.get(), value); FAILED(hr)) return hr;
@@ -23,6 +23,6 @@ void ComAnyData::copyTo(VARIANT* result) const noexcept
 
 Text ComAnyData::asBstr() const { return fromBstr(V_BSTR(value_.get())); }
 
-std::int32_t ComAnyData::coerceToInt32() const { return coerceToInt32(*value_.get()); }
+std::int32_t ComAnyData::coerceToInt32() const { return morvel::coerceToInt32(*value_.get()); }
 
 }  // namespace morvel::winhelp

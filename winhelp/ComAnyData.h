@@ -15,7 +15,7 @@ public:
     // Keeps a copy of the value; a script's variable arrives as a reference and its value
     // is what is kept. A reference to nothing is refused with E_INVALIDARG and the value
     // before stays.
-    HRESULT Assign(const VARIANT& value) noexcept;
+    HRESULT assign(const VARIANT& value) noexcept;
     // A copy of the value into `result`, which must be initialised; Empty when the copy fails.
     void copyTo(VARIANT* result) const noexcept;
 

@@ -53,7 +53,7 @@ HRESULT ComWinHelp::get_AnyData(VARIANT* result)
     return S_OK;
 }
 
-HRESULT ComWinHelp::put_AnyData(VARIANT rhs) { return anyData_.Assign(rhs); }
+HRESULT ComWinHelp::put_AnyData(VARIANT rhs) { return anyData_.assign(rhs); }
 
 HRESULT ComWinHelp::GetMenuContextHelpIdHlpf(LONG* lMenuHandle, LONG* result)
 {
