@@ -60,6 +60,11 @@ target_link_libraries(demo PRIVATE oleaut32 ole32 uuid user32)
 target_compile_options(demo PRIVATE -Wall -Wextra)
 target_link_options(demo PRIVATE ${static_runtime} -municode)
 add_dependencies(demo Morvel10)
+# It runs unattended, shows every class and leaves the system folder and Wine's
+# per-program settings alone. It reads the system's help engine: not while the recorder is in.
+add_test(NAME DemoCleanClient COMMAND ${CMAKE_SOURCE_DIR}/tests/demo/clean-client.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(DemoCleanClient PROPERTIES FIXTURES_REQUIRED registered RESOURCE_LOCK system_hhctrl
+    TIMEOUT 180 PASS_REGULAR_EXPRESSION "the demo ran unattended and left the system alone")
 
 # InstallationTest writes the two controls' class keys for a while; a test comparing the
 # class keys before and after must not run beside it.
