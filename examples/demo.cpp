@@ -381,7 +381,8 @@ void listMembers(IDispatch* object)
         const MEMBERID member = f->memid;
         const INVOKEKIND kind = f->invkind;
         info->ReleaseFuncDesc(f);
-        // IDispatch's and IUnknown's own members carry ids below 0x40000000 or are restricted.
+        // The library's own members carry ids of the 0x4003/0x6003/0x6803 ranges; the rest
+        // are IUnknown's and IDispatch's.
         const auto range = static_cast<unsigned long>(member) & 0xFFFF0000ul;
         if (range != 0x40030000ul && range != 0x60030000ul && range != 0x68030000ul) continue;
         Text name;
