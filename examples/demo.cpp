@@ -1,184 +1,458 @@
-// The demo host: creates each Morvel10 class by its ProgID, as an automation client
-// would, and shows what it can do.
+// The demo host: an automation client of Morvel10, written as any C++ host would write
+// one. It creates each class by its ProgID, calls members by name through IDispatch (late
+// binding, as a script does) and prints what each class does.
+//
+//   demo.exe                  every class
+//   demo.exe --installation   only the HTML Help class's installation report
+//   demo.exe --popup          only a text popup of the HTML Help class
+//
+// tools/demo-run.sh runs the last two as steps of their own around what an installer or a
+// test engine changes in the prefix; the demo itself only reads the machine it runs on.
 
 #include <windows.h>
 #include <oleauto.h>
 
 #include <cstdio>
+#include <cwchar>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "frame/Handles.h"
 #include "frame/Published.h"
-#include "tests/com/support/ComTestSupport.h"
-#include "tests/com/support/RegisteredControls.h"
-
-using morvel::Bstr;
-using morvel::ComPtr;
-using morvel::Variant;
-using comtest::vBool;
-using comtest::vI4;
-using comtest::vRef;
-using comtest::vStr;
 
 namespace {
 
-struct Result {
-    HRESULT hr = S_OK;
-    Variant value;
-    std::wstring error;
+// --- Owners -----------------------------------------------------------------------------
+
+// One reference to a COM interface.
+template <class T>
+class Ref {
+public:
+    Ref() = default;
+    Ref(const Ref&) = delete;
+    Ref& operator=(const Ref&) = delete;
+    Ref(Ref&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    Ref& operator=(Ref&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            p_ = std::exchange(other.p_, nullptr);
+        }
+        return *this;
+    }
+    ~Ref() { reset(); }
+
+    void reset()
+    {
+        if (p_) std::exchange(p_, nullptr)->Release();
+    }
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    T** put()
+    {
+        reset();
+        return &p_;
+    }
+    void** putVoid() { return reinterpret_cast<void**>(put()); }
+
+private:
+    T* p_ = nullptr;
 };
 
-// A late-bound call by member name; arguments in natural order.
-Result call(IDispatch* object, const wchar_t* name, WORD flags, std::vector<VARIANT> args = {})
+// One VARIANT: an argument going in or a result coming back.
+class Value {
+public:
+    Value() { VariantInit(&v_); }
+    Value(LONG number) : Value()
+    {
+        V_VT(&v_) = VT_I4;
+        V_I4(&v_) = number;
+    }
+    Value(const wchar_t* text) : Value()
+    {
+        V_BSTR(&v_) = SysAllocString(text);
+        if (!V_BSTR(&v_)) throw std::bad_alloc();
+        V_VT(&v_) = VT_BSTR;
+    }
+    Value(const std::wstring& text) : Value(text.c_str()) {}
+    static Value boolean(bool on)
+    {
+        Value v;
+        V_VT(&v.v_) = VT_BOOL;
+        V_BOOL(&v.v_) = on ? VARIANT_TRUE : VARIANT_FALSE;
+        return v;
+    }
+    // A by-reference argument naming `variable`, as a script passes one of its variables;
+    // the member may write a new value into it.
+    static Value reference(Value& variable)
+    {
+        Value v;
+        V_VT(&v.v_) = VT_BYREF | VT_VARIANT;
+        V_VARIANTREF(&v.v_) = &variable.v_;
+        return v;
+    }
+    Value(const Value&) = delete;
+    Value& operator=(const Value&) = delete;
+    Value(Value&& other) noexcept : v_(other.v_) { VariantInit(&other.v_); }
+    Value& operator=(Value&& other) noexcept
+    {
+        if (this != &other) {
+            VariantClear(&v_);
+            v_ = other.v_;
+            VariantInit(&other.v_);
+        }
+        return *this;
+    }
+    ~Value() { VariantClear(&v_); }
+
+    VARIANT* get() { return &v_; }
+    const VARIANT* get() const { return &v_; }
+    VARTYPE type() const { return V_VT(&v_); }
+    IDispatch* object() const { return V_VT(&v_) == VT_DISPATCH ? V_DISPATCH(&v_) : nullptr; }
+
+    // The value as text, the way a script would print it.
+    std::wstring text() const
+    {
+        if (V_VT(&v_) == VT_BOOL) return V_BOOL(&v_) ? L"True" : L"False";
+        Value copy;
+        // The platform declares the source without const; it only reads it.
+        if (FAILED(VariantChangeType(copy.get(), const_cast<VARIANT*>(&v_), 0, VT_BSTR))) return L"<object>";
+        return V_BSTR(copy.get()) ? V_BSTR(copy.get()) : L"";
+    }
+
+private:
+    VARIANT v_;
+};
+
+// One BSTR filled in by a call.
+class Text {
+public:
+    Text() = default;
+    Text(const Text&) = delete;
+    Text& operator=(const Text&) = delete;
+    ~Text() { SysFreeString(b_); }
+    BSTR* put()
+    {
+        SysFreeString(std::exchange(b_, nullptr));
+        return &b_;
+    }
+    std::wstring str() const { return b_ ? b_ : L""; }
+
+private:
+    BSTR b_ = nullptr;
+};
+
+// The strings of an EXCEPINFO a failed call filled in.
+struct Exception : EXCEPINFO {
+    Exception() : EXCEPINFO{} {}
+    Exception(const Exception&) = delete;
+    Exception& operator=(const Exception&) = delete;
+    ~Exception()
+    {
+        SysFreeString(bstrSource);
+        SysFreeString(bstrDescription);
+        SysFreeString(bstrHelpFile);
+    }
+};
+
+// A kernel handle (process, thread, file); INVALID_HANDLE_VALUE and null both mean none.
+class Handle {
+public:
+    explicit Handle(HANDLE h = nullptr) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle()
+    {
+        if (h_) CloseHandle(h_);
+    }
+    HANDLE get() const { return h_; }
+    explicit operator bool() const { return h_ != nullptr; }
+
+private:
+    HANDLE h_;
+};
+
+// A window of the demo's own.
+class Window {
+public:
+    explicit Window(HWND h) : h_(h) {}
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    ~Window()
+    {
+        if (h_) DestroyWindow(h_);
+    }
+    HWND get() const { return h_; }
+
+private:
+    HWND h_;
+};
+
+// --- Message boxes ----------------------------------------------------------------------
+
+// The demo runs unattended: the main command runs it on a virtual display and nobody is
+// there to press OK. The library shows its message boxes on the calling thread, so a host
+// can watch that thread with a CBT hook. This one notes each box as it opens, answers it
+// with its default button (a user pressing Enter) and keeps what it said for the report.
+class UnattendedBoxes {
+public:
+    struct Box {
+        std::wstring caption;
+        std::wstring text;
+        std::wstring icon;
+    };
+
+    UnattendedBoxes() : hook_(SetWindowsHookExW(WH_CBT, &onEvent, nullptr, GetCurrentThreadId()))
+    {
+        current_ = this;
+    }
+    UnattendedBoxes(const UnattendedBoxes&) = delete;
+    UnattendedBoxes& operator=(const UnattendedBoxes&) = delete;
+    ~UnattendedBoxes()
+    {
+        if (hook_) UnhookWindowsHookEx(hook_);
+        current_ = nullptr;
+    }
+    bool watching() const { return hook_ != nullptr; }
+
+    // The boxes shown since the last call.
+    static std::vector<Box> take() { return current_ ? std::exchange(current_->boxes_, {}) : std::vector<Box>{}; }
+
+private:
+    static std::wstring iconOf(HWND box)
+    {
+        // The icon sits in a static control and is one of the system's shared icons.
+        struct Known {
+            LPCWSTR id;
+            const wchar_t* name;
+        };
+        static const Known known[] = {{IDI_HAND, L"hand"},
+                                      {IDI_QUESTION, L"question"},
+                                      {IDI_EXCLAMATION, L"exclamation"},
+                                      {IDI_ASTERISK, L"asterisk"}};
+        for (HWND child = nullptr; (child = FindWindowExW(box, child, L"Static", nullptr)) != nullptr;) {
+            const auto icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+            if (!icon) continue;
+            for (const Known& k : known)
+                if (icon == LoadIconW(nullptr, k.id)) return k.name;
+            return L"other";
+        }
+        return L"none";
+    }
+
+    static LRESULT CALLBACK onEvent(int code, WPARAM wParam, LPARAM lParam)
+    {
+        wchar_t cls[32] = {};
+        const auto window = reinterpret_cast<HWND>(wParam);
+        if (code == HCBT_ACTIVATE && current_ && GetClassNameW(window, cls, 32) && lstrcmpW(cls, L"#32770") == 0) {
+            wchar_t caption[512] = {}, text[4096] = {};
+            GetWindowTextW(window, caption, 512);
+            GetDlgItemTextW(window, 0xFFFF, text, 4096);  // a message box's text control
+            current_->boxes_.push_back({caption, text, iconOf(window)});
+            const LRESULT defaultId = SendMessageW(window, DM_GETDEFID, 0, 0);
+            const int button = HIWORD(defaultId) == DC_HASDEFID ? LOWORD(defaultId) : IDOK;
+            // Posted: the box reads it from its own message loop once it runs.
+            PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static inline UnattendedBoxes* current_ = nullptr;  // the demo has one thread
+    HHOOK hook_;
+    std::vector<Box> boxes_;
+};
+
+std::wstring oneLine(std::wstring text)
+{
+    for (const wchar_t* lineBreak : {L"\r\n\r\n", L"\r\n", L"\n"})
+        for (size_t at; (at = text.find(lineBreak)) != std::wstring::npos;) text.replace(at, wcslen(lineBreak), L" / ");
+    return text;
+}
+
+void printBoxes(const wchar_t* indent)
+{
+    for (const auto& box : UnattendedBoxes::take())
+        std::printf("%lsmessage box \"%ls\" (%ls icon), answered with OK: %ls\n", indent, box.caption.c_str(),
+                    box.icon.c_str(), oneLine(box.text).c_str());
+}
+
+// --- Late-bound calls -------------------------------------------------------------------
+
+struct Result {
+    HRESULT hr = S_OK;
+    Value value;
+    std::wstring error;
+
+    std::wstring show() const
+    {
+        if (SUCCEEDED(hr)) return value.object() ? L"<object>" : L"\"" + value.text() + L"\"";
+        wchar_t code[16] = {};
+        std::swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
+        return std::wstring(L"error ") + code + (error.empty() ? L"" : L" " + error);
+    }
+};
+
+// A call of a member by its name; `args` in the order the member declares them.
+Result call(IDispatch* object, const wchar_t* name, WORD flags, std::vector<Value> args = {})
 {
     Result r;
     DISPID id = 0;
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     r.hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(r.hr)) return r;
-    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+    // IDispatch takes the arguments last to first.
+    std::vector<VARIANT> reversed;
+    for (auto arg = args.rbegin(); arg != args.rend(); ++arg) reversed.push_back(*arg->get());
     DISPID put = DISPID_PROPERTYPUT;
     DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
     if (flags & DISPATCH_PROPERTYPUT) {
         params.rgdispidNamedArgs = &put;
         params.cNamedArgs = 1;
     }
-    EXCEPINFO exception{};
+    Exception exception;
     r.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, r.value.get(), &exception, nullptr);
+    if (r.hr == DISP_E_EXCEPTION && exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
     if (exception.bstrDescription) r.error = exception.bstrDescription;
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
-    for (VARIANT& v : args) VariantClear(&v);
     return r;
 }
 
-std::wstring show(const Result& r)
+Result get(IDispatch* object, const wchar_t* name) { return call(object, name, DISPATCH_PROPERTYGET); }
+
+template <class... Args>
+Result method(IDispatch* object, const wchar_t* name, Args&&... args)
 {
-    if (FAILED(r.hr)) return L"error 0x" + std::to_wstring(r.hr) + L" " + r.error;
-    Variant copy;
-    if (FAILED(VariantChangeType(copy.get(), const_cast<VARIANT*>(r.value.get()), 0, VT_BSTR))) return L"<object>";
-    return std::wstring(L"\"") + V_BSTR(copy.get()) + L"\"";
+    std::vector<Value> list;
+    (list.emplace_back(std::forward<Args>(args)), ...);
+    return call(object, name, DISPATCH_METHOD, std::move(list));
 }
 
-ComPtr<IDispatch> create(const wchar_t* progId)
+Result put(IDispatch* object, const wchar_t* name, Value value)
+{
+    std::vector<Value> list;
+    list.push_back(std::move(value));
+    return call(object, name, DISPATCH_PROPERTYPUT, std::move(list));
+}
+
+Ref<IDispatch> create(const wchar_t* progId)
 {
     CLSID clsid{};
-    ComPtr<IDispatch> object;
+    Ref<IDispatch> object;
     if (SUCCEEDED(CLSIDFromProgID(progId, &clsid)))
         CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.putVoid());
     std::printf("%ls: %s\n", progId, object ? "created" : "NOT CREATED");
     return object;
 }
 
+// The apartment of the demo's thread.
+class Apartment {
+public:
+    Apartment() : hr_(CoInitialize(nullptr)) {}
+    Apartment(const Apartment&) = delete;
+    Apartment& operator=(const Apartment&) = delete;
+    ~Apartment()
+    {
+        if (SUCCEEDED(hr_)) CoUninitialize();
+    }
+    bool ok() const { return SUCCEEDED(hr_); }
+
+private:
+    HRESULT hr_;
+};
+
+// --- What the classes do ----------------------------------------------------------------
+
+// The members the class describes in its type information.
 void listMembers(IDispatch* object)
 {
-    ComPtr<ITypeInfo> info;
-    if (FAILED(object->GetTypeInfo(0, 0, info.put()))) return;
+    Ref<ITypeInfo> info;
+    if (FAILED(object->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.put()))) return;
     TYPEATTR* attr = nullptr;
     if (FAILED(info->GetTypeAttr(&attr))) return;
+    const UINT functions = attr->cFuncs;
+    info->ReleaseTypeAttr(attr);
     std::wstring line;
     int own = 0;
-    for (UINT i = 0; i < attr->cFuncs; ++i) {
+    for (UINT i = 0; i < functions; ++i) {
         FUNCDESC* f = nullptr;
         if (FAILED(info->GetFuncDesc(i, &f))) continue;
-        Bstr name;
-        info->GetDocumentation(f->memid, name.put(), nullptr, nullptr, nullptr);
-        // The library's own members carry ids of the 0x4003/0x6003/0x6803 ranges.
-        const auto range = static_cast<unsigned long>(f->memid) & 0xFFFF0000ul;
-        if (range == 0x40030000ul || range == 0x60030000ul || range == 0x68030000ul) {
-            const wchar_t* kind = f->invkind == INVOKE_PROPERTYGET ? L"get " : f->invkind == INVOKE_FUNC ? L"" : L"set ";
-            line += std::wstring(L" ") + kind + name.get() + L";";
-            ++own;
-        }
+        const MEMBERID member = f->memid;
+        const INVOKEKIND kind = f->invkind;
         info->ReleaseFuncDesc(f);
+        // The library's own members carry ids of the 0x4003/0x6003/0x6803 ranges; the rest
+        // are IUnknown's and IDispatch's.
+        const auto range = static_cast<unsigned long>(member) & 0xFFFF0000ul;
+        if (range != 0x40030000ul && range != 0x60030000ul && range != 0x68030000ul) continue;
+        Text name;
+        if (FAILED(info->GetDocumentation(member, name.put(), nullptr, nullptr, nullptr))) continue;
+        const wchar_t* prefix = kind == INVOKE_PROPERTYGET ? L"get " : kind == INVOKE_FUNC ? L"" : L"set ";
+        line += L" " + std::wstring(prefix) + name.str() + L";";
+        ++own;
     }
-    info->ReleaseTypeAttr(attr);
     std::printf("  %d members:%ls\n", own, own ? line.c_str() : L" (only the inherited dispatch members)");
 }
 
 void htmlHelpSettings(IDispatch* html)
 {
     std::printf("  settings round-trip:\n");
-    call(html, L"CHMFile", DISPATCH_PROPERTYPUT, {vStr(L"Library.chm")});
-    call(html, L"HHTopicURL", DISPATCH_PROPERTYPUT, {vStr(L"html/intro.htm")});
-    call(html, L"HHWindow", DISPATCH_PROPERTYPUT, {vStr(L"Main")});
+    put(html, L"CHMFile", L"Library.chm");
+    put(html, L"HHTopicURL", L"html/intro.htm");
+    put(html, L"HHWindow", L"Main");
     for (const wchar_t* name : {L"CHMFile", L"HHTopicURL", L"HHWindow", L"HHTopicID", L"HHShowOnTop", L"HHRegFileName"})
-        std::printf("    %-14ls = %ls\n", name, show(call(html, name, DISPATCH_PROPERTYGET)).c_str());
+        std::printf("    %-14ls = %ls\n", name, get(html, name).show().c_str());
 }
 
-// The installation report. A missing control is told to the user in a message box; the
-// demo records those boxes, presses OK on them and prints them with the report.
-void installationReportOnce(IDispatch* html, const wchar_t* heading)
-{
-    auto line = [](const wchar_t* what, const Result& r) {
-        const bool isBool = SUCCEEDED(r.hr) && V_VT(r.value.get()) == VT_BOOL;
-        const std::wstring value = isBool ? (V_BOOL(r.value.get()) ? L"yes" : L"no") : show(r);
-        std::printf("    %-24ls %ls\n", what, value.c_str());
-    };
-    comtest::MessageBoxRecorder boxes;
-    std::printf("  installation, %ls:\n", heading);
-    line(L"HTML Help installed:", call(html, L"HHInstalled", DISPATCH_PROPERTYGET));
-    line(L"HHVersion:", call(html, L"HHVersion", DISPATCH_PROPERTYGET));
-    line(L"IEVersion:", call(html, L"IEVersion", DISPATCH_PROPERTYGET));
-    line(L"HHFriendlyName:", call(html, L"HHFriendlyName", DISPATCH_PROPERTYGET));
-    line(L"IEFriendlyName:", call(html, L"IEFriendlyName", DISPATCH_PROPERTYGET));
-    line(L"HH 1.3 and IE 5.0c met:", call(html, L"HHVerifyMinConfig", DISPATCH_METHOD, {vI4(HH_1_3), vI4(IE_5_0C)}));
-    for (const auto& box : boxes.boxes()) std::printf("    message box: %ls\n", box.text.c_str());
-}
-
+// What the HTML Help class finds installed. A missing control is told to the user in a
+// message box, which the report prints.
 void installationReport(IDispatch* html)
 {
-    installationReportOnce(html, L"as found");
-    // A fresh Wine prefix has the control files but not their server keys. Register them
-    // for a moment, as an installer would, and take them away again afterwards.
-    if (comtest::RegisteredControls::Exists(comtest::RegisteredControls::HtmlHelpServerKey()) ||
-        comtest::RegisteredControls::Exists(comtest::RegisteredControls::BrowserServerKey()))
-        return;
-    comtest::RegisteredControls controls;
-    if (!controls.ok()) return;
-    installationReportOnce(html, L"with both controls registered");
+    auto line = [](const wchar_t* what, const Result& r) {
+        const bool isBool = SUCCEEDED(r.hr) && r.value.type() == VT_BOOL;
+        const std::wstring value = isBool ? (V_BOOL(r.value.get()) ? L"yes" : L"no") : r.show();
+        std::printf("    %-24ls %ls\n", what, value.c_str());
+    };
+    std::printf("  installation:\n");
+    line(L"HTML Help installed:", get(html, L"HHInstalled"));
+    line(L"HHVersion:", get(html, L"HHVersion"));
+    line(L"IEVersion:", get(html, L"IEVersion"));
+    line(L"HHFriendlyName:", get(html, L"HHFriendlyName"));
+    line(L"IEFriendlyName:", get(html, L"IEFriendlyName"));
+    line(L"HH 1.3 and IE 5.0c met:", method(html, L"HHVerifyMinConfig", LONG{HH_1_3}, LONG{IE_5_0C}));
+    printBoxes(L"    ");
 }
 
 // The library object: its application information, and About, which the companion
-// stand-in shows as a message box; the demo records the box, presses OK and prints it.
+// stand-in shows as a message box.
 void libraryObject(IDispatch* library)
 {
-    Result app = call(library, L"GetProStdProperties", DISPATCH_PROPERTYGET);
-    if (SUCCEEDED(app.hr) && V_VT(app.value.get()) == VT_DISPATCH && V_DISPATCH(app.value.get())) {
+    const Result app = get(library, L"GetProStdProperties");
+    if (SUCCEEDED(app.hr) && app.value.object()) {
         std::printf("  application information:\n");
         for (const wchar_t* name : {L"Title", L"Major", L"Minor", L"Revision", L"EXEName", L"Path", L"CompanyName",
                                     L"FileDescription", L"ProductName", L"LegalCopyright", L"Comments"})
-            std::printf("    %-16ls = %ls\n", name,
-                        show(call(V_DISPATCH(app.value.get()), name, DISPATCH_PROPERTYGET)).c_str());
+            std::printf("    %-16ls = %ls\n", name, get(app.value.object(), name).show().c_str());
     }
-    comtest::MessageBoxRecorder boxes;
-    std::printf("  About = %ls\n", show(call(library, L"About", DISPATCH_METHOD)).c_str());
-    for (const auto& box : boxes.boxes()) {
-        std::wstring text = box.text;
-        for (const wchar_t* lineBreak : {L"\r\n\r\n", L"\r\n"})
-            for (size_t at; (at = text.find(lineBreak)) != std::wstring::npos;)
-                text.replace(at, wcslen(lineBreak), L" / ");
-        std::printf("    message box \"%ls\" (%ls icon): %ls\n", box.caption.c_str(), box.icon.c_str(), text.c_str());
-    }
+    std::printf("  About = %ls\n", method(library, L"About").show().c_str());
+    printBoxes(L"    ");
 }
 
 // The WinHelp class gives a window of the demo a context help id and reads it back.
 void contextHelp(IDispatch* help)
 {
-    HWND window = CreateWindowExW(0, L"STATIC", L"demo", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                  nullptr);
-    if (!window) return;
-    const LONG handle = static_cast<LONG>(reinterpret_cast<ULONG_PTR>(window));
-    Result set = call(help, L"SetWindowContextHelpIdHlpf", DISPATCH_METHOD, {vI4(handle), vI4(500)});
-    Result got = call(help, L"GetWindowContextHelpIdHlpf", DISPATCH_METHOD, {vI4(handle)});
-    std::printf("  context help id of a window: set 500 (result %ls), read back %ls\n", show(set).c_str(),
-                show(got).c_str());
-    DestroyWindow(window);
+    const Window window(CreateWindowExW(0, L"STATIC", L"demo", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                        nullptr, nullptr));
+    if (!window.get()) return;
+    // Window handles travel as Long; the system keeps them within 32 bits on x64 too.
+    const LONG handle = static_cast<LONG>(reinterpret_cast<LONG_PTR>(window.get()));
+    const Result set = method(help, L"SetWindowContextHelpIdHlpf", handle, LONG{500});
+    const Result got = method(help, L"GetWindowContextHelpIdHlpf", handle);
+    std::printf("  context help id of a window: set 500 (result %ls), read back %ls\n", set.show().c_str(),
+                got.show().c_str());
 }
 
-// --- Help display and popups ----------------------------------------------------------
+// --- Help display -----------------------------------------------------------------------
 
 // Lets the help viewer paint while the demo waits.
 void pumpFor(DWORD milliseconds)
@@ -243,16 +517,16 @@ bool screenshot(const std::wstring& png)
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
-    if (process.hThread) CloseHandle(process.hThread);
-    if (process.hProcess) CloseHandle(process.hProcess);
+    const Handle thread(process.hThread), child(process.hProcess);
     for (int i = 0; i < 300 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) pumpFor(100);
     pumpFor(100);
     char status[8] = {};
-    HANDLE file = CreateFileW(done.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD read = 0;
-    ReadFile(file, status, sizeof status - 1, &read, nullptr);
-    CloseHandle(file);
+    {
+        const Handle file(CreateFileW(done.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!file) return false;
+        DWORD read = 0;
+        ReadFile(file.get(), status, sizeof status - 1, &read, nullptr);
+    }
     DeleteFileW(done.c_str());
     return status[0] == '0';
 }
@@ -263,11 +537,11 @@ void helpDisplay(IDispatch* html)
 {
     const std::wstring chm = ownFolder() + L"\\help\\Demo.chm";
     const std::wstring png = ownFolder() + L"\\demo-help-viewer.png";
-    call(html, L"CHMFile", DISPATCH_PROPERTYPUT, {vStr(chm.c_str())});
-    call(html, L"HHTopicURL", DISPATCH_PROPERTYPUT, {vStr(L"commands.htm")});
-    call(html, L"HHWindow", DISPATCH_PROPERTYPUT, {vStr(L"")});
+    put(html, L"CHMFile", chm);
+    put(html, L"HHTopicURL", L"commands.htm");
+    put(html, L"HHWindow", L"");
     std::printf("  help display:\n    HHDisplayTopicURL(%ls, commands.htm) = %ls\n", chm.c_str(),
-                show(call(html, L"HHDisplayTopicURL", DISPATCH_METHOD, {vI4(0)})).c_str());
+                method(html, L"HHDisplayTopicURL", LONG{0}).show().c_str());
     pumpFor(1500);
     HWND viewer = findViewer();
     wchar_t title[128] = L"";
@@ -277,103 +551,26 @@ void helpDisplay(IDispatch* html)
         const bool shot = screenshot(png);
         std::printf("    screenshot: %ls\n", shot ? unixPath(png).c_str() : L"not taken (import failed)");
     }
-    const Result closed = call(html, L"HHClose", DISPATCH_METHOD);
+    const Result closed = method(html, L"HHClose");
     pumpFor(500);
-    std::printf("    HHClose = %ls; help viewer %ls\n", show(closed).c_str(), findViewer() ? L"STILL OPEN" : L"closed");
+    std::printf("    HHClose = %ls; help viewer %ls\n", closed.show().c_str(), findViewer() ? L"STILL OPEN" : L"closed");
 }
 
-// In the child: one text popup with its own colours and font, at a known place.
-int popupChild()
+// One text popup with its own colours and font, at the pointer.
+bool popup(IDispatch* html)
 {
-    if (FAILED(CoInitialize(nullptr))) return 1;
-    int failed = 1;
-    {
-        ComPtr<IDispatch> html = comtest::create(L"Morvel10.clsKvHlpfHtmlA");
-        if (html) {
-            call(html.get(), L"HHPopupType", DISPATCH_PROPERTYPUT, {vI4(4)});
-            call(html.get(), L"HHPopupText", DISPATCH_PROPERTYPUT, {vStr(L"Popups show small help at the pointer.")});
-            call(html.get(), L"HHPopupTextColor", DISPATCH_PROPERTYPUT, {vI4(0x800000)});
-            call(html.get(), L"HHPopupBackColor", DISPATCH_PROPERTYPUT, {vI4(0xE0FFFF)});
-            call(html.get(), L"HHPopupTextFont", DISPATCH_PROPERTYPUT, {vStr(L"Tahoma")});
-            call(html.get(), L"HHPopupTextSize", DISPATCH_PROPERTYPUT, {vStr(L"11")});
-            call(html.get(), L"HHPopupTextBold", DISPATCH_PROPERTYPUT, {vBool(VARIANT_TRUE)});
-            SetCursorPos(400, 300);
-            failed = FAILED(call(html.get(), L"HHDisplayPopup", DISPATCH_METHOD, {vI4(0)}).hr);
-        }
-    }
-    CoUninitialize();
-    return failed;
-}
-
-// Shows a popup through the recording engine and prints what the engine received. The
-// recorder stands in for the system's engine only while a child process of the demo runs,
-// which Wine's per-program DLL override (in the registry: a WINEDLLOVERRIDES set here
-// would not reach the child) tells to take the file in the system folder. This process
-// has its engine loaded already and is not affected.
-void popupThroughRecorder()
-{
-    wchar_t system[MAX_PATH] = {}, temp[MAX_PATH] = {}, self[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    GetTempPathW(MAX_PATH, temp);
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::wstring engine = std::wstring(system) + L"\\hhctrl.ocx";
-    const std::wstring keep = std::wstring(temp) + L"morvel-demo-hhctrl.ocx";
-    const std::wstring log = std::wstring(temp) + L"morvel-demo-hhlog.txt";
-    const std::wstring recorder = ownFolder() + L"\\hhrecorder\\hhctrl.ocx";
-    std::printf("  popup through the recording engine:\n");
-    if (!CopyFileW(engine.c_str(), keep.c_str(), FALSE) || !CopyFileW(recorder.c_str(), engine.c_str(), FALSE)) {
-        std::printf("    recorder not installed (error %lu)\n", GetLastError());
-        return;
-    }
-    DeleteFileW(log.c_str());
-    SetEnvironmentVariableW(L"MORVEL_HHLOG", log.c_str());
-    const wchar_t* program = L"Software\\Wine\\AppDefaults\\demo.exe";
-    const wchar_t* overrides = L"Software\\Wine\\AppDefaults\\demo.exe\\DllOverrides";
-    morvel::UniqueHKey existing;
-    const bool hadSettings = RegOpenKeyExW(HKEY_CURRENT_USER, program, 0, KEY_READ, existing.put()) == ERROR_SUCCESS;
-    existing.reset();
-    {
-        morvel::UniqueHKey key;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, overrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) ==
-            ERROR_SUCCESS)
-            RegSetValueExW(key.get(), L"hhctrl.ocx", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"native"),
-                           sizeof L"native");
-    }
-    std::wstring command = std::wstring(L"\"") + self + L"\" --popup";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION child{};
-    DWORD code = 1;
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) {
-        WaitForSingleObject(child.hProcess, 60000);
-        GetExitCodeProcess(child.hProcess, &code);
-        CloseHandle(child.hThread);
-        CloseHandle(child.hProcess);
-    }
-    RegDeleteTreeW(HKEY_CURRENT_USER, hadSettings ? overrides : program);
-    RegDeleteKeyW(HKEY_CURRENT_USER, hadSettings ? overrides : program);
-    SetEnvironmentVariableW(L"MORVEL_HHLOG", nullptr);
-    const bool restored = CopyFileW(keep.c_str(), engine.c_str(), FALSE);
-    DeleteFileW(keep.c_str());
-    std::printf("    HHDisplayPopup %ls; Wine's engine %ls\n", code == 0 ? L"succeeded" : L"FAILED",
-                restored ? L"restored" : L"NOT RESTORED");
-
-    std::string lines;
-    HANDLE file = CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        char buffer[4096];
-        DWORD read = 0;
-        while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read) lines.append(buffer, read);
-        CloseHandle(file);
-        DeleteFileW(log.c_str());
-    }
-    if (lines.empty()) std::printf("    the engine received nothing\n");
-    for (std::size_t start = 0; start < lines.size();) {
-        const std::size_t end = lines.find('\n', start);
-        std::printf("    engine received: %s\n", lines.substr(start, end - start).c_str());
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
+    put(html, L"HHPopupType", LONG{4});
+    put(html, L"HHPopupText", L"Popups show small help at the pointer.");
+    put(html, L"HHPopupTextColor", LONG{0x800000});
+    put(html, L"HHPopupBackColor", LONG{0xE0FFFF});
+    put(html, L"HHPopupTextFont", L"Tahoma");
+    put(html, L"HHPopupTextSize", L"11");
+    put(html, L"HHPopupTextBold", Value::boolean(true));
+    SetCursorPos(400, 300);
+    const Result shown = method(html, L"HHDisplayPopup", LONG{0});
+    std::printf("  HHDisplayPopup = %ls\n", shown.show().c_str());
+    printBoxes(L"    ");
+    return SUCCEEDED(shown.hr);
 }
 
 // The HTML Help file list: registers the demo help file, looks it up by its bare name,
@@ -383,15 +580,13 @@ void helpFileList(IDispatch* html)
 {
     const std::wstring chm = ownFolder() + L"\\help\\Demo.chm";
     auto step = [&](const wchar_t* member, const std::wstring& argument) {
-        VARIANT variable = vStr(argument.c_str());
-        const Result r = call(html, member, DISPATCH_METHOD, {vRef(&variable)});
-        std::printf("    %ls(\"%ls\") = %ls, variable now \"%ls\"\n", member, argument.c_str(), show(r).c_str(),
-                    V_VT(&variable) == VT_BSTR ? V_BSTR(&variable) : L"?");
-        VariantClear(&variable);
+        Value variable(argument);
+        const Result r = method(html, member, Value::reference(variable));
+        std::printf("    %ls(\"%ls\") = %ls, variable now \"%ls\"\n", member, argument.c_str(), r.show().c_str(),
+                    variable.text().c_str());
         std::printf("      HHRegFileName = %ls, HHRegFilePath = %ls, HHRegFileExists = %ls\n",
-                    show(call(html, L"HHRegFileName", DISPATCH_PROPERTYGET)).c_str(),
-                    show(call(html, L"HHRegFilePath", DISPATCH_PROPERTYGET)).c_str(),
-                    show(call(html, L"HHRegFileExists", DISPATCH_PROPERTYGET)).c_str());
+                    get(html, L"HHRegFileName").show().c_str(), get(html, L"HHRegFilePath").show().c_str(),
+                    get(html, L"HHRegFileExists").show().c_str());
     };
     std::printf("  HTML Help file list:\n");
     step(L"HHRegister", chm);
@@ -401,33 +596,63 @@ void helpFileList(IDispatch* html)
     step(L"HHCheckRegistry", L"Demo.chm");
 }
 
+// Every class in turn; the number of classes that could not be created.
+int everyClass()
+{
+    int missing = 0;
+    for (const wchar_t* progId : {L"Morvel10.clsKvMorvel10A", L"Morvel10.clsKvHlpfHtmlA", L"Morvel10.clsKvHlpfHlpA",
+                                  L"Morvel10.clsKvHlpfGeneralA", L"Morvel10.clsKvHlpfAdvancedA"}) {
+        const Ref<IDispatch> object = create(progId);
+        if (!object) {
+            ++missing;
+            continue;
+        }
+        listMembers(object.get());
+        const std::wstring name = progId;
+        if (name == L"Morvel10.clsKvMorvel10A") libraryObject(object.get());
+        if (name == L"Morvel10.clsKvHlpfHlpA") contextHelp(object.get());
+        if (name == L"Morvel10.clsKvHlpfHtmlA") {
+            htmlHelpSettings(object.get());
+            helpFileList(object.get());
+            helpDisplay(object.get());
+            installationReport(object.get());
+        }
+    }
+    return missing;
+}
+
+int run(int argc, wchar_t** argv)
+{
+    const std::wstring part = argc > 1 ? argv[1] : L"";
+    if (!part.empty() && part != L"--installation" && part != L"--popup") {
+        std::fprintf(stderr, "usage: demo [--installation | --popup]\n");
+        return 2;
+    }
+    const Apartment apartment;
+    if (!apartment.ok()) return 1;
+    const UnattendedBoxes boxes;
+    if (!boxes.watching()) {
+        std::fprintf(stderr, "demo: cannot watch for message boxes (error %lu)\n", GetLastError());
+        return 1;
+    }
+    if (part.empty()) return everyClass();
+    const Ref<IDispatch> html = create(L"Morvel10.clsKvHlpfHtmlA");
+    if (!html) return 1;
+    if (part == L"--installation") {
+        installationReport(html.get());
+        return 0;
+    }
+    return popup(html.get()) ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc > 1 && std::wstring(argv[1]) == L"--popup") return popupChild();
-    if (FAILED(CoInitialize(nullptr))) return 1;
-    int missing = 0;
-    {
-        for (const wchar_t* progId : {L"Morvel10.clsKvMorvel10A", L"Morvel10.clsKvHlpfHtmlA", L"Morvel10.clsKvHlpfHlpA",
-                                      L"Morvel10.clsKvHlpfGeneralA", L"Morvel10.clsKvHlpfAdvancedA"}) {
-            ComPtr<IDispatch> object = create(progId);
-            if (!object) {
-                ++missing;
-                continue;
-            }
-            listMembers(object.get());
-            if (std::wstring(progId) == L"Morvel10.clsKvMorvel10A") libraryObject(object.get());
-            if (std::wstring(progId) == L"Morvel10.clsKvHlpfHlpA") contextHelp(object.get());
-            if (std::wstring(progId) == L"Morvel10.clsKvHlpfHtmlA") {
-                htmlHelpSettings(object.get());
-                helpFileList(object.get());
-                helpDisplay(object.get());
-                popupThroughRecorder();
-                installationReport(object.get());
-            }
-        }
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "demo: out of memory\n");
+        return 1;
     }
-    CoUninitialize();
-    return missing;
 }
