@@ -3,8 +3,10 @@
 #include <objbase.h>
 
 #include <string>
+#include <vector>
 
 #include "ErrorInfo.h"
+#include "RegistrationJournal.h"
 #include "Handles.h"
 #include "Module.h"
 #include "ServerModule.h"
@@ -34,17 +36,6 @@ std::wstring guidText(const GUID& guid)
     return text;
 }
 
-HRESULT setValue(const std::wstring& subkey, const wchar_t* name, const std::wstring& value)
-{
-    UniqueHKey key;
-    LONG status = RegCreateKeyExW(HKEY_CLASSES_ROOT, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_SET_VALUE, nullptr, key.put(), nullptr);
-    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
-    const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    status = RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes);
-    return HRESULT_FROM_WIN32(status);
-}
-
 // A key that is already gone counts as deleted.
 HRESULT deleteTree(const std::wstring& subkey)
 {
@@ -60,24 +51,40 @@ std::wstring progIdOf(const ClassTable& table, const ClassEntry& entry)
     return std::wstring(table.library) + L"." + entry.name;
 }
 
-HRESULT registerClass(const ClassTable& table, const ClassEntry& entry, const std::wstring& modulePath,
-                      const std::wstring& libid)
+// The first failing step ends the class; the caller then undoes what the journal holds.
+HRESULT registerClass(RegistrationJournal& journal, const ClassTable& table, const ClassEntry& entry,
+                      const std::wstring& modulePath, const std::wstring& libid)
 {
     const std::wstring progId = progIdOf(table, entry);
     const std::wstring clsid = guidText(*entry.clsid);
     const std::wstring clsidKey = L"CLSID\\" + clsid;
-    FirstFailure steps;
-    steps(setValue(progId, nullptr, progId));
-    steps(setValue(progId + L"\\CLSID", nullptr, clsid));
-    steps(setValue(clsidKey, nullptr, progId));
-    steps(setValue(clsidKey + L"\\ProgID", nullptr, progId));
-    steps(setValue(clsidKey + L"\\InprocServer32", nullptr, modulePath));
-    steps(setValue(clsidKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"));
+    struct Step {
+        std::wstring key;
+        const wchar_t* name;
+        std::wstring value;
+    };
+    std::vector<Step> steps = {
+        {progId, nullptr, progId},
+        {progId + L"\\CLSID", nullptr, clsid},
+        {clsidKey, nullptr, progId},
+        {clsidKey + L"\\ProgID", nullptr, progId},
+        {clsidKey + L"\\InprocServer32", nullptr, modulePath},
+        {clsidKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+    };
     if (!libid.empty()) {
-        steps(setValue(clsidKey + L"\\TypeLib", nullptr, libid));
-        steps(setValue(clsidKey + L"\\VERSION", nullptr, L"1.0"));
+        steps.push_back({clsidKey + L"\\TypeLib", nullptr, libid});
+        steps.push_back({clsidKey + L"\\VERSION", nullptr, L"1.0"});
     }
-    return steps.result();
+    for (const Step& step : steps)
+        if (HRESULT hr = journal.setValue(step.key, step.name, step.value); FAILED(hr)) return hr;
+    return S_OK;
+}
+
+bool typeLibraryRegistered(const TLIBATTR& lib)
+{
+    Bstr registeredPath;
+    return SUCCEEDED(QueryPathOfRegTypeLib(lib.guid, lib.wMajorVerNum, lib.wMinorVerNum, lib.lcid,
+                                           registeredPath.put()));
 }
 
 HRESULT unregisterTypeLibrary()
@@ -88,10 +95,7 @@ HRESULT unregisterTypeLibrary()
     if (HRESULT hr = lib.read(library.get()); FAILED(hr)) return hr;
     // A library that is not registered is already in the state we want. Platforms differ in
     // how UnRegisterTypeLib says so (Wine answers E_INVALIDARG), so it is asked first.
-    Bstr registeredPath;
-    if (FAILED(QueryPathOfRegTypeLib(lib->guid, lib->wMajorVerNum, lib->wMinorVerNum, lib->lcid,
-                                     registeredPath.put())))
-        return S_OK;
+    if (!typeLibraryRegistered(*lib)) return S_OK;
     const HRESULT hr = UnRegisterTypeLib(lib->guid, lib->wMajorVerNum, lib->wMinorVerNum, lib->lcid, lib->syskind);
     return hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED ? S_OK : hr;
 }
@@ -110,11 +114,25 @@ HRESULT registerServer(const ClassTable& table) noexcept
             if (HRESULT hr = attributes.read(library.get()); FAILED(hr)) return hr;
         }
         const std::wstring libid = attributes ? guidText(attributes->guid) : std::wstring();
-        for (const ClassEntry& entry : table.classes)
-            if (HRESULT hr = registerClass(table, entry, modulePath, libid); FAILED(hr)) return hr;
+        // A registration is all or nothing: a failing step undoes the steps before it.
+        RegistrationJournal journal;
+        for (const ClassEntry& entry : table.classes) {
+            if (HRESULT hr = registerClass(journal, table, entry, modulePath, libid); FAILED(hr)) {
+                journal.rollBack();
+                return hr;
+            }
+        }
         if (!library) return S_OK;
-        // Registering the library also registers its dual interfaces for marshalling.
-        return RegisterTypeLib(library.get(), const_cast<OLECHAR*>(modulePath.c_str()), nullptr);
+        // Registering the library also registers its dual interfaces for marshalling. What a
+        // failed attempt left of a library that was not registered before goes too.
+        const bool wasRegistered = typeLibraryRegistered(*attributes);
+        const HRESULT hr = RegisterTypeLib(library.get(), const_cast<OLECHAR*>(modulePath.c_str()), nullptr);
+        if (FAILED(hr)) {
+            journal.rollBack();
+            if (!wasRegistered) UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                                                  attributes->lcid, attributes->syskind);
+        }
+        return hr;
     });
 }
 

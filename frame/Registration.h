@@ -10,7 +10,8 @@
 
 namespace morvel {
 
-// Every value is tried; the first failure is the answer.
+// All or nothing: the first failing step is the answer, after every change made before it
+// has been undone (values put back, keys that were made removed).
 HRESULT registerServer(const ClassTable& table) noexcept;
 // Every key is tried; the first failure is the answer. Keys already gone count as removed.
 HRESULT unregisterServer(const ClassTable& table) noexcept;

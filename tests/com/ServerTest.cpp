@@ -172,6 +172,55 @@ TEST(Server, RegistrationIsUndoneExactly)
     EXPECT_TRUE(difference.empty()) << testing::PrintToString(difference);
 }
 
+// A registration that fails part-way leaves the registry as it found it. The last class's
+// CLSID key is made volatile beforehand, so its non-volatile subkeys are refused after four
+// classes and part of the fifth are written; a value that was there before the attempt
+// (the first class's ProgID description) must come back as it was.
+TEST(Server, AFailedRegistrationUndoesEveryStepBeforeIt)
+{
+    Apartment apartment;
+    HMODULE module = LoadLibraryW(env(L"MORVEL_DLL").c_str());
+    ASSERT_TRUE(module);
+    auto registerServer = reinterpret_cast<ServerEntry>(GetProcAddress(module, "DllRegisterServer"));
+    auto unregisterServer = reinterpret_cast<ServerEntry>(GetProcAddress(module, "DllUnregisterServer"));
+    ASSERT_TRUE(registerServer && unregisterServer);
+    ASSERT_EQ(unregisterServer(), S_OK);
+
+    wchar_t last[40] = {};
+    StringFromGUID2(CLSID_clsKvHlpfAdvancedA, last, 40);
+    const std::wstring volatileKey = std::wstring(L"Software\\Classes\\CLSID\\") + last;
+    const std::wstring olderProgId = L"Software\\Classes\\Morvel10.clsKvMorvel10A";
+    {
+        morvel::UniqueHKey key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, volatileKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                                  KEY_ALL_ACCESS, nullptr, key.put(), nullptr), ERROR_SUCCESS);
+        morvel::UniqueHKey older;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, olderProgId.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  older.put(), nullptr), ERROR_SUCCESS);
+        const wchar_t text[] = L"an older description";
+        ASSERT_EQ(RegSetValueExW(older.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text),
+                  ERROR_SUCCESS);
+    }
+    const auto before = snapshotClasses();
+    EXPECT_EQ(registerServer(), HRESULT_FROM_WIN32(ERROR_CHILD_MUST_BE_VOLATILE));
+    const auto after = snapshotClasses();
+    EXPECT_EQ(after.at(L"Software\\Classes\\Morvel10.clsKvMorvel10A|"), L"1:an older description");
+
+    std::vector<std::wstring> difference;
+    for (const auto& [k, v] : before)
+        if (!after.count(k) || after.at(k) != v) difference.push_back(L"lost or changed " + k);
+    for (const auto& [k, v] : after)
+        if (!before.count(k)) difference.push_back(L"left behind " + k);
+    EXPECT_TRUE(difference.empty()) << testing::PrintToString(difference);
+
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, volatileKey.c_str());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, volatileKey.c_str());
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, olderProgId.c_str());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, olderProgId.c_str());
+    EXPECT_EQ(registerServer(), S_OK);  // leave it registered for the other tests
+    FreeLibrary(module);
+}
+
 // The companion stand-in registers through the same table-driven registration: its two
 // classes under its own ProgIDs, no type library, and nothing left behind.
 TEST(Server, CompanionRegistrationIsUndoneExactly)
