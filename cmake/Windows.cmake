@@ -120,3 +120,10 @@ include(${CMAKE_SOURCE_DIR}/cmake/WindowsTests.cmake)
 if(EXISTS ${CMAKE_SOURCE_DIR}/companion/CMakeLists.txt)
     add_subdirectory(${CMAKE_SOURCE_DIR}/companion ${CMAKE_BINARY_DIR}/companion)
 endif()
+
+# Benchmarks: built only on request (tools/bench.sh), so the test command does not pay for them.
+add_executable(bench_dispatch EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/Bench.cpp)
+target_include_directories(bench_dispatch PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(bench_dispatch PRIVATE oleaut32 ole32 uuid advapi32 psapi)
+target_link_options(bench_dispatch PRIVATE ${static_runtime})
+add_dependencies(bench_dispatch Morvel10)

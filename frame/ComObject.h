@@ -49,8 +49,9 @@ public:
     {
         if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
         ComPtr<ITypeInfo> info;
-        if (HRESULT hr = module::typeInfo(__uuidof(Itf), info.put(), true); FAILED(hr)) return hr;
-        return invokeThroughTypeInfo(info.get(), static_cast<Itf*>(this), member, flags, params, result,
+        std::shared_ptr<const DispatchTable> table;
+        if (HRESULT hr = module::dispatchInfo(__uuidof(Itf), info.put(), table); FAILED(hr)) return hr;
+        return invokeThroughTypeInfo(info.get(), *table, static_cast<Itf*>(this), member, flags, params, result,
                                      exception, argError);
     }
 

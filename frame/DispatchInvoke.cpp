@@ -1,5 +1,6 @@
 #include "DispatchInvoke.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -34,28 +35,11 @@ VARTYPE byRefTarget(ITypeInfo* info, const TYPEDESC& type)
     }
 }
 
-bool findFunction(ITypeInfo* info, DISPID member, WORD flags, FuncDesc& out)
-{
-    TypeAttr attr;
-    if (FAILED(attr.read(info))) return false;
-    for (UINT i = 0; i < attr->cFuncs; ++i) {
-        FuncDesc desc;
-        if (FAILED(desc.read(info, i))) continue;
-        if (desc->memid == member && (desc->invkind & flags)) {
-            out = std::move(desc);
-            return true;
-        }
-    }
-    return false;
-}
-
 // Named arguments must name parameters the member has; standard dispatch would otherwise
 // quietly ignore a name it cannot place. The property-put value is the one exception.
-HRESULT checkNamedArguments(const FUNCDESC& func, WORD flags, const DISPPARAMS& params)
+HRESULT checkNamedArguments(const DispatchTable::Member& func, WORD flags, const DISPPARAMS& params)
 {
-    SHORT declared = 0;
-    for (SHORT i = 0; i < func.cParams; ++i)
-        if (!(func.lprgelemdescParam[i].paramdesc.wParamFlags & PARAMFLAG_FRETVAL)) ++declared;
+    const SHORT declared = func.declared;
     const bool put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
     for (UINT i = 0; i < params.cNamedArgs; ++i) {
         const DISPID id = params.rgdispidNamedArgs[i];
@@ -75,16 +59,55 @@ struct ByRefCoercion {
 
 }  // namespace
 
-HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID member, WORD flags,
-                              DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                              UINT* argError) noexcept
+HRESULT DispatchTable::build(ITypeInfo* info, std::shared_ptr<const DispatchTable>& table) noexcept
+{
+    table.reset();
+    TypeAttr attr;
+    if (HRESULT hr = attr.read(info); FAILED(hr)) return hr;
+    return guardStatus([&] {
+        auto built = std::make_shared<DispatchTable>();
+        built->members_.reserve(attr->cFuncs);
+        for (UINT i = 0; i < attr->cFuncs; ++i) {
+            FuncDesc desc;
+            if (FAILED(desc.read(info, i))) continue;  // as a lookup by walking would skip it
+            Member m{desc->memid, static_cast<WORD>(desc->invkind), desc->cParams, 0, {}, {}, false};
+            m.optional.resize(desc->cParams);
+            m.byRef.resize(desc->cParams);
+            for (SHORT p = 0; p < desc->cParams; ++p) {
+                const ELEMDESC& param = desc->lprgelemdescParam[p];
+                if (!(param.paramdesc.wParamFlags & PARAMFLAG_FRETVAL)) ++m.declared;
+                m.optional[p] = param.paramdesc.wParamFlags & PARAMFLAG_FOPT;
+                m.byRef[p] = byRefTarget(info, param.tdesc);
+                if (m.byRef[p] != VT_EMPTY) m.anyByRef = true;
+            }
+            built->members_.push_back(std::move(m));
+        }
+        std::stable_sort(built->members_.begin(), built->members_.end(),
+                         [](const Member& a, const Member& b) { return a.id < b.id; });
+        table = std::move(built);
+        return S_OK;
+    });
+}
+
+const DispatchTable::Member* DispatchTable::find(DISPID id, WORD flags) const noexcept
+{
+    auto it = std::lower_bound(members_.begin(), members_.end(), id,
+                               [](const Member& m, DISPID wanted) { return m.id < wanted; });
+    for (; it != members_.end() && it->id == id; ++it)
+        if (it->invokeKinds & flags) return &*it;
+    return nullptr;
+}
+
+HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, const DispatchTable& table, IUnknown* instance,
+                              DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
+                              EXCEPINFO* exception, UINT* argError) noexcept
 {
     if (!params) return E_INVALIDARG;
     if (params->cNamedArgs > 0 && !params->rgdispidNamedArgs) return E_INVALIDARG;
     if (params->cArgs > 0 && !params->rgvarg) return E_INVALIDARG;
     std::vector<ByRefCoercion> coercions;
-    FuncDesc func;
-    const bool found = findFunction(vtableInfo, member, flags, func);
+    const DispatchTable::Member* func = table.find(member, flags);
+    const bool found = func != nullptr;
     if (found && params->cNamedArgs > 0) {
         if (HRESULT hr = checkNamedArguments(*func, flags, *params); FAILED(hr)) return hr;
     }
@@ -98,8 +121,7 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID 
         while (trimmed.cArgs > 0) {
             const VARIANT& last = trimmed.rgvarg[0];
             const UINT index = trimmed.cArgs - 1;
-            const bool optional = index < static_cast<UINT>(func->cParams) &&
-                                  (func->lprgelemdescParam[index].paramdesc.wParamFlags & PARAMFLAG_FOPT);
+            const bool optional = index < static_cast<UINT>(func->parameters) && func->optional[index];
             if (!optional || V_VT(&last) != VT_ERROR || V_ERROR(&last) != DISP_E_PARAMNOTFOUND) break;
             ++trimmed.rgvarg;
             --trimmed.cArgs;
@@ -107,7 +129,9 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID 
         }
     }
     params = &trimmed;
-    if (found && positional && params->cArgs > 0) {
+    // Only a member with a by-reference typed parameter can need a coercion; the others go
+    // straight through without allocating.
+    if (found && positional && params->cArgs > 0 && func->anyByRef) {
         if (HRESULT hr = guardStatus([&] {
                 coercions.reserve(params->cArgs);
                 return S_OK;
@@ -115,11 +139,11 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, IUnknown* instance, DISPID 
             FAILED(hr))
             return hr;
         const UINT n = params->cArgs;
-        for (UINT i = 0; i < n && i < static_cast<UINT>(func->cParams); ++i) {
+        for (UINT i = 0; i < n && i < static_cast<UINT>(func->parameters); ++i) {
             const UINT k = n - 1 - i;  // arguments arrive in reverse order
             VARIANT& arg = params->rgvarg[k];
             if (V_VT(&arg) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&arg)) continue;
-            const VARTYPE target = byRefTarget(vtableInfo, func->lprgelemdescParam[i].tdesc);
+            const VARTYPE target = func->byRef[i];
             if (target == VT_EMPTY) continue;
             coercions.push_back(ByRefCoercion{k, arg, Variant(), Variant()});
             ByRefCoercion& c = coercions.back();

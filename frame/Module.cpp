@@ -25,6 +25,12 @@ struct TypeLibraryCache {
         }
     };
     std::map<Key, ComPtr<ITypeInfo>> infos;
+    // Per interface, the dispatch table of its vtable half; dropped with the library.
+    struct Dispatch {
+        ComPtr<ITypeInfo> info;
+        std::shared_ptr<const DispatchTable> table;
+    };
+    std::map<Key, Dispatch> dispatch;
 };
 
 // Never destroyed: a static's destructor runs at DLL_PROCESS_DETACH, under the loader lock,
@@ -60,12 +66,10 @@ HRESULT typeLibrary(ITypeLib** library) noexcept
     return S_OK;
 }
 
-HRESULT typeInfo(REFGUID guid, ITypeInfo** info, bool vtableHalf) noexcept
+namespace {
+
+HRESULT typeInfoLocked(TypeLibraryCache& c, REFGUID guid, ITypeInfo** info, bool vtableHalf)
 {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    auto& c = cache();
-    std::lock_guard guard(c.mutex);
     if (auto found = c.infos.find({guid, vtableHalf}); found != c.infos.end()) {
         *info = ComPtr<ITypeInfo>(found->second).detach();
         return S_OK;
@@ -99,10 +103,51 @@ HRESULT typeInfo(REFGUID guid, ITypeInfo** info, bool vtableHalf) noexcept
     return S_OK;
 }
 
+}  // namespace
+
+HRESULT typeInfo(REFGUID guid, ITypeInfo** info, bool vtableHalf) noexcept
+{
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    auto& c = cache();
+    std::lock_guard guard(c.mutex);
+    return typeInfoLocked(c, guid, info, vtableHalf);
+}
+
+HRESULT dispatchInfo(REFGUID guid, ITypeInfo** info, std::shared_ptr<const DispatchTable>& table) noexcept
+{
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    table.reset();
+    auto& c = cache();
+    std::lock_guard guard(c.mutex);
+    const TypeLibraryCache::Key key{guid, true};
+    if (auto found = c.dispatch.find(key); found != c.dispatch.end()) {
+        *info = ComPtr<ITypeInfo>(found->second.info).detach();
+        table = found->second.table;
+        return S_OK;
+    }
+    // Built under the lock, so exactly once however many threads ask first.
+    ComPtr<ITypeInfo> slots;
+    if (HRESULT hr = typeInfoLocked(c, guid, slots.put(), true); FAILED(hr)) return hr;
+    std::shared_ptr<const DispatchTable> built;
+    if (HRESULT hr = DispatchTable::build(slots.get(), built); FAILED(hr)) return hr;
+    if (HRESULT hr = guardStatus([&] {
+            c.dispatch.emplace(key, TypeLibraryCache::Dispatch{slots, built});
+            return S_OK;
+        });
+        FAILED(hr))
+        return hr;
+    *info = slots.detach();
+    table = std::move(built);
+    return S_OK;
+}
+
 void releaseTypeLibrary() noexcept
 {
     auto& c = cache();
     std::lock_guard guard(c.mutex);
+    c.dispatch.clear();
     c.infos.clear();
     c.library.reset();
 }

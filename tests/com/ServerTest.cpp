@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "frame/Published.h"
@@ -429,4 +430,61 @@ TEST(Server, AnOptionalArgumentMarkedMissingCountsAsLeftOut)
     EXPECT_EQ(call(object.get(), L"HHDisplayContents", DISPATCH_METHOD, {missing}).hr, S_OK);
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].text.rfind(L"The file C:\\Nowhere\\Missing.chm does not exist.", 0), 0u);
+}
+
+// Objects of one class live on several threads at once, each in its own apartment; their
+// first late-bound calls race to fill the shared per-interface dispatch table.
+TEST(Server, LateBoundCallsAgreeOnSeveralThreadsAtOnce)
+{
+    constexpr int threads = 4, rounds = 200;
+    std::vector<std::thread> workers;
+    std::vector<int> wrong(threads, 0);
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([t, &wrong] {
+            Apartment apartment;
+            ComPtr<IDispatch> object = create(L"Morvel10.clsKvHlpfHtmlA");
+            if (!object) {
+                wrong[t] = rounds;
+                return;
+            }
+            for (int i = 0; i < rounds; ++i) {
+                const LONG id = t * 1000 + i;
+                put(object.get(), L"HHTopicID", vI4(id));
+                Variant read = get(object.get(), L"HHTopicID");
+                if (V_VT(read.get()) != VT_I4 || V_I4(read.get()) != id) ++wrong[t];
+                // A member with a by-reference parameter takes the table's other path.
+                BSTR file = SysAllocString(L"NotListed.chm");
+                VARIANT arg;
+                V_VT(&arg) = VT_BYREF | VT_BSTR;
+                V_BSTRREF(&arg) = &file;
+                if (call(object.get(), L"HHCheckRegistry", DISPATCH_METHOD, {arg}).hr != S_OK) ++wrong[t];
+                SysFreeString(file);
+            }
+        });
+    }
+    for (auto& w : workers) w.join();
+    for (int t = 0; t < threads; ++t) EXPECT_EQ(wrong[t], 0) << "thread " << t;
+}
+
+// The module lets its type library and dispatch tables go once nothing uses it; objects
+// made after that dispatch as before.
+TEST(Server, LateBoundCallsWorkAgainAfterTheModuleLetItsTablesGo)
+{
+    Apartment apartment;
+    HMODULE loaded = nullptr;
+    {
+        ComPtr<IDispatch> object = create(L"Morvel10.clsKvHlpfHtmlA");
+        ASSERT_TRUE(object);
+        put(object.get(), L"HHTopicID", vI4(7));
+        loaded = GetModuleHandleW(L"Morvel10.dll");
+    }
+    ASSERT_TRUE(loaded);
+    auto canUnload = reinterpret_cast<ServerEntry>(GetProcAddress(loaded, "DllCanUnloadNow"));
+    ASSERT_EQ(canUnload(), S_OK);
+    ComPtr<IDispatch> object = create(L"Morvel10.clsKvHlpfHtmlA");
+    ASSERT_TRUE(object);
+    put(object.get(), L"HHTopicID", vI4(9));
+    Variant read = get(object.get(), L"HHTopicID");
+    ASSERT_EQ(V_VT(read.get()), VT_I4);
+    EXPECT_EQ(V_I4(read.get()), 9);
 }

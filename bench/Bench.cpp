@@ -1,0 +1,212 @@
+// Side-by-side timings of the library against the platform floor in one process, printed
+// as a table of ratios (library / floor). Run by tools/bench.sh against a registered DLL;
+// the figures are for reading, nothing here asserts on them.
+//
+//   Bench.exe [scale]   scale multiplies every loop count (default 1)
+
+#include <windows.h>
+#include <oleauto.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "frame/Handles.h"
+
+using morvel::Bstr;
+using morvel::ComPtr;
+using morvel::Variant;
+
+namespace {
+
+constexpr DISPID HHTopicIDId = 0x6803001D;
+constexpr DISPID GetWindowsVersionId = 0x6003003C;
+constexpr DISPID HHCheckRegistryId = 0x60030029;
+const char ListKey[] = "Software\\Microsoft\\Windows\\HTML Help";
+
+double nowNs()
+{
+    static const double perNs = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart) / 1e9;
+    }();
+    LARGE_INTEGER c;
+    QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / perNs;
+}
+
+// Nanoseconds per call, the best of three rounds (the machine is shared).
+double timePerCall(long count, const std::function<void()>& body)
+{
+    for (long i = 0; i < count / 10 + 1; ++i) body();  // warm up
+    double best = 1e300;
+    for (int round = 0; round < 3; ++round) {
+        const double start = nowNs();
+        for (long i = 0; i < count; ++i) body();
+        best = std::min(best, (nowNs() - start) / count);
+    }
+    return best;
+}
+
+void row(const char* what, double library, const char* floorName, double floor)
+{
+    std::printf("| %s | %.0f ns | %s: %.0f ns | %.2fx |\n", what, library, floorName, floor, library / floor);
+    std::fflush(stdout);
+}
+
+ComPtr<IDispatch> create(const wchar_t* progId)
+{
+    CLSID clsid{};
+    if (FAILED(CLSIDFromProgID(progId, &clsid))) return {};
+    ComPtr<IDispatch> object;
+    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.putVoid());
+    return object;
+}
+
+// The vtable half of the object's dual interface and the object seen through it: what
+// ITypeInfo::Invoke needs to call a member through its slot.
+struct Floor {
+    ComPtr<ITypeInfo> info;
+    ComPtr<IUnknown> instance;
+};
+
+Floor floorOf(IDispatch* object)
+{
+    Floor f;
+    ComPtr<ITypeInfo> described;
+    if (FAILED(object->GetTypeInfo(0, 0, described.put()))) return f;
+    HREFTYPE ref = 0;
+    if (FAILED(described->GetRefTypeOfImplType(-1, &ref))) return f;
+    if (FAILED(described->GetRefTypeInfo(ref, f.info.put()))) return f;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(f.info->GetTypeAttr(&attr))) return f;
+    const IID iid = attr->guid;
+    f.info->ReleaseTypeAttr(attr);
+    object->QueryInterface(iid, reinterpret_cast<void**>(f.instance.put()));
+    return f;
+}
+
+HRESULT invoke(IDispatch* object, DISPID id, WORD flags, DISPPARAMS& params, VARIANT* result)
+{
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
+}
+
+HRESULT invokeFloor(const Floor& f, DISPID id, WORD flags, DISPPARAMS& params, VARIANT* result)
+{
+    return f.info->Invoke(f.instance.get(), id, flags, &params, result, nullptr, nullptr);
+}
+
+SIZE_T privateBytes()
+{
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    return counters.PrivateUsage;
+}
+
+struct Key {
+    HKEY h = nullptr;
+    ~Key() { if (h) RegCloseKey(h); }
+};
+
+void fileListRows(IDispatch* html, long scale)
+{
+    Key key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, ListKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.h, nullptr) !=
+        ERROR_SUCCESS) {
+        std::printf("| HHCheckRegistry | cannot open the file list |\n");
+        return;
+    }
+    const char folder[] = "C:\\Bench";
+    RegSetValueExA(key.h, "BenchProbe.chm", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder), sizeof folder);
+    int listed = 0;
+    for (int files : {10, 1000, 10000}) {
+        for (; listed < files; ++listed) {
+            char name[32];
+            std::snprintf(name, sizeof name, "Bench%05d.chm", listed);
+            RegSetValueExA(key.h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(folder), sizeof folder);
+        }
+        // A bare name that is not listed: the lookup has to rule out every value.
+        const long count = std::max<long>(2, 2000 * scale / files);
+        const double library = timePerCall(count, [&] {
+            Variant file;
+            V_VT(file.get()) = VT_BSTR;
+            V_BSTR(file.get()) = SysAllocString(L"Absent.chm");
+            VARIANT arg;
+            V_VT(&arg) = VT_BYREF | VT_BSTR;
+            V_BSTRREF(&arg) = &V_BSTR(file.get());
+            DISPPARAMS params{&arg, nullptr, 1, 0};
+            Variant result;
+            invoke(html, HHCheckRegistryId, DISPATCH_METHOD, params, result.get());
+        });
+        const double floor = timePerCall(2000 * scale, [&] {
+            char data[MAX_PATH];
+            DWORD size = sizeof data, type = 0;
+            RegQueryValueExA(key.h, "BenchProbe.chm", nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+        });
+        char what[64];
+        std::snprintf(what, sizeof what, "HHCheckRegistry, %d files listed", files);
+        row(what, library, "RegQueryValueExA of one value", floor);
+    }
+    for (int i = 0; i < listed; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Bench%05d.chm", i);
+        RegDeleteValueA(key.h, name);
+    }
+    RegDeleteValueA(key.h, "BenchProbe.chm");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const long scale = argc > 1 ? std::max(1L, std::atol(argv[1])) : 1;
+    if (FAILED(CoInitialize(nullptr))) return 2;
+    int status = 0;
+    {
+        ComPtr<IDispatch> html = create(L"Morvel10.clsKvHlpfHtmlA");
+        ComPtr<IDispatch> dictionary = create(L"Scripting.Dictionary");
+        if (!html || !dictionary) {
+            std::fprintf(stderr, "cannot create the objects: is the library registered?\n");
+            status = 1;
+        } else {
+            const Floor floor = floorOf(html.get());
+            DISPPARAMS none{nullptr, nullptr, 0, 0};
+            std::printf("| What | Library | Floor or peer, same run | Ratio |\n|---|---|---|---|\n");
+            const long calls = 200000 * scale;
+            row("property get HHTopicID, late-bound",
+                timePerCall(calls, [&] { Variant r; invoke(html.get(), HHTopicIDId, DISPATCH_PROPERTYGET, none, r.get()); }),
+                "ITypeInfo::Invoke",
+                timePerCall(calls, [&] { Variant r; invokeFloor(floor, HHTopicIDId, DISPATCH_PROPERTYGET, none, r.get()); }));
+            row("method GetWindowsVersion, late-bound",
+                timePerCall(calls / 4, [&] { Variant r; invoke(html.get(), GetWindowsVersionId, DISPATCH_METHOD, none, r.get()); }),
+                "ITypeInfo::Invoke",
+                timePerCall(calls / 4, [&] { Variant r; invokeFloor(floor, GetWindowsVersionId, DISPATCH_METHOD, none, r.get()); }));
+            LPOLESTR name = const_cast<LPOLESTR>(L"HHTopicID");
+            DISPID id = 0;
+            row("GetIDsOfNames HHTopicID", timePerCall(calls, [&] { html->GetIDsOfNames(IID_NULL, &name, 1, 0, &id); }),
+                "ITypeInfo::GetIDsOfNames",
+                timePerCall(calls, [&] { floor.info->GetIDsOfNames(&name, 1, &id); }));
+            row("create + release clsKvHlpfHtmlA", timePerCall(20000 * scale, [] { create(L"Morvel10.clsKvHlpfHtmlA"); }),
+                "Scripting.Dictionary", timePerCall(20000 * scale, [] { create(L"Scripting.Dictionary"); }));
+            fileListRows(html.get(), scale);
+
+            // Private bytes around 1,000,000 late-bound calls and 100,000 creations, after a
+            // warm-up that has built every cache.
+            const SIZE_T before = privateBytes();
+            for (long i = 0; i < 1000000; ++i) {
+                Variant r;
+                invoke(html.get(), HHTopicIDId, DISPATCH_PROPERTYGET, none, r.get());
+            }
+            for (long i = 0; i < 100000; ++i) create(L"Morvel10.clsKvHlpfHtmlA");
+            const SIZE_T after = privateBytes();
+            std::printf("\nprivate bytes over 1,000,000 late-bound calls and 100,000 create/release: %+lld KiB\n",
+                        (static_cast<long long>(after) - static_cast<long long>(before)) / 1024);
+        }
+    }
+    CoUninitialize();
+    return status;
+}
