@@ -6,6 +6,7 @@
 
 #include "ErrorInfo.h"
 #include "Handles.h"
+#include "ThreadPrimitives.h"
 #include "TypeDescription.h"
 
 namespace morvel::module {
@@ -13,7 +14,7 @@ namespace {
 
 // Objects live in the apartments of their threads, but the type library is one per process.
 struct TypeLibraryCache {
-    std::mutex mutex;
+    SlimLock mutex;
     ComPtr<ITypeLib> library;
     struct Key {
         GUID guid;
@@ -35,13 +36,13 @@ struct TypeLibraryCache {
 
 // Never destroyed: a static's destructor runs at DLL_PROCESS_DETACH, under the loader lock,
 // where releasing oleaut32's objects must not happen. DllCanUnloadNow empties it before COM
-// frees the module; at process exit what is left goes with the process.
-TypeLibraryCache& cache()
-{
-    alignas(TypeLibraryCache) static unsigned char storage[sizeof(TypeLibraryCache)];
-    static TypeLibraryCache* const instance = new (storage) TypeLibraryCache;
-    return *instance;
-}
+// frees the module; at process exit what is left goes with the process. Made when the DLL
+// loads rather than on first use, because a function's static is guarded at run time and
+// that guard costs platform handles that outlive an unload.
+alignas(TypeLibraryCache) unsigned char cacheStorage[sizeof(TypeLibraryCache)];
+TypeLibraryCache* const cacheInstance = new (cacheStorage) TypeLibraryCache;
+
+TypeLibraryCache& cache() { return *cacheInstance; }
 
 HRESULT loadLibraryLocked(TypeLibraryCache& c)
 {

@@ -44,12 +44,33 @@ bool canUnload() noexcept { return g_objects == 0 && g_locks == 0; }
 
 }  // namespace morvel::module
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+// The C++ runtime linked into this DLL keeps an emergency pool for exceptions thrown when
+// memory runs out (about 73 KiB), allocated at load and never given back on its own; a
+// host that loads and unloads the DLL would lose it every time. The runtime frees it here.
+namespace __gnu_cxx {
+void __freeres() noexcept;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     // Nothing else happens here: no loading, no COM, nothing under the loader lock.
     if (reason == DLL_PROCESS_ATTACH) {
         morvel::module::g_instance = instance;
         DisableThreadLibraryCalls(instance);
+#if defined(__i386__)
+        // The x86 runtime registers this DLL's unwind tables under a lock of its threads
+        // layer, which takes a TLS index, two handles and a few hundred bytes for the loading
+        // thread and gives none of them back when the DLL is unloaded. A host that loads and
+        // unloads the library again and again would run out of TLS indexes; so on x86 the
+        // DLL stays loaded once it is loaded. (The x64 runtime unwinds through the
+        // platform's tables and unloads cleanly.)
+        HMODULE self = nullptr;
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                           reinterpret_cast<LPCWSTR>(instance), &self);
+#endif
     }
+    // Only when the DLL is unloaded while the process goes on; at process exit the memory
+    // goes with the process, and other threads may still be running.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) __gnu_cxx::__freeres();
     return TRUE;
 }

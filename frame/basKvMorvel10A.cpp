@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "ApplicationInfo.h"
+#include "ThreadPrimitives.h"
 #include "ErrorInfo.h"
 #include "Module.h"
 #include "UnknownImpl.h"
@@ -20,9 +21,10 @@ struct ThreadData {
     ULARGE_INTEGER spyCookie{};
 };
 
-// A plain pointer: a thread_local with a destructor would run at thread detach, under the
-// loader lock, which is exactly where releasing foreign objects must not happen.
-thread_local ThreadData* t_data = nullptr;
+// A plain pointer: a per-thread destructor would run at thread detach, under the loader
+// lock, which is exactly where releasing foreign objects must not happen.
+ThreadSlot t_slot;
+ThreadData* currentData() noexcept { return static_cast<ThreadData*>(t_slot.get()); }
 
 void endOfApartment() noexcept;
 
@@ -45,7 +47,8 @@ public:
 
 void endOfApartment() noexcept
 {
-    ThreadData* data = std::exchange(t_data, nullptr);
+    ThreadData* data = currentData();
+    t_slot.set(nullptr);
     if (!data) return;
     // Move the references out first: releasing them runs foreign code, which may well
     // come back and use the slot again (it then starts afresh).
@@ -59,27 +62,29 @@ void endOfApartment() noexcept
 
 ThreadData& threadData()
 {
-    if (t_data) return *t_data;
+    if (ThreadData* current = currentData()) return *current;
     auto data = std::make_unique<ThreadData>();
     auto* spy = new (std::nothrow) ApartmentSpy();
     if (!spy) throw std::bad_alloc();
     // COM keeps its own reference; ours goes at the end of this scope.
     ComPtr<IInitializeSpy> held = ComPtr<IInitializeSpy>::addRef(spy);
     if (HRESULT hr = CoRegisterInitializeSpy(held.get(), &data->spyCookie); FAILED(hr)) throw errorFromHresult(hr);
-    t_data = data.release();
-    return *t_data;
+    ThreadData* created = data.release();
+    t_slot.set(created);
+    return *created;
 }
 
 }  // namespace
 
 ComPtr<IDispatch> BuddyObjectGlobal() noexcept
 {
-    return t_data ? t_data->buddy : ComPtr<IDispatch>();
+    ThreadData* data = currentData();
+    return data ? data->buddy : ComPtr<IDispatch>();
 }
 
 void setBuddyObjectGlobal(IDispatch* object)
 {
-    if (!object && !t_data) return;  // emptying a slot that was never used
+    if (!object && !currentData()) return;  // emptying a slot that was never used
     ComPtr<IDispatch> fresh = ComPtr<IDispatch>::addRef(object);
     ThreadData& data = threadData();
     // The swap leaves the old reference in `fresh`, released only when it goes out of

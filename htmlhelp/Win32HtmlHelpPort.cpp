@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "../frame/AnsiText.h"
 #include "../portable/AutomationError.h"
 #include "../frame/HandleValues.h"
 #include "../frame/ServerModule.h"
+#include "../frame/ThreadPrimitives.h"
 #include "../frame/Handles.h"
 #include "../frame/LibraryResources.h"
 #include "HelpRecords.h"
@@ -73,7 +75,7 @@ struct Win32HtmlHelpPort::Engine {
     HtmlHelpAProc entry = nullptr;
 };
 
-Win32HtmlHelpPort::Win32HtmlHelpPort() = default;
+Win32HtmlHelpPort::Win32HtmlHelpPort() : engineLock_(std::make_unique<SlimLock>()) {}
 Win32HtmlHelpPort::~Win32HtmlHelpPort() = default;
 
 // ---------------------------------------------------------------------------- registry
@@ -295,7 +297,7 @@ std::string Win32HtmlHelpPort::systemFolder()
 // engine planted beside the host or in the current folder must never be the one that runs.
 bool Win32HtmlHelpPort::loadEngine()
 {
-    const std::lock_guard<std::mutex> lock(engineLock_);
+    const std::lock_guard<SlimLock> lock(*engineLock_);
     if (engine_) return true;
 
     UniqueModule module(::LoadLibraryExA("hhctrl.ocx", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));

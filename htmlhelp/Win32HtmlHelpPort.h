@@ -11,10 +11,13 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
 #include "../frame/LastDllError.h"
 #include "HtmlHelpPort.h"
+
+namespace morvel {
+class SlimLock;
+}
 
 namespace morvel::htmlhelp {
 
@@ -67,7 +70,7 @@ private:
     bool loadEngine();
     std::string systemFolder();
 
-    std::mutex engineLock_;
+    std::unique_ptr<SlimLock> engineLock_;  // a platform lock: nothing of it outlives the object
     std::unique_ptr<Engine> engine_;
     LastErrorCapture lastError_;  // also feeds Err.LastDllError
 };

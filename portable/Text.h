@@ -9,11 +9,11 @@ namespace morvel {
 
 using Text = std::optional<std::u16string>;  // std::nullopt is the null string
 
-inline const std::u16string& textOrEmpty(const Text& t)
-{
-    static const std::u16string empty;
-    return t ? *t : empty;
-}
+// At namespace scope rather than inside textOrEmpty: a function's static is guarded at run
+// time, and in the DLL that guard costs platform handles that outlive an unload.
+inline const std::u16string emptyText;
+
+inline const std::u16string& textOrEmpty(const Text& t) { return t ? *t : emptyText; }
 
 inline bool isEmpty(const Text& t) { return !t || t->empty(); }
 
