@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -133,6 +134,7 @@ private:
     struct Key {
         bool readOnly = false;
         std::vector<std::pair<std::string, Value>> values;  // enumeration order
+        std::map<std::string, std::unique_ptr<Key>> subkeys;  // by upper-case name
     };
     struct OpenKey {
         RegKey root;
@@ -153,6 +155,7 @@ private:
     Key* FindKey(RegKey root, const std::string& path);
     const Key* FindKey(RegKey root, const std::string& path) const;
     Key& MakeKey(RegKey root, const std::string& path);
+    Key* WalkKey(RegKey root, const std::string& path, bool create, Key** nearest);
     long findKey(RegKey key, std::uint32_t neededAccess, Key*& found);
     RegKey NewHandle(RegKey root, const std::string& path, std::uint32_t access);
 
@@ -161,7 +164,7 @@ private:
     const Entry* Child(const std::string& parentUpper, const std::string& component, bool allowWildcards) const;
     FakePlatform& AddEntry(const std::string& path, const std::string& shortName, bool folder);
 
-    std::map<std::pair<RegKey, std::string>, Key> keys_;
+    std::map<RegKey, Key> roots_;  // the predefined keys and, below them, the tree of keys
     std::map<RegKey, OpenKey> openKeys_;
     RegKey nextHandle_ = 0x100;
     std::map<std::string, Entry> entries_;  // by upper-case full path
