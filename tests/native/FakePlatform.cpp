@@ -233,6 +233,13 @@ std::optional<std::string> FakePlatform::ListedFolder(const std::string& name) c
     return StringValue(HKEY_LOCAL_MACHINE_, "Software\\Microsoft\\Windows\\HTML Help", name);
 }
 
+std::vector<std::pair<std::string, FakePlatform::Value>> FakePlatform::Values(RegKey root,
+                                                                             const std::string& path) const
+{
+    const Key* key = FindKey(root, path);
+    return key ? key->values : std::vector<std::pair<std::string, Value>>{};
+}
+
 // ------------------------------------------------------------------------ registry port
 
 RegKey FakePlatform::NewHandle(RegKey root, const std::string& path, std::uint32_t access)
@@ -441,7 +448,7 @@ std::string FakePlatform::Absolute(const std::string& path) const
     else if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') absolute = path;
     else if (path.size() >= 2 && path[1] == ':') absolute = path.substr(0, 2) + "\\" + path.substr(2);
     else if (!path.empty() && path[0] == '\\') absolute = current.substr(0, 2) + path;
-    else absolute = current + (current.back() == '\\' ? "" : "\\") + path;
+    else absolute = current + (!current.empty() && current.back() == '\\' ? "" : "\\") + path;
     // The platform reads "a\\b" as "a\b".
     std::string collapsed = absolute.substr(0, 2);
     for (std::size_t i = 2; i < absolute.size(); ++i)

@@ -50,6 +50,8 @@ public:
     // The data of a text value up to its first NUL.
     std::optional<std::string> StringValue(RegKey root, const std::string& path, const std::string& name) const;
     std::optional<std::string> ListedFolder(const std::string& name) const;
+    // Every value of a key in enumeration order; none when the key does not exist.
+    std::vector<std::pair<std::string, Value>> Values(RegKey root, const std::string& path) const;
     std::size_t OpenKeyCount() const { return openKeys_.size(); }
 
     // ---------------------------------------------------------------- files
