@@ -40,6 +40,6 @@ for t in $targets; do
         echo "$t: FAILED, see $out/$t.log and $out/crash-$t-*" >&2
         status=1
     fi
-    grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::average_exec_per_sec)' "$out/$t.log" || true
+    grep -E '^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::average_exec_per_sec)' "$out/$t.log" || true
 done
 exit $status

@@ -101,6 +101,20 @@ std::size_t FakePlatform::CallCount(const std::string& entry) const
 bool FakePlatform::Begin(const std::string& entry, long& status)
 {
     calls.push_back(entry);
+    shortReadNow_ = false;
+    if (entry != "MessageBoxIndirect" && entry != "HtmlHelp" && entry != "GetVersionEx") {
+        const std::size_t index = injectableCalls++;
+        if (injectAt && index == *injectAt) {
+            injectedInto = entry;
+            if (injectShortRead) {
+                shortReadNow_ = true;
+            } else {
+                status = injectedStatus;
+                lastError_ = std::uint32_t(status);
+                return false;
+            }
+        }
+    }
     const auto failure = failWith.find(entry);
     if (failure == failWith.end()) return true;
     status = failure->second;
@@ -295,6 +309,7 @@ long FakePlatform::RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t n
                 name = stored;
                 type = value.type;
                 dataSize = std::uint32_t(value.data.size());
+                if (shortReadNow_) dataSize /= 2;
             }
         }
     }
@@ -317,6 +332,7 @@ long FakePlatform::RegQueryValueEx(RegKey key, const std::string& name, std::uin
             if (status == ERROR_SUCCESS_) {
                 data = value.data;
                 type = value.type;
+                if (shortReadNow_) data.resize(data.size() / 2);
             }
             break;
         }
@@ -610,7 +626,7 @@ bool FakePlatform::GetFileVersionInfo(const std::string& path, std::vector<std::
     // Only the part of the image that fits the buffer is made: the declared size may be
     // anything up to 4 GiB.
     const std::size_t imageSize = std::max<std::uint32_t>(it->second.size, 12);
-    const std::size_t copied = std::min(imageSize, block.size());
+    const std::size_t copied = std::min(imageSize, block.size()) / (shortReadNow_ ? 2 : 1);
     std::fill_n(block.begin(), copied, std::uint8_t(0xCD));
     if (it->second.root) {
         const FileVersion v = *it->second.root;

@@ -84,6 +84,15 @@ public:
     // Entry point name -> status it returns instead of doing anything. For entry points
     // that return no status, being listed means failing (0, nullopt or false).
     std::map<std::string, long> failWith;
+    // One injected fault: the registry, file or version call with this index (counting
+    // every such call from 0) fails with injectedStatus, or, with injectShortRead, reads
+    // less than there is (a value's data or a version resource cut in half; calls that
+    // read no data then go through unharmed).
+    std::optional<std::size_t> injectAt;
+    long injectedStatus = ERROR_ACCESS_DENIED_;
+    bool injectShortRead = false;
+    std::size_t injectableCalls = 0;  // registry, file and version calls made so far
+    std::string injectedInto;         // the entry point the fault hit, once it has
 
     // ---------------------------------------------------------------- recorded
     std::vector<MessageBoxRequest> messageBoxes;
@@ -154,6 +163,7 @@ private:
     };
 
     bool Begin(const std::string& entry, long& status);
+    bool shortReadNow_ = false;  // the current call is the one to read short
     Key* FindKey(RegKey root, const std::string& path);
     const Key* FindKey(RegKey root, const std::string& path) const;
     Key& MakeKey(RegKey root, const std::string& path);
