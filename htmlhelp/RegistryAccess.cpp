@@ -60,13 +60,18 @@ RegistryValueRecord RegistryAccess::GetRegistryValue(const std::u16string& RootN
         const RegistryKey key = RegistryKey::open(port_, root, port_.ToAnsi(KeyPath), KEY_QUERY_VALUE_, status);
         if (!key) return record;
 
+        std::uint32_t longNamesInARow = 0;
         for (std::uint32_t index = 0;; ++index) {
             std::string storedName;
             std::uint32_t type = 0, dataSize = 0;
             status = port_.RegEnumValue(key.get(), index, NameBufferLength, storedName, type, dataSize);
             // A name too long for the buffer cannot be the one asked for (nor be read back),
             // but the values after it still can.
-            if (status == ERROR_MORE_DATA_) continue;
+            if (status == ERROR_MORE_DATA_) {
+                if (++longNamesInARow >= MaxLongNamesInARow) return record;
+                continue;
+            }
+            longNamesInARow = 0;
             if (status != ERROR_SUCCESS_) return record;
             if (type != REG_SZ_ && type != REG_EXPAND_SZ_) continue;
             const std::u16string name = port_.FromAnsi(storedName);

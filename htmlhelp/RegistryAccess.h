@@ -52,6 +52,10 @@ public:
     // The enumeration's name buffer and the expansion's destination, in characters.
     static constexpr std::uint32_t NameBufferLength = 2048;
     static constexpr std::uint32_t ExpandBufferLength = 2048;
+    // Names too long for the buffer that may come in a row before the enumeration is
+    // taken to be stuck: the platform moves on to the next index after each, but the
+    // search must end even when something answers ERROR_MORE_DATA for ever.
+    static constexpr std::uint32_t MaxLongNamesInARow = 1024;
 
     // Never throws: every failure comes back as a record with an empty ValueLine.
     RegistryValueRecord GetRegistryValue(const std::u16string& RootName, const std::u16string& KeyPath,

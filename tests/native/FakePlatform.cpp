@@ -16,18 +16,29 @@ constexpr std::uint32_t ReadAccess = 0x20019 | 0x0100 | 0x0200;
 
 bool IsRoot(RegKey key) { return key >= 0x80000000u && key <= 0x80000006u; }
 
+// '*' matches any run of characters, '?' any one. Two pointers with a return to the last
+// star: a later star supersedes an earlier one, so no input makes this backtrack more
+// than pattern length times text length.
 bool Glob(const char* pattern, const char* text)
 {
-    for (; *pattern; ++pattern, ++text) {
+    const char* star = nullptr;  // the last '*' seen
+    const char* resume = nullptr;  // where the text resumes when that star takes one more character
+    while (*text) {
         if (*pattern == '*') {
-            for (const char* t = text;; ++t) {
-                if (Glob(pattern + 1, t)) return true;
-                if (!*t) return false;
-            }
+            star = pattern++;
+            resume = text;
+        } else if (*pattern && (*pattern == '?' || *pattern == *text)) {
+            ++pattern;
+            ++text;
+        } else if (star) {
+            pattern = star + 1;
+            text = ++resume;
+        } else {
+            return false;
         }
-        if (!*text || (*pattern != '?' && *pattern != *text)) return false;
     }
-    return !*text;
+    while (*pattern == '*') ++pattern;
+    return !*pattern;
 }
 
 struct SplitPath {
@@ -71,7 +82,7 @@ FakePlatform::FakePlatform()
     os = {6, 1, 2};
     for (RegKey root : {HKEY_CLASSES_ROOT_, HKEY_CURRENT_USER_, HKEY_LOCAL_MACHINE_, HKEY_USERS_,
                         HKEY_CURRENT_CONFIG_, HKEY_DYN_DATA_})
-        keys_[{root, ""}];
+        roots_[root];
     SetEnv("SystemRoot", "C:\\Windows");
 }
 
@@ -90,6 +101,20 @@ std::size_t FakePlatform::CallCount(const std::string& entry) const
 bool FakePlatform::Begin(const std::string& entry, long& status)
 {
     calls.push_back(entry);
+    shortReadNow_ = false;
+    if (entry != "MessageBoxIndirect" && entry != "HtmlHelp" && entry != "GetVersionEx") {
+        const std::size_t index = injectableCalls++;
+        if (injectAt && index == *injectAt) {
+            injectedInto = entry;
+            if (injectShortRead) {
+                shortReadNow_ = true;
+            } else {
+                status = injectedStatus;
+                lastError_ = std::uint32_t(status);
+                return false;
+            }
+        }
+    }
     const auto failure = failWith.find(entry);
     if (failure == failWith.end()) return true;
     status = failure->second;
@@ -99,24 +124,47 @@ bool FakePlatform::Begin(const std::string& entry, long& status)
 
 // ------------------------------------------------------------------------ registry set-up
 
+// Keys form a tree by the components of their upper-case paths, so finding or making a
+// key costs the length of its path. The empty path is the root itself; the root's child
+// named "" therefore names no key of its own and only leads on to the paths that begin
+// with a backslash, whose nearest ancestor is the root.
+FakePlatform::Key* FakePlatform::WalkKey(RegKey root, const std::string& path, bool create, Key** nearest)
+{
+    const auto top = roots_.find(root);
+    if (top == roots_.end()) return nullptr;
+    Key* key = &top->second;
+    if (nearest) *nearest = key;
+    if (path.empty()) return key;
+    const std::string upper = Upper(path);
+    for (std::size_t start = 0;;) {
+        const auto slash = upper.find('\\', start);
+        std::string name = upper.substr(start, slash == std::string::npos ? slash : slash - start);
+        const bool leadsFromRoot = key == &top->second && name.empty();
+        auto child = key->subkeys.find(name);
+        if (child == key->subkeys.end()) {
+            if (!create) return nullptr;
+            child = key->subkeys.emplace(std::move(name), std::make_unique<Key>()).first;
+        }
+        key = child->second.get();
+        if (nearest && !leadsFromRoot) *nearest = key;
+        if (slash == std::string::npos) return key;
+        start = slash + 1;
+    }
+}
+
 FakePlatform::Key* FakePlatform::FindKey(RegKey root, const std::string& path)
 {
-    const auto it = keys_.find({root, Upper(path)});
-    return it == keys_.end() ? nullptr : &it->second;
+    return WalkKey(root, path, false, nullptr);
 }
 
 const FakePlatform::Key* FakePlatform::FindKey(RegKey root, const std::string& path) const
 {
-    const auto it = keys_.find({root, Upper(path)});
-    return it == keys_.end() ? nullptr : &it->second;
+    return const_cast<FakePlatform*>(this)->WalkKey(root, path, false, nullptr);
 }
 
 FakePlatform::Key& FakePlatform::MakeKey(RegKey root, const std::string& path)
 {
-    const std::string upper = Upper(path);
-    for (auto slash = upper.find('\\'); slash != std::string::npos; slash = upper.find('\\', slash + 1))
-        keys_[{root, upper.substr(0, slash)}];
-    return keys_[{root, upper}];
+    return *WalkKey(root, path, true, nullptr);
 }
 
 FakePlatform& FakePlatform::AddKey(RegKey root, const std::string& path, bool readOnly)
@@ -199,6 +247,13 @@ std::optional<std::string> FakePlatform::ListedFolder(const std::string& name) c
     return StringValue(HKEY_LOCAL_MACHINE_, "Software\\Microsoft\\Windows\\HTML Help", name);
 }
 
+std::vector<std::pair<std::string, FakePlatform::Value>> FakePlatform::Values(RegKey root,
+                                                                             const std::string& path) const
+{
+    const Key* key = FindKey(root, path);
+    return key ? key->values : std::vector<std::pair<std::string, Value>>{};
+}
+
 // ------------------------------------------------------------------------ registry port
 
 RegKey FakePlatform::NewHandle(RegKey root, const std::string& path, std::uint32_t access)
@@ -254,6 +309,7 @@ long FakePlatform::RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t n
                 name = stored;
                 type = value.type;
                 dataSize = std::uint32_t(value.data.size());
+                if (shortReadNow_) dataSize /= 2;
             }
         }
     }
@@ -276,6 +332,7 @@ long FakePlatform::RegQueryValueEx(RegKey key, const std::string& name, std::uin
             if (status == ERROR_SUCCESS_) {
                 data = value.data;
                 type = value.type;
+                if (shortReadNow_) data.resize(data.size() / 2);
             }
             break;
         }
@@ -294,10 +351,9 @@ long FakePlatform::RegCreateKeyEx(RegKey root, const std::string& path, std::uin
     } else {
         // An existing key answers for itself; a new one is refused when its nearest
         // existing ancestor is read-only.
-        std::string existing = path;
-        while (!FindKey(root, existing)) existing = existing.find('\\') == std::string::npos ? "" : ParentOf(existing);
-        const bool isNew = Upper(existing) != Upper(path);
-        if (FindKey(root, existing)->readOnly && (isNew || (access & ~ReadAccess))) status = ERROR_ACCESS_DENIED_;
+        Key* nearest = nullptr;
+        const bool isNew = WalkKey(root, path, false, &nearest) == nullptr;
+        if (nearest->readOnly && (isNew || (access & ~ReadAccess))) status = ERROR_ACCESS_DENIED_;
         else {
             MakeKey(root, path);
             opened = NewHandle(root, path, access);
@@ -408,7 +464,7 @@ std::string FakePlatform::Absolute(const std::string& path) const
     else if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') absolute = path;
     else if (path.size() >= 2 && path[1] == ':') absolute = path.substr(0, 2) + "\\" + path.substr(2);
     else if (!path.empty() && path[0] == '\\') absolute = current.substr(0, 2) + path;
-    else absolute = current + (current.back() == '\\' ? "" : "\\") + path;
+    else absolute = current + (!current.empty() && current.back() == '\\' ? "" : "\\") + path;
     // The platform reads "a\\b" as "a\b".
     std::string collapsed = absolute.substr(0, 2);
     for (std::size_t i = 2; i < absolute.size(); ++i)
@@ -567,7 +623,11 @@ bool FakePlatform::GetFileVersionInfo(const std::string& path, std::vector<std::
     versionBlockSizes.push_back(std::uint32_t(block.size()));
     const auto it = versions_.find(Upper(Absolute(path)));
     if (it == versions_.end() || block.empty()) return false;
-    std::vector<std::uint8_t> image(std::max<std::uint32_t>(it->second.size, 12), 0xCD);
+    // Only the part of the image that fits the buffer is made: the declared size may be
+    // anything up to 4 GiB.
+    const std::size_t imageSize = std::max<std::uint32_t>(it->second.size, 12);
+    const std::size_t copied = std::min(imageSize, block.size()) / (shortReadNow_ ? 2 : 1);
+    std::fill_n(block.begin(), copied, std::uint8_t(0xCD));
     if (it->second.root) {
         const FileVersion v = *it->second.root;
         const std::uint8_t head[12] = {'V', 'S', 'F', 'I',
@@ -575,9 +635,8 @@ bool FakePlatform::GetFileVersionInfo(const std::string& path, std::vector<std::
                                        std::uint8_t(v.fileVersionMS >> 16), std::uint8_t(v.fileVersionMS >> 24),
                                        std::uint8_t(v.fileVersionLS), std::uint8_t(v.fileVersionLS >> 8),
                                        std::uint8_t(v.fileVersionLS >> 16), std::uint8_t(v.fileVersionLS >> 24)};
-        std::copy(std::begin(head), std::end(head), image.begin());
+        std::copy_n(std::begin(head), std::min<std::size_t>(12, copied), block.begin());
     }
-    std::copy_n(image.begin(), std::min(image.size(), block.size()), block.begin());
     return true;
 }
 

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -49,6 +50,8 @@ public:
     // The data of a text value up to its first NUL.
     std::optional<std::string> StringValue(RegKey root, const std::string& path, const std::string& name) const;
     std::optional<std::string> ListedFolder(const std::string& name) const;
+    // Every value of a key in enumeration order; none when the key does not exist.
+    std::vector<std::pair<std::string, Value>> Values(RegKey root, const std::string& path) const;
     std::size_t OpenKeyCount() const { return openKeys_.size(); }
 
     // ---------------------------------------------------------------- files
@@ -81,6 +84,15 @@ public:
     // Entry point name -> status it returns instead of doing anything. For entry points
     // that return no status, being listed means failing (0, nullopt or false).
     std::map<std::string, long> failWith;
+    // One injected fault: the registry, file or version call with this index (counting
+    // every such call from 0) fails with injectedStatus, or, with injectShortRead, reads
+    // less than there is (a value's data or a version resource cut in half; calls that
+    // read no data then go through unharmed).
+    std::optional<std::size_t> injectAt;
+    long injectedStatus = ERROR_ACCESS_DENIED_;
+    bool injectShortRead = false;
+    std::size_t injectableCalls = 0;  // registry, file and version calls made so far
+    std::string injectedInto;         // the entry point the fault hit, once it has
 
     // ---------------------------------------------------------------- recorded
     std::vector<MessageBoxRequest> messageBoxes;
@@ -133,6 +145,7 @@ private:
     struct Key {
         bool readOnly = false;
         std::vector<std::pair<std::string, Value>> values;  // enumeration order
+        std::map<std::string, std::unique_ptr<Key>> subkeys;  // by upper-case name
     };
     struct OpenKey {
         RegKey root;
@@ -150,9 +163,11 @@ private:
     };
 
     bool Begin(const std::string& entry, long& status);
+    bool shortReadNow_ = false;  // the current call is the one to read short
     Key* FindKey(RegKey root, const std::string& path);
     const Key* FindKey(RegKey root, const std::string& path) const;
     Key& MakeKey(RegKey root, const std::string& path);
+    Key* WalkKey(RegKey root, const std::string& path, bool create, Key** nearest);
     long findKey(RegKey key, std::uint32_t neededAccess, Key*& found);
     RegKey NewHandle(RegKey root, const std::string& path, std::uint32_t access);
 
@@ -161,7 +176,7 @@ private:
     const Entry* Child(const std::string& parentUpper, const std::string& component, bool allowWildcards) const;
     FakePlatform& AddEntry(const std::string& path, const std::string& shortName, bool folder);
 
-    std::map<std::pair<RegKey, std::string>, Key> keys_;
+    std::map<RegKey, Key> roots_;  // the predefined keys and, below them, the tree of keys
     std::map<RegKey, OpenKey> openKeys_;
     RegKey nextHandle_ = 0x100;
     std::map<std::string, Entry> entries_;  // by upper-case full path

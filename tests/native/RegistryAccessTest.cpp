@@ -83,6 +83,16 @@ TEST_F(RegistryAccessTest, NamesTooLongForTheBufferArePassedOverNotTheEnd)
     for (auto capacity : fake.enumNameCapacities) EXPECT_EQ(capacity, 2048u);
 }
 
+TEST_F(RegistryAccessTest, AnEnumerationThatAlwaysWantsMoreDataEnds)
+{
+    fake.ListHelpFile("Library.chm", "C:\\Help\\");
+    fake.failWith["RegEnumValue"] = ERROR_MORE_DATA_;
+    const auto record = registry.GetRegistryValue(u"HKLM", u"Software\\Microsoft\\Windows\\HTML Help", u"Library.chm");
+    EXPECT_TRUE(record.ValueName.empty());
+    EXPECT_TRUE(record.ValueLine.empty());
+    EXPECT_EQ(fake.CallCount("RegEnumValue"), RegistryAccess::MaxLongNamesInARow);
+}
+
 TEST_F(RegistryAccessTest, AFailedReadKeepsTheNameOnlyAndNeverThrows)
 {
     fake.ListHelpFile("Library.chm", "C:\\Help\\");
