@@ -129,6 +129,7 @@ struct ByRefCoercion {
     VARIANT original;       // the caller's VT_BYREF|VT_VARIANT argument, restored afterwards
     Variant temporary;      // the coerced value the member reads and writes
     Variant before;         // the coerced value as the member received it
+    bool byValue;           // the caller passed a value: nothing is written back
 };
 
 }  // namespace
@@ -233,15 +234,19 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, const DispatchTable& table,
         for (UINT i = 0; i < n && i < static_cast<UINT>(func->parameters); ++i) {
             const UINT k = n - 1 - i;  // arguments arrive in reverse order
             VARIANT& arg = params->rgvarg[k];
-            if (V_VT(&arg) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&arg)) continue;
             const VARTYPE target = func->byRef[i];
             if (target == VT_EMPTY) continue;
-            coercions.push_back(ByRefCoercion{k, arg, Variant(), Variant()});
+            // A value passed to a by-reference parameter: standard dispatch hands the member
+            // the caller's own storage, and a member that writes its parameter back would
+            // free the caller's text. The member gets a copy; the caller sees no change.
+            const bool byValue = !(V_VT(&arg) & VT_BYREF) && V_VT(&arg) != VT_ERROR;
+            if (!byValue && (V_VT(&arg) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&arg))) continue;
+            coercions.push_back(ByRefCoercion{k, arg, Variant(), Variant(), byValue});
             ByRefCoercion& c = coercions.back();
             // The coercion would follow a reference to nothing inside the caller's variable;
             // the checked copy refuses it, and the argument is then a mismatch like any other.
             Variant plain;
-            HRESULT hr = copyByValue(plain.get(), arg);
+            HRESULT hr = byValue ? VariantCopy(plain.get(), &arg) : copyByValue(plain.get(), arg);
             if (SUCCEEDED(hr)) hr = VariantChangeType(c.temporary.get(), plain.get(), 0, target);
             if (SUCCEEDED(hr)) hr = VariantCopy(c.before.get(), c.temporary.get());
             if (FAILED(hr)) {
@@ -262,7 +267,7 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, const DispatchTable& table,
     // its own value and type ("5" stays a text). The member's own failure is the answer.
     for (auto& c : coercions) {
         params->rgvarg[c.argIndex] = c.original;
-        if (!rewritten(*c.temporary.get(), *c.before.get())) continue;
+        if (c.byValue || !rewritten(*c.temporary.get(), *c.before.get())) continue;
         if (HRESULT copied = VariantCopy(V_VARIANTREF(&c.original), c.temporary.get()); FAILED(copied) && SUCCEEDED(hr))
             hr = copied;
     }
