@@ -50,11 +50,86 @@ HRESULT checkNamedArguments(const DispatchTable::Member& func, WORD flags, const
     return S_OK;
 }
 
+std::u16string text(BSTR b)
+{
+    return b ? std::u16string(reinterpret_cast<const char16_t*>(b), SysStringLen(b)) : std::u16string();
+}
+
+// The name a class publishes its errors under: the interface's name without the leading
+// underscore of a class's default interface.
+std::u16string className(ITypeInfo* info)
+{
+    Bstr name;
+    if (FAILED(info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr))) return {};
+    std::u16string out = text(name.get());
+    if (!out.empty() && out.front() == u'_') out.erase(0, 1);
+    return out;
+}
+
+// Gives a host the error as it expects it from a member: through EXCEPINFO with
+// DISP_E_EXCEPTION when it passed one, else as the error's own HRESULT with the thread's
+// error information.
+HRESULT raise(AutomationError error, const DispatchTable& table, const DispatchTable::Member& func,
+              EXCEPINFO* exception) noexcept
+{
+    return guardStatus([&] {
+        error.setSourceIfEmpty(func.source);
+        if (!exception) return setAutomationError(error, table.iid());
+        auto wide = [](const std::u16string& t) { return reinterpret_cast<const wchar_t*>(t.c_str()); };
+        Bstr source(wide(error.source()));
+        Bstr description(wide(error.description()));
+        if (!source.get() || !description.get()) return E_OUTOFMEMORY;
+        *exception = EXCEPINFO{};
+        exception->scode = automationHresult(error.number());
+        exception->bstrSource = source.detach();
+        exception->bstrDescription = description.detach();
+        return DISP_E_EXCEPTION;
+    });
+}
+
+// The platform reports a member's failure without error information (a bare E_POINTER,
+// say) as DISP_E_EXCEPTION with an empty EXCEPINFO; a host then shows an error without a
+// source or text. What is missing is filled in from the status code and the member.
+void completeException(const DispatchTable::Member& func, EXCEPINFO& exception) noexcept
+{
+    if (exception.pfnDeferredFillIn) {
+        auto fill = exception.pfnDeferredFillIn;
+        exception.pfnDeferredFillIn = nullptr;
+        fill(&exception);
+    }
+    const bool hasSource = SysStringLen(exception.bstrSource) > 0;
+    const bool hasDescription = SysStringLen(exception.bstrDescription) > 0;
+    if (exception.wCode == 0 && SUCCEEDED(exception.scode)) exception.scode = E_FAIL;
+    if (hasSource && hasDescription) return;
+    try {
+        const HRESULT code = exception.wCode ? automationHresult(exception.wCode) : exception.scode;
+        const AutomationError error = errorFromHresult(code);
+        auto replace = [](BSTR& target, const std::u16string& value) {
+            Bstr fresh(reinterpret_cast<const wchar_t*>(value.c_str()));
+            if (!fresh.get()) return;
+            SysFreeString(target);
+            target = fresh.detach();
+        };
+        if (!hasSource) replace(exception.bstrSource, func.source);
+        if (!hasDescription) replace(exception.bstrDescription, error.description());
+    } catch (...) {
+        // The failure still reaches the host, only without the missing texts.
+    }
+}
+
+// A by-reference argument whose address is null: the member would read or write through
+// it (standard dispatch hands it on unchecked), so it is refused before the call.
+bool nullReference(const VARIANT& arg) noexcept
+{
+    return (V_VT(&arg) & VT_BYREF) && !V_BYREF(&arg);
+}
+
 struct ByRefCoercion {
     UINT argIndex;          // position in rgvarg
     VARIANT original;       // the caller's VT_BYREF|VT_VARIANT argument, restored afterwards
     Variant temporary;      // the coerced value the member reads and writes
     Variant before;         // the coerced value as the member received it
+    bool byValue;           // the caller passed a value: nothing is written back
 };
 
 }  // namespace
@@ -66,11 +141,17 @@ HRESULT DispatchTable::build(ITypeInfo* info, std::shared_ptr<const DispatchTabl
     if (HRESULT hr = attr.read(info); FAILED(hr)) return hr;
     return guardStatus([&] {
         auto built = std::make_shared<DispatchTable>();
+        built->iid_ = attr->guid;
+        const std::u16string owner = className(info);
         built->members_.reserve(attr->cFuncs);
         for (UINT i = 0; i < attr->cFuncs; ++i) {
             FuncDesc desc;
             if (FAILED(desc.read(info, i))) continue;  // as a lookup by walking would skip it
-            Member m{desc->memid, static_cast<WORD>(desc->invkind), desc->cParams, 0, {}, {}, false};
+            Member m{desc->memid, static_cast<WORD>(desc->invkind), desc->cParams, 0, {}, {}, false,
+                     desc->cParamsOpt == -1, owner};
+            Bstr name;
+            if (SUCCEEDED(info->GetDocumentation(desc->memid, name.put(), nullptr, nullptr, nullptr)))
+                m.source += u"." + text(name.get());
             m.optional.resize(desc->cParams);
             m.byRef.resize(desc->cParams);
             for (SHORT p = 0; p < desc->cParams; ++p) {
@@ -111,6 +192,17 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, const DispatchTable& table,
     if (found && params->cNamedArgs > 0) {
         if (HRESULT hr = checkNamedArguments(*func, flags, *params); FAILED(hr)) return hr;
     }
+    // More arguments than the member declares are refused rather than handed on: standard
+    // dispatch passes the extra ones of a property get to the default member of the object
+    // it returned, without a check for a null object.
+    if (found && !func->vararg && params->cArgs > static_cast<UINT>(func->declared)) return DISP_E_BADPARAMCOUNT;
+    if (found) {
+        for (UINT k = 0; k < params->cArgs; ++k) {
+            if (!nullReference(params->rgvarg[k])) continue;
+            if (argError) *argError = k;
+            return raise(errors::invalidProcedureCall(), table, *func, exception);
+        }
+    }
     // A host that leaves out trailing optional arguments explicitly (VT_ERROR with
     // DISP_E_PARAMNOTFOUND, as VBA does) means the same as one that does not send them;
     // standard dispatch would refuse the marker with a type mismatch.
@@ -142,15 +234,19 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, const DispatchTable& table,
         for (UINT i = 0; i < n && i < static_cast<UINT>(func->parameters); ++i) {
             const UINT k = n - 1 - i;  // arguments arrive in reverse order
             VARIANT& arg = params->rgvarg[k];
-            if (V_VT(&arg) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&arg)) continue;
             const VARTYPE target = func->byRef[i];
             if (target == VT_EMPTY) continue;
-            coercions.push_back(ByRefCoercion{k, arg, Variant(), Variant()});
+            // A value passed to a by-reference parameter: standard dispatch hands the member
+            // the caller's own storage, and a member that writes its parameter back would
+            // free the caller's text. The member gets a copy; the caller sees no change.
+            const bool byValue = !(V_VT(&arg) & VT_BYREF) && V_VT(&arg) != VT_ERROR;
+            if (!byValue && (V_VT(&arg) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&arg))) continue;
+            coercions.push_back(ByRefCoercion{k, arg, Variant(), Variant(), byValue});
             ByRefCoercion& c = coercions.back();
             // The coercion would follow a reference to nothing inside the caller's variable;
             // the checked copy refuses it, and the argument is then a mismatch like any other.
             Variant plain;
-            HRESULT hr = copyByValue(plain.get(), arg);
+            HRESULT hr = byValue ? VariantCopy(plain.get(), &arg) : copyByValue(plain.get(), arg);
             if (SUCCEEDED(hr)) hr = VariantChangeType(c.temporary.get(), plain.get(), 0, target);
             if (SUCCEEDED(hr)) hr = VariantCopy(c.before.get(), c.temporary.get());
             if (FAILED(hr)) {
@@ -164,13 +260,14 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, const DispatchTable& table,
     }
     HRESULT hr = vtableInfo->Invoke(instance, member, flags, params, result, exception, argError);
     if (argError && (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND)) *argError += removed;
+    if (hr == DISP_E_EXCEPTION && exception && found) completeException(*func, *exception);
 
     // Restore the caller's arguments and hand back what the member wrote, also when it
     // failed afterwards, as a vtable caller sees it. A variable the member only read keeps
     // its own value and type ("5" stays a text). The member's own failure is the answer.
     for (auto& c : coercions) {
         params->rgvarg[c.argIndex] = c.original;
-        if (!rewritten(*c.temporary.get(), *c.before.get())) continue;
+        if (c.byValue || !rewritten(*c.temporary.get(), *c.before.get())) continue;
         if (HRESULT copied = VariantCopy(V_VARIANTREF(&c.original), c.temporary.get()); FAILED(copied) && SUCCEEDED(hr))
             hr = copied;
     }

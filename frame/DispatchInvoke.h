@@ -9,6 +9,7 @@
 #include <oaidl.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace morvel {
@@ -26,6 +27,8 @@ public:
         std::vector<bool> optional;   // per parameter: PARAMFLAG_FOPT
         std::vector<VARTYPE> byRef;   // per parameter: the by-reference target, VT_EMPTY if none
         bool anyByRef;                // whether any parameter has a by-reference target
+        bool vararg;                  // takes any number of trailing arguments
+        std::u16string source;        // "class.member", the source of the errors it raises
     };
 
     // Reads every function description of `info` (the vtable half of a dual interface).
@@ -35,8 +38,11 @@ public:
     // invocation kinds in `flags`; null when there is none.
     const Member* find(DISPID id, WORD flags) const noexcept;
 
+    const IID& iid() const noexcept { return iid_; }
+
 private:
     std::vector<Member> members_;  // sorted by id; members of one id keep their order
+    IID iid_{};                    // the interface the errors are published for
 };
 
 HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, const DispatchTable& table, IUnknown* instance,

@@ -415,6 +415,64 @@ TEST(Server, FailuresCarryAnAutomationErrorNumberWithSourceAndDescription)
     EXPECT_EQ(object.as<ISupportErrorInfo>()->InterfaceSupportsErrorInfo(IID__clsKvMorvel10A), S_OK);
 }
 
+// Standard dispatch hands the extra arguments of a property get to the default member of
+// the object it returned; an empty object property (a script's `x = o.frm(0)`) would then
+// take the host down. Every member refuses more arguments than it declares.
+TEST(Server, MoreArgumentsThanDeclaredAreRefusedEvenOnAnEmptyObjectProperty)
+{
+    Apartment apartment;
+    ComPtr<IDispatch> object = create(L"Morvel10.clsKvHlpfHtmlA");
+    ASSERT_TRUE(object);
+    EXPECT_EQ(call(object.get(), L"frm", DISPATCH_PROPERTYGET, {vI4(0)}).hr, DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(call(object.get(), L"frm", DISPATCH_METHOD | DISPATCH_PROPERTYGET, {vI4(0)}).hr, DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(call(object.get(), L"frm", DISPATCH_PROPERTYGET, {vI4(0), vI4(1)}).hr, DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(call(object.get(), L"CHMFile", DISPATCH_PROPERTYPUT, {vI4(0), vStr(L"a.chm")}).hr,
+              DISP_E_BADPARAMCOUNT);
+    // The declared count still works, and so does leaving out an optional argument.
+    Variant form = get(object.get(), L"frm");
+    EXPECT_EQ(V_VT(form.get()), VT_DISPATCH);
+    EXPECT_EQ(V_DISPATCH(form.get()), nullptr);
+}
+
+// A by-reference argument with a null address is refused before the member runs, with the
+// full error a host shows: number, source and description.
+TEST(Server, ANullReferenceArgumentIsRefusedWithFullErrorInformation)
+{
+    Apartment apartment;
+    MessageBoxRecorder boxes;
+    ComPtr<IDispatch> html = create(L"Morvel10.clsKvHlpfHtmlA");
+    ComPtr<IDispatch> winhelp = create(L"Morvel10.clsKvHlpfHlpA");
+    ASSERT_TRUE(html && winhelp);
+    auto nullRef = [](VARTYPE vt) {
+        VARIANT v;
+        VariantInit(&v);
+        V_VT(&v) = VT_BYREF | vt;
+        V_BYREF(&v) = nullptr;
+        return v;
+    };
+    struct Case {
+        IDispatch* object;
+        const wchar_t* name;
+        WORD flags;
+        std::vector<VARIANT> args;
+        const wchar_t* source;
+    };
+    const std::vector<Case> cases = {
+        {html.get(), L"HHDisplayPopup", DISPATCH_METHOD, {nullRef(VT_I4)}, L"clsKvHlpfHtmlA.HHDisplayPopup"},
+        {winhelp.get(), L"AnyData", DISPATCH_PROPERTYPUT, {nullRef(VT_I4)}, L"clsKvHlpfHlpA.AnyData"},
+        {winhelp.get(), L"WinHelpHlpf", DISPATCH_METHOD, {vI4(0), nullRef(VT_I4)}, L"clsKvHlpfHlpA.WinHelpHlpf"},
+        {html.get(), L"HHCheckRegistry", DISPATCH_METHOD, {nullRef(VT_BSTR)}, L"clsKvHlpfHtmlA.HHCheckRegistry"},
+    };
+    for (const Case& c : cases) {
+        CallResult r = call(c.object, c.name, c.flags, c.args);
+        ASSERT_EQ(r.hr, DISP_E_EXCEPTION) << c.name;
+        EXPECT_EQ(r.exception.scode, MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 5)) << c.name;
+        EXPECT_EQ(r.source(), c.source);
+        EXPECT_EQ(r.description(), L"Invalid procedure call or argument") << c.name;
+    }
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
 TEST(Server, AnOptionalArgumentMarkedMissingCountsAsLeftOut)
 {
     Apartment apartment;
