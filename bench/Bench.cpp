@@ -15,10 +15,14 @@
 #include <vector>
 
 #include "frame/Handles.h"
+#include "tests/com/support/ProcessReadings.h"
 
 using morvel::Bstr;
 using morvel::ComPtr;
 using morvel::Variant;
+
+using comtest::heapBytesInUse;
+using comtest::privateBytes;
 
 namespace {
 
@@ -100,32 +104,6 @@ HRESULT invokeFloor(const Floor& f, DISPID id, WORD flags, DISPPARAMS& params, V
     return f.info->Invoke(f.instance.get(), id, flags, &params, result, nullptr, nullptr);
 }
 
-// Wine keeps no private-bytes counter (it answers 0); the page-file usage is the same
-// figure on Windows and is kept by Wine.
-SIZE_T privateBytes()
-{
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
-}
-
-// The bytes in use on every heap of the process: what the library and the platform's
-// libraries have allocated and not given back.
-SIZE_T heapBytesInUse()
-{
-    std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 16);
-    heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
-    SIZE_T total = 0;
-    for (HANDLE heap : heaps) {
-        if (!HeapLock(heap)) continue;
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heap, &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
-        HeapUnlock(heap);
-    }
-    return total;
-}
 
 struct Key {
     HKEY h = nullptr;

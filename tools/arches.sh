@@ -57,6 +57,11 @@ morvel_toolchain() {
     esac
 }
 
+# Configures the build tree of a Windows build: morvel_configure <arch> <source-root>.
+morvel_configure() {
+    cmake -S "$2" -B "$2/build/$1" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$2/$(morvel_toolchain "$1")"
+}
+
 morvel_describe() {
     case $1 in
     win32) echo "x86 (32-bit Wine, win32 prefix)" ;;

@@ -12,12 +12,7 @@ scale=${1:-1}
 
 for arch in "${morvel_runs[@]}"; do
     build=$root/build/$arch
-    case $arch in
-    win32) toolchain=mingw-i686.cmake ;;
-    win64) toolchain=mingw-x86_64.cmake ;;
-    esac
-    [ -f "$build/build.ninja" ] ||
-        cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" >/dev/null
+    [ -f "$build/build.ninja" ] || morvel_configure "$arch" "$root" >/dev/null
     cmake --build "$build" --target Morvel10 bench_dispatch >/dev/null
     cat >"$build/bench-run.sh" <<RUN
 #!/usr/bin/env bash

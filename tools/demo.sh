@@ -10,7 +10,7 @@ source "$root/tools/arches.sh"
 morvel_pick_arches
 
 for arch in "${morvel_builds[@]}"; do
-    cmake -S "$root" -B "$root/build/$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/$(morvel_toolchain "$arch")"
+    morvel_configure "$arch" "$root"
     cmake --build "$root/build/$arch"
 done
 

@@ -13,12 +13,7 @@ rounds=${1:-3}
 
 for arch in "${morvel_runs[@]}"; do
     build=$root/build/$arch
-    case $arch in
-    win32) toolchain=mingw-i686.cmake ;;
-    win64) toolchain=mingw-x86_64.cmake ;;
-    esac
-    [ -f "$build/build.ninja" ] ||
-        cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" >/dev/null
+    [ -f "$build/build.ninja" ] || morvel_configure "$arch" "$root" >/dev/null
     cmake --build "$build" --target Morvel10 Ostrel10 hhrecorder MemberSweepTest >/dev/null
     echo "## $arch: $rounds sweep rounds in one process"
     session=(tools/wine-session.sh "$build")

@@ -25,7 +25,7 @@ fi
 for arch in "${morvel_builds[@]}"; do
     build="$root/build/$arch"
     start=$(seconds)
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/$(morvel_toolchain "$arch")"
+    morvel_configure "$arch" "$root"
     cmake --build "$build"
     built=$(( $(seconds) - start ))
     case " ${morvel_runs[*]} " in *" $arch "*) ;; *) summary+=("$arch: built in $built s, not tested"); continue ;; esac

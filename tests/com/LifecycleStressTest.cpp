@@ -19,6 +19,7 @@
 
 #include "frame/Published.h"
 #include "support/ComTestSupport.h"
+#include "support/ProcessReadings.h"
 
 using namespace comtest;
 
@@ -50,33 +51,12 @@ struct ProcessCounters {
     DWORD threads = 0;
 };
 
-SIZE_T heapBytesInUse()
-{
-    std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 16);
-    heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
-    SIZE_T total = 0;
-    for (HANDLE heap : heaps) {
-        if (!HeapLock(heap)) continue;
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heap, &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
-        HeapUnlock(heap);
-    }
-    return total;
-}
-
 ProcessCounters countersNow()
 {
     ProcessCounters out;
     GetProcessHandleCount(GetCurrentProcess(), &out.handles);
-    if (HANDLE probe = CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-        out.nextHandle = reinterpret_cast<std::uintptr_t>(probe);
-        CloseHandle(probe);
-    }
-    PROCESS_MEMORY_COUNTERS_EX memory{};
-    memory.cb = sizeof memory;
-    if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory))
-        out.privateBytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
+    out.nextHandle = nextHandleValue();
+    out.privateBytes = privateBytes();
     out.heapBytes = heapBytesInUse();
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (snapshot != INVALID_HANDLE_VALUE) {

@@ -25,6 +25,7 @@
 #include "frame/Handles.h"
 #include "frame/TypeDescription.h"
 #include "support/ComTestSupport.h"
+#include "support/ProcessReadings.h"
 
 using namespace comtest;
 using morvel::FuncDesc;
@@ -204,30 +205,6 @@ int restoreList(const ListSnapshot& before)
     return changed;
 }
 
-SIZE_T heapBytesInUse()
-{
-    std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 16);
-    heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
-    SIZE_T total = 0;
-    for (HANDLE heap : heaps) {
-        if (!HeapLock(heap)) continue;
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heap, &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
-        HeapUnlock(heap);
-    }
-    return total;
-}
-
-// Wine keeps no handle count: the value of the next handle the process gets climbs instead.
-std::uintptr_t nextHandle()
-{
-    HANDLE probe = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!probe) return 0;
-    CloseHandle(probe);
-    return reinterpret_cast<std::uintptr_t>(probe);
-}
-
 ULONG references(IUnknown* object)
 {
     object->AddRef();
@@ -397,7 +374,7 @@ TEST(MemberSweep, EveryMemberOfEveryClassSurvivesHostileArguments)
             const int restored = restoreList(list);
             CoFreeUnusedLibraries();
             heap.push_back(heapBytesInUse());
-            handles.push_back(nextHandle());
+            handles.push_back(nextHandleValue());
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             std::printf("sweep round %d: %zu classes, %zu members, %d calls, %zu message boxes, %d list values put "
                         "back, %.1f s; heap bytes in use %zu, next handle %#zx\n",
