@@ -13,15 +13,15 @@
 namespace morvel {
 namespace {
 
-// The automation type behind a by-reference parameter, or VT_EMPTY when the parameter is
-// not a by-reference typed value (a VARIANT*, an interface pointer, a by-value argument).
+// The automation type behind a by-reference parameter (VT_VARIANT for a VARIANT*), or
+// VT_EMPTY when the parameter is not passed by reference (an interface pointer, a value).
 VARTYPE byRefTarget(ITypeInfo* info, const TYPEDESC& type)
 {
     if (type.vt != VT_PTR || !type.lptdesc) return VT_EMPTY;
     const TYPEDESC& target = *type.lptdesc;
     switch (target.vt) {
     case VT_I2: case VT_I4: case VT_BSTR: case VT_BOOL: case VT_R4: case VT_R8:
-    case VT_CY: case VT_DATE: case VT_UI1:
+    case VT_CY: case VT_DATE: case VT_UI1: case VT_VARIANT:
         return target.vt;
     case VT_USERDEFINED: {
         ComPtr<ITypeInfo> ref;
@@ -48,6 +48,16 @@ HRESULT checkNamedArguments(const DispatchTable::Member& func, WORD flags, const
         if (id < 0 || id >= declared) return DISP_E_PARAMNOTFOUND;
     }
     return S_OK;
+}
+
+// The parameter an argument goes to: named arguments come first in rgvarg, the positional
+// ones follow, last first. -1 when it goes to none.
+int parameterOf(const DispatchTable::Member& func, const DISPPARAMS& params, UINT k)
+{
+    if (k >= params.cNamedArgs) return static_cast<int>(params.cArgs - 1 - k);
+    const DISPID id = params.rgdispidNamedArgs[k];
+    if (id == DISPID_PROPERTYPUT) return func.parameters - 1;  // a put's value is its last parameter
+    return id >= 0 && id < func.parameters ? static_cast<int>(id) : -1;
 }
 
 std::u16string text(BSTR b)
@@ -223,23 +233,41 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, const DispatchTable& table,
     params = &trimmed;
     // Only a member with a by-reference typed parameter can need a coercion; the others go
     // straight through without allocating.
-    if (found && positional && params->cArgs > 0 && func->anyByRef) {
+    if (found && params->cArgs > 0 && func->anyByRef) {
+        // Reserved once: the arguments point into the temporaries from here on.
         if (HRESULT hr = guardStatus([&] {
                 coercions.reserve(params->cArgs);
                 return S_OK;
             });
             FAILED(hr))
             return hr;
-        const UINT n = params->cArgs;
-        for (UINT i = 0; i < n && i < static_cast<UINT>(func->parameters); ++i) {
-            const UINT k = n - 1 - i;  // arguments arrive in reverse order
+        for (UINT k = 0; k < params->cArgs; ++k) {
+            const int parameter = parameterOf(*func, *params, k);
+            if (parameter < 0 || parameter >= func->parameters) continue;
             VARIANT& arg = params->rgvarg[k];
-            const VARTYPE target = func->byRef[i];
+            const VARTYPE target = func->byRef[parameter];
             if (target == VT_EMPTY) continue;
             // A value passed to a by-reference parameter: standard dispatch hands the member
             // the caller's own storage, and a member that writes its parameter back would
             // free the caller's text. The member gets a copy; the caller sees no change.
             const bool byValue = !(V_VT(&arg) & VT_BYREF) && V_VT(&arg) != VT_ERROR;
+            if (target == VT_VARIANT) {
+                // The same for a VARIANT* parameter: the platform's dispatch writes the
+                // parameter back over a value argument, freeing the caller's text and
+                // leaving a copy the caller never frees. A variable goes through as it is.
+                if (!byValue) continue;
+                coercions.push_back(ByRefCoercion{k, arg, Variant(), Variant(), true});
+                ByRefCoercion& c = coercions.back();
+                if (HRESULT hr = VariantCopy(c.temporary.get(), &arg); FAILED(hr)) {
+                    for (auto& done : coercions) params->rgvarg[done.argIndex] = done.original;
+                    if (hr == E_OUTOFMEMORY) return hr;
+                    if (argError) *argError = k + removed;
+                    return DISP_E_TYPEMISMATCH;
+                }
+                V_VT(&arg) = VT_BYREF | VT_VARIANT;
+                V_VARIANTREF(&arg) = c.temporary.get();
+                continue;
+            }
             if (!byValue && (V_VT(&arg) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&arg))) continue;
             coercions.push_back(ByRefCoercion{k, arg, Variant(), Variant(), byValue});
             ByRefCoercion& c = coercions.back();

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <initializer_list>
 #include <limits>
 #include <map>
@@ -279,6 +280,10 @@ private:
         const bool wantsResult = !(flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF));
         const HRESULT hr = object->Invoke(m.id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
                                           wantsResult ? result.get() : nullptr, &exception, &argError);
+        // The arguments are the caller's: a member may write only through a reference.
+        for (size_t i = 0; i < args.size(); ++i)
+            if (std::memcmp(&reversed[args.size() - 1 - i], &args[i], sizeof(VARIANT)) != 0)
+                fail(what, L"changed an argument the caller passed by value", hr);
         const Bstr source = Bstr::adopt(exception.bstrSource);
         const Bstr description = Bstr::adopt(exception.bstrDescription);
         const Bstr helpFile = Bstr::adopt(exception.bstrHelpFile);
