@@ -39,12 +39,23 @@ set(idl ${CMAKE_SOURCE_DIR}/frame/Morvel10.idl)
 set(gen ${CMAKE_BINARY_DIR}/generated)
 file(MAKE_DIRECTORY ${gen})
 add_custom_command(
-    OUTPUT ${gen}/Morvel10_widl.tlb ${gen}/Morvel10.h ${gen}/Morvel10_i.c
-    COMMAND ${mingw_prefix}-widl ${widl_flags} -t -o ${gen}/Morvel10_widl.tlb ${idl}
-    COMMAND ${mingw_prefix}-widl ${widl_flags} -h -o ${gen}/Morvel10.h ${idl}
-    COMMAND ${mingw_prefix}-widl ${widl_flags} -u -o ${gen}/Morvel10_i.c ${idl}
+    OUTPUT ${gen}/Morvel10_widl.tlb ${gen}/Morvel10_widl.h ${gen}/Morvel10_i.c
+    COMMAND ${mingw_prefix}-widl ${widl_flags} -t -o ${gen}/Morvel10_widl.tlb Morvel10.idl
+    COMMAND ${mingw_prefix}-widl ${widl_flags} -h -o ${gen}/Morvel10_widl.h Morvel10.idl
+    COMMAND ${mingw_prefix}-widl ${widl_flags} -u -o ${gen}/Morvel10_i.c Morvel10.idl
+    # From the IDL's folder: the generated files name the IDL as given, and the SDK ships
+    # them, so they name it without this machine's folders.
+    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/frame
     DEPENDS ${idl}
     COMMENT "widl Morvel10.idl")
+# The public header: widl's, made to compile after <windows.h> (cmake/PublicHeader.cmake).
+# The library, the tests and the SDK's clients all include this one.
+add_custom_command(
+    OUTPUT ${gen}/Morvel10.h
+    COMMAND ${CMAKE_COMMAND} -DWIDL_HEADER=${gen}/Morvel10_widl.h -DOUTPUT=${gen}/Morvel10.h
+            -P ${CMAKE_SOURCE_DIR}/cmake/PublicHeader.cmake
+    DEPENDS ${gen}/Morvel10_widl.h ${CMAKE_SOURCE_DIR}/cmake/PublicHeader.cmake
+    COMMENT "Public header Morvel10.h")
 
 # tlbfinish rewrites widl's library in the published order and gives every enumeration
 # constant its description; it runs under Wine because it uses the platform's typelib API.
@@ -112,6 +123,9 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${gen}")
 target_link_libraries(Morvel10 PRIVATE morvel_core oleaut32 ole32 uuid advapi32 user32 version shlwapi)
 target_link_options(Morvel10 PRIVATE ${static_runtime} -Wl,--enable-stdcall-fixup)
 target_compile_options(Morvel10 PRIVATE -Wall -Wextra)
+
+# The SDK folder a client developer copies (header, GUIDs, IDL, type library, samples).
+include(${CMAKE_SOURCE_DIR}/cmake/Sdk.cmake)
 
 # Tests and examples in their own file, to keep this one about the product.
 include(${CMAKE_SOURCE_DIR}/cmake/WindowsTests.cmake)

@@ -178,3 +178,6 @@ set_tests_properties(win2k_app_defaults PROPERTIES FIXTURES_SETUP win2k)
 add_test(NAME RegistrationTest_win2k COMMAND RegistrationTest_win2k)
 set_tests_properties(RegistrationTest_win2k PROPERTIES FIXTURES_REQUIRED "registered;win2k"
     ENVIRONMENT "MORVEL_DLL=Z:${CMAKE_BINARY_DIR}/Morvel10.dll")
+
+# The SDK folder, used as a client developer uses it.
+include(${CMAKE_SOURCE_DIR}/cmake/SdkTests.cmake)

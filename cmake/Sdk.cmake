@@ -1,0 +1,35 @@
+# The SDK folder of a build, build/<arch>/sdk/, what a client developer copies:
+#   include/   Morvel10.h (the public header) and Morvel10_i.c (the GUIDs a vtable client links)
+#   idl/       Morvel10.idl
+#   lib/       Morvel10.tlb, this build's type library
+#   samples/   the samples of examples/sdk/ (scripts, a VBA module, two C++ clients)
+#   README.md  what is where and how to build the C++ samples
+# Every file is copied from the one place it is made, so the folder always matches the build.
+set(sdk ${CMAKE_BINARY_DIR}/sdk)
+set(sdk_sources ${CMAKE_SOURCE_DIR}/examples/sdk)
+file(GLOB sdk_samples CONFIGURE_DEPENDS ${sdk_sources}/*)
+list(FILTER sdk_samples EXCLUDE REGEX "/README\\.md$")
+
+set(sdk_pairs
+    "${gen}/Morvel10.h|include/Morvel10.h"
+    "${gen}/Morvel10_i.c|include/Morvel10_i.c"
+    "${idl}|idl/Morvel10.idl"
+    "${gen}/Morvel10.tlb|lib/Morvel10.tlb"
+    "${sdk_sources}/README.md|README.md")
+foreach(sample IN LISTS sdk_samples)
+    get_filename_component(name ${sample} NAME)
+    list(APPEND sdk_pairs "${sample}|samples/${name}")
+endforeach()
+
+file(MAKE_DIRECTORY ${sdk}/include ${sdk}/idl ${sdk}/lib ${sdk}/samples)
+set(sdk_files)
+foreach(pair IN LISTS sdk_pairs)
+    string(REPLACE "|" ";" pair "${pair}")
+    list(GET pair 0 from)
+    list(GET pair 1 to)
+    add_custom_command(OUTPUT ${sdk}/${to}
+        COMMAND ${CMAKE_COMMAND} -E copy ${from} ${sdk}/${to}
+        DEPENDS ${from})
+    list(APPEND sdk_files ${sdk}/${to})
+endforeach()
+add_custom_target(sdk ALL DEPENDS ${sdk_files})
