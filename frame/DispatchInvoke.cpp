@@ -198,6 +198,12 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* vtableInfo, const DispatchTable& table,
     if (params->cArgs > 0 && !params->rgvarg) return E_INVALIDARG;
     std::vector<ByRefCoercion> coercions;
     const DispatchTable::Member* func = table.find(member, flags);
+    // A script engine that calls a property with arguments as a method (JScript's
+    // `lib.GetProResStrings(1)` arrives as DISPATCH_METHOD alone) means the property's read.
+    if (!func && flags == DISPATCH_METHOD) {
+        func = table.find(member, DISPATCH_PROPERTYGET);
+        if (func) flags = DISPATCH_PROPERTYGET;
+    }
     const bool found = func != nullptr;
     if (found && params->cNamedArgs > 0) {
         if (HRESULT hr = checkNamedArguments(*func, flags, *params); FAILED(hr)) return hr;

@@ -37,8 +37,7 @@ WScript.Echo("Library title: " + library.GetProStdProperties.Title);
 
 // A failed call throws an Error whose number is the call's status code (0x800A0000 plus
 // the run-time error number for the library's own errors). HHTopicID holds a number, so
-// a text that is not one is refused. (Members that are properties with arguments, like
-// GetProResStrings, are out of JScript's reach: it calls them as methods.)
+// a text that is not one is refused.
 try {
     help.HHTopicID = "intro";
 } catch (e) {

@@ -187,6 +187,13 @@ TEST(LibraryObject, ResourceDataComesFromTheLibrarysOwnFile)
     // A standard type by number: the version information, byte for byte.
     CallResult version = call(object.get(), L"GetProResData", DISPATCH_PROPERTYGET, {vI4(1), vI2(16)});
     ASSERT_EQ(version.hr, S_OK);
+    // JScript calls a property with arguments as a method: the same read.
+    CallResult asMethod = call(object.get(), L"GetProResData", DISPATCH_METHOD, {vI4(1), vI2(16)});
+    ASSERT_EQ(asMethod.hr, S_OK);
+    ASSERT_EQ(V_VT(asMethod.value.get()), VT_ARRAY | VT_UI1);
+    EXPECT_EQ(V_ARRAY(asMethod.value.get())->rgsabound[0].cElements, V_ARRAY(version.value.get())->rgsabound[0].cElements);
+    // A method call with a value is still no assignment of it.
+    EXPECT_EQ(call(object.get(), L"BuddyObjectGlobal", DISPATCH_METHOD, {vI4(1)}).hr, DISP_E_BADPARAMCOUNT);
     HMODULE module = GetModuleHandleW(L"Morvel10.dll");
     ASSERT_TRUE(module);
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16));
