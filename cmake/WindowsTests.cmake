@@ -178,3 +178,18 @@ set_tests_properties(win2k_app_defaults PROPERTIES FIXTURES_SETUP win2k)
 add_test(NAME RegistrationTest_win2k COMMAND RegistrationTest_win2k)
 set_tests_properties(RegistrationTest_win2k PROPERTIES FIXTURES_REQUIRED "registered;win2k"
     ENVIRONMENT "MORVEL_DLL=Z:${CMAKE_BINARY_DIR}/Morvel10.dll")
+
+# The per-user registration and the installer packages take the machine registration away
+# for a while and compare the class keys before and after.
+foreach(t PerUserRegistrationTest PackageTest)
+    if(TEST ${t})
+        set_property(TEST ${t} APPEND PROPERTY RESOURCE_LOCK class_keys)
+    endif()
+endforeach()
+if(TARGET PackageTest)
+    target_link_libraries(PackageTest PRIVATE msi shell32)
+    if(TARGET morvel_package)
+        add_dependencies(PackageTest morvel_package)
+    endif()
+    set_tests_properties(PackageTest PROPERTIES TIMEOUT 600)
+endif()
