@@ -22,6 +22,9 @@ if(ARCH STREQUAL "x64")
 endif()
 
 function(xml_escape text out)
+    # wixl takes only relative paths (of sources and includes); it runs from the root, so an
+    # absolute path loses its leading slash.
+    string(REGEX REPLACE "^/" "" text "${text}")
     string(REPLACE "&" "&amp;" text "${text}")
     string(REPLACE "<" "&lt;" text "${text}")
     string(REPLACE ">" "&gt;" text "${text}")
@@ -129,7 +132,8 @@ ${component_refs}    </Feature>
 </Wix>
 ")
 
-execute_process(COMMAND ${WIXL} -a ${ARCH} -o "${WORK}/unfixed.msi" "${WORK}/Morvel10.wxs"
+execute_process(COMMAND ${WIXL} -a ${ARCH} -I / -o "${WORK}/unfixed.msi" "${WORK}/Morvel10.wxs"
+                WORKING_DIRECTORY /
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "wixl failed (${status}): ${out}")

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "frame/ClassCatalogue.h"
+#include "frame/Handles.h"
 #include "frame/Published.h"
 #include "frame/RegistryEntries.h"
 
