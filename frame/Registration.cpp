@@ -39,14 +39,16 @@ HRESULT deleteTree(HKEY root, const std::wstring& subkey)
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? S_OK : HRESULT_FROM_WIN32(status);
 }
 
-// Deletes `subkey` when nothing but the named subkeys (and no value) is left in it.
-HRESULT deleteIfOnly(HKEY root, const std::wstring& subkey, std::initializer_list<const wchar_t*> allowed)
+// Deletes `subkey` when nothing but the named subkeys is left in it, and no value unless
+// its values are ours too.
+HRESULT deleteIfOnly(HKEY root, const std::wstring& subkey, std::initializer_list<const wchar_t*> allowed,
+                     bool ownValues = false)
 {
     UniqueHKey key;
     if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return S_OK;
     DWORD values = 0;
     if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS || values > 0)
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS || (values > 0 && !ownValues))
         return S_OK;
     for (DWORD index = 0;; ++index) {
         wchar_t name[256];
@@ -113,7 +115,7 @@ HRESULT removeTypeLibraryKeys(HKEY root, const TypeLibraryFacts& lib)
     }
     steps(deleteTree(root, lib.platformKey()));
     steps(deleteIfOnly(root, lib.versionKey() + L"\\" + lib.locale, {}));
-    steps(deleteIfOnly(root, lib.versionKey(), {L"FLAGS", L"HELPDIR"}));
+    steps(deleteIfOnly(root, lib.versionKey(), {L"FLAGS", L"HELPDIR"}, true));
     steps(deleteIfOnly(root, lib.key(), {}));
     return steps.result();
 }
@@ -225,16 +227,20 @@ HRESULT unregisterServer(const ClassTable& table, RegistrationScope scope) noexc
             steps(deleteTree(root, std::wstring(table.library) + L"." + entry.name));
             steps(deleteTree(root, L"CLSID\\" + guidText(*entry.clsid)));
         }
-        if (!table.typeLibrary) return steps.result();
         if (scope == RegistrationScope::machine) {
-            steps(unregisterTypeLibrary());
-        } else {
+            if (table.typeLibrary) steps(unregisterTypeLibrary());
+            return steps.result();
+        }
+        if (table.typeLibrary) {
             ComPtr<ITypeLib> library;
             TypeLibraryFacts facts;
             const HRESULT hr = readTypeLibrary(library, facts);
             steps(hr);
             if (SUCCEEDED(hr)) steps(removeTypeLibraryKeys(root, facts));
         }
+        // A user's classes may hold nothing else: the collections the registration had to
+        // make go again once empty (the classes root itself always stays).
+        for (const wchar_t* collection : {L"CLSID", L"Interface", L"TypeLib"}) steps(deleteIfOnly(root, collection, {}));
         return steps.result();
     });
 }

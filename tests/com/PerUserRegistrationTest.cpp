@@ -39,15 +39,18 @@ struct Server {
 };
 
 // What `after` adds to `before` below `root`, by path below it in capitals (the registry
-// ignores case, and the platform's library registration spells "Typelib").
+// ignores case, and the platform's library registration spells "Typelib"). The platform's
+// registration of a 64-bit library also copies the interface keys into the 32-bit view
+// (Wow6432Node); the DLL's own registration keeps to its own view, so that copy is left out.
 Snapshot added(const Snapshot& before, const Snapshot& after, const std::wstring& root)
 {
     Snapshot out;
     for (const auto& [k, v] : after) {
-        if (k.rfind(root, 0) != 0 || (before.count(k) && before.at(k) == v)) continue;
+        // Values only: which levels above them are new depends on what was there before.
+        if (v.empty() || k.rfind(root, 0) != 0 || (before.count(k) && before.at(k) == v)) continue;
         std::wstring key = k.substr(root.size());
         std::transform(key.begin(), key.end(), key.begin(), [](wchar_t c) { return std::towupper(c); });
-        out[key] = v;
+        if (key.rfind(L"WOW6432NODE\\", 0) != 0) out[key] = v;
     }
     return out;
 }
@@ -59,12 +62,25 @@ std::vector<std::wstring> keysOf(const Snapshot& snapshot)
     return keys;
 }
 
+// The user's classes root exists on Windows from the first logon; a fresh Wine prefix
+// makes it on first use, so it is made here beforehand, as the tests compare the registry
+// before and after.
+class PerUserRegistration : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        morvel::UniqueHKey key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_READ, nullptr, key.put(),
+                                  nullptr), ERROR_SUCCESS);
+    }
+    Apartment apartment_;
+};
+
 }  // namespace
 
 // One round: the machine registration's entries measured, then the per-user one beside it.
-TEST(PerUserRegistration, WritesTheMachineEntriesBelowTheUserClassesAndNothingElse)
+TEST_F(PerUserRegistration, WritesTheMachineEntriesBelowTheUserClassesAndNothingElse)
 {
-    Apartment apartment;
     Server server;
     ASSERT_TRUE(server.loaded());
     ASSERT_EQ(server.install(FALSE, L"user"), S_OK);
@@ -95,9 +111,8 @@ TEST(PerUserRegistration, WritesTheMachineEntriesBelowTheUserClassesAndNothingEl
 
 // With the machine registration gone, every class comes from the user's registration (and
 // its type library from the file the user's TypeLib key names).
-TEST(PerUserRegistration, EveryClassIsCreatedFromTheUserRegistrationAlone)
+TEST_F(PerUserRegistration, EveryClassIsCreatedFromTheUserRegistrationAlone)
 {
-    Apartment apartment;
     Server server;
     ASSERT_TRUE(server.loaded());
     ASSERT_EQ(server.unregisterServer(), S_OK);
@@ -125,9 +140,8 @@ TEST(PerUserRegistration, EveryClassIsCreatedFromTheUserRegistrationAlone)
     EXPECT_EQ(server.registerServer(), S_OK);  // leave it registered for the other tests
 }
 
-TEST(PerUserRegistration, OtherCommandLinesAreRefusedWithNothingWritten)
+TEST_F(PerUserRegistration, OtherCommandLinesAreRefusedWithNothingWritten)
 {
-    Apartment apartment;
     Server server;
     ASSERT_TRUE(server.loaded());
     const Snapshot before = snapshotClasses();
@@ -140,9 +154,8 @@ TEST(PerUserRegistration, OtherCommandLinesAreRefusedWithNothingWritten)
 
 // The last class's CLSID key below the user's classes is made volatile, so the registration
 // fails part-way; everything written before that must go again.
-TEST(PerUserRegistration, AFailedRegistrationUndoesEveryStepBeforeIt)
+TEST_F(PerUserRegistration, AFailedRegistrationUndoesEveryStepBeforeIt)
 {
-    Apartment apartment;
     Server server;
     ASSERT_TRUE(server.loaded());
     ASSERT_EQ(server.install(FALSE, L"user"), S_OK);
@@ -150,7 +163,10 @@ TEST(PerUserRegistration, AFailedRegistrationUndoesEveryStepBeforeIt)
     StringFromGUID2(CLSID_clsKvHlpfAdvancedA, last, 40);
     const std::wstring volatileKey = std::wstring(L"Software\\Classes\\CLSID\\") + last;
     {
-        morvel::UniqueHKey key;
+        // Its parent stays an ordinary key: a volatile one would refuse every later class.
+        morvel::UniqueHKey parent, key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes\\CLSID", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_READ, nullptr, parent.put(), nullptr), ERROR_SUCCESS);
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, volatileKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
                                   KEY_ALL_ACCESS, nullptr, key.put(), nullptr), ERROR_SUCCESS);
     }
@@ -159,10 +175,11 @@ TEST(PerUserRegistration, AFailedRegistrationUndoesEveryStepBeforeIt)
     EXPECT_EQ(registryDifferences(before, snapshotClasses()), std::vector<std::wstring>{});
     RegDeleteTreeW(HKEY_CURRENT_USER, volatileKey.c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, volatileKey.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\CLSID");  // only when empty
 }
 
 // The command lines users type: regsvr32 /n /i:user and /u /n /i:user.
-TEST(PerUserRegistration, Regsvr32RegistersAndUnregistersForTheUser)
+TEST_F(PerUserRegistration, Regsvr32RegistersAndUnregistersForTheUser)
 {
     const std::wstring dll = env(L"MORVEL_DLL");
     const std::wstring key = L"Software\\Classes\\Morvel10.clsKvHlpfHtmlA\\CLSID";
