@@ -96,6 +96,9 @@ protected:
         morvel::UniqueHKey classes;
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_READ, nullptr,
                                   classes.put(), nullptr), ERROR_SUCCESS);
+        // The platform's script runtime registers its own libraries the first time a script
+        // runs in a prefix; that happens here, before the comparison starts.
+        createdByScript();
         before_ = snapshotClasses();
     }
     void TearDown() override
@@ -104,10 +107,11 @@ protected:
     }
     ServerEntry entry(const char* name) { return reinterpret_cast<ServerEntry>(GetProcAddress(module_.get(), name)); }
 
-    void expectAsBefore()
+    void expectAsBefore(std::vector<std::wstring> ignored = {})
     {
         const Snapshot after = snapshotClasses();
-        EXPECT_EQ(registryDifferences(before_, after, bookkeeping), std::vector<std::wstring>{});
+        ignored.insert(ignored.end(), bookkeeping.begin(), bookkeeping.end());
+        EXPECT_EQ(registryDifferences(before_, after, ignored), std::vector<std::wstring>{});
         const auto left = registryDifferences(before_, after);
         if (!left.empty()) std::printf("the installer's own bookkeeping changed in %zu places\n", left.size());
     }
@@ -180,16 +184,18 @@ TEST_F(Package, InstallsPerUserWithoutTouchingTheMachine)
     EXPECT_EQ(value(installed, L"HKCU:Software\\Classes\\" + htmlHelpServer), L"1:" + dll);
     EXPECT_EQ(registryDifferences(before_, installed, {L"HKCU:Software\\Classes\\", L"Software\\Classes\\Installer"}),
               std::vector<std::wstring>{});
-    for (const wchar_t* progId : progIds) {
-        morvel::UniqueModule module;
-        ComPtr<IDispatch> object;
-        EXPECT_EQ(createFromUserClasses(progId, module, object.put()), S_OK) << testing::PrintToString(progId);
-    }
+    // In a process of its own: one that held the installed DLL would keep its file.
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    EXPECT_EQ(runProgram(L"\"" + std::wstring(self) +
+                         L"\" --gtest_also_run_disabled_tests --gtest_filter=PackageHelper.*"), 0u);
 
     // Removal runs in the user's context too: ALLUSERS empty again.
     ASSERT_EQ(msiexec(L"/x \"" + currentPackage() + L"\" ALLUSERS="), 0u);
     EXPECT_FALSE(exists(userFolder()));
-    expectAsBefore();
+    // Wine's installer also deletes the user's classes root once it is empty; on Windows that
+    // root is the user's class hive and stays.
+    expectAsBefore({L"HKCU:Software\\Classes|"});
 }
 
 TEST_F(Package, ANewerPackageReplacesTheOlderOne)
@@ -211,4 +217,15 @@ TEST_F(Package, ANewerPackageReplacesTheOlderOne)
     EXPECT_EQ(relatedProducts(), 0);
     EXPECT_FALSE(exists(machineFolder()));
     expectAsBefore();
+}
+
+// Run by the per-user test in a process of its own.
+TEST(PackageHelper, DISABLED_EveryClassIsCreatedFromTheUserClasses)
+{
+    Apartment apartment;
+    for (const wchar_t* progId : progIds) {
+        morvel::UniqueModule module;
+        ComPtr<IDispatch> object;
+        EXPECT_EQ(createFromUserClasses(progId, module, object.put()), S_OK) << testing::PrintToString(progId);
+    }
 }
