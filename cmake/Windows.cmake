@@ -127,6 +127,10 @@ target_compile_options(Morvel10 PRIVATE -Wall -Wextra)
 # The SDK folder a client developer copies (header, GUIDs, IDL, type library, samples).
 include(${CMAKE_SOURCE_DIR}/cmake/Sdk.cmake)
 
+# The installer packages, with the SDK folder.
+list(APPEND MORVEL_PACKAGE_DEPENDS sdk)
+include(${CMAKE_SOURCE_DIR}/cmake/Package.cmake)
+
 # Tests and examples in their own file, to keep this one about the product.
 include(${CMAKE_SOURCE_DIR}/cmake/WindowsTests.cmake)
 

@@ -181,3 +181,18 @@ set_tests_properties(RegistrationTest_win2k PROPERTIES FIXTURES_REQUIRED "regist
 
 # The SDK folder, used as a client developer uses it.
 include(${CMAKE_SOURCE_DIR}/cmake/SdkTests.cmake)
+
+# The per-user registration and the installer packages take the machine registration away
+# for a while and compare the class keys before and after.
+foreach(t PerUserRegistrationTest PackageTest)
+    if(TEST ${t})
+        set_property(TEST ${t} APPEND PROPERTY RESOURCE_LOCK class_keys)
+    endif()
+endforeach()
+if(TARGET PackageTest)
+    target_link_libraries(PackageTest PRIVATE msi shell32)
+    if(TARGET morvel_package)
+        add_dependencies(PackageTest morvel_package)
+    endif()
+    set_tests_properties(PackageTest PROPERTIES TIMEOUT 600)
+endif()

@@ -1,6 +1,7 @@
 #include "ClassTable.h"
 
 #include "frame/Published.h"
+#include "ClassCatalogue.h"
 #include "clsKvHlpfAdvancedA.h"
 #include "clsKvHlpfGeneralA.h"
 #include "clsKvMorvel10A.h"
@@ -11,14 +12,10 @@ namespace morvel {
 
 const ClassTable& classTable() noexcept
 {
-    static const ClassEntry entries[] = {
-        {&CLSID_clsKvMorvel10A, L"clsKvMorvel10A", &clsKvMorvel10A::create},
-        {&CLSID_clsKvHlpfHtmlA, L"clsKvHlpfHtmlA", &htmlhelp::ComHtmlHelp::create},
-        {&CLSID_clsKvHlpfHlpA, L"clsKvHlpfHlpA", &winhelp::ComWinHelp::create},
-        {&CLSID_clsKvHlpfGeneralA, L"clsKvHlpfGeneralA", &clsKvHlpfGeneralA::create},
-        {&CLSID_clsKvHlpfAdvancedA, L"clsKvHlpfAdvancedA", &clsKvHlpfAdvancedA::create},
-    };
-    static const ClassTable table{L"Morvel10", entries, true};
+#define MORVEL_CLASS(name, factory) {&CLSID_##name, L## #name, &factory},
+    static const ClassEntry entries[] = {MORVEL10_CLASSES(MORVEL_CLASS)};
+#undef MORVEL_CLASS
+    static const ClassTable table{MORVEL10_LIBRARY, entries, true};
     return table;
 }
 

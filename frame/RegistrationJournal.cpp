@@ -3,15 +3,12 @@
 #include "Handles.h"
 
 namespace morvel {
-namespace {
 
-bool keyExists(const std::wstring& subkey)
+bool RegistrationJournal::keyExists(const std::wstring& subkey) const
 {
     UniqueHKey key;
-    return RegOpenKeyExW(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(root_, subkey.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
-
-}  // namespace
 
 HRESULT RegistrationJournal::createKey(const std::wstring& subkey)
 {
@@ -24,7 +21,7 @@ HRESULT RegistrationJournal::createKey(const std::wstring& subkey)
         if (end == std::wstring::npos) break;
     }
     UniqueHKey key;
-    const LONG status = RegCreateKeyExW(HKEY_CLASSES_ROOT, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+    const LONG status = RegCreateKeyExW(root_, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                         KEY_SET_VALUE, nullptr, key.put(), nullptr);
     // A failed create may still have made some of the levels above it.
     for (const std::wstring& level : missing)
@@ -36,7 +33,7 @@ HRESULT RegistrationJournal::setValue(const std::wstring& subkey, const wchar_t*
 {
     if (HRESULT hr = createKey(subkey); FAILED(hr)) return hr;
     UniqueHKey key;
-    LONG status = RegOpenKeyExW(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.put());
+    LONG status = RegOpenKeyExW(root_, subkey.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.put());
     if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
 
     Change change{subkey, false, name ? name : L"", std::nullopt, {}};
@@ -59,12 +56,12 @@ void RegistrationJournal::rollBack() noexcept
 {
     for (auto change = changes_.rbegin(); change != changes_.rend(); ++change) {
         if (change->createdKey) {
-            RegDeleteTreeW(HKEY_CLASSES_ROOT, change->key.c_str());
-            RegDeleteKeyW(HKEY_CLASSES_ROOT, change->key.c_str());
+            RegDeleteTreeW(root_, change->key.c_str());
+            RegDeleteKeyW(root_, change->key.c_str());
             continue;
         }
         UniqueHKey key;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, change->key.c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS)
+        if (RegOpenKeyExW(root_, change->key.c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS)
             continue;
         const wchar_t* name = change->name.empty() ? nullptr : change->name.c_str();
         if (change->previousType)

@@ -1,5 +1,6 @@
 #pragma once
-// The changes a registration makes below HKEY_CLASSES_ROOT, kept so that a failure part-way
+// The changes a registration makes below a classes root (HKEY_CLASSES_ROOT, or the user's
+// HKEY_CURRENT_USER\Software\Classes), kept so that a failure part-way
 // can put back exactly what was there before: values it added are deleted, values it
 // overwrote get their old type and data back, keys it created are removed (deepest first).
 // Keys and values that existed before are never deleted.
@@ -14,7 +15,8 @@ namespace morvel {
 
 class RegistrationJournal {
 public:
-    RegistrationJournal() = default;
+    // `root` is borrowed: it must stay open as long as the journal is used.
+    explicit RegistrationJournal(HKEY root) noexcept : root_(root) {}
     RegistrationJournal(const RegistrationJournal&) = delete;
     RegistrationJournal& operator=(const RegistrationJournal&) = delete;
 
@@ -32,7 +34,9 @@ private:
         std::vector<BYTE> previousData;
     };
     HRESULT createKey(const std::wstring& subkey);
+    bool keyExists(const std::wstring& subkey) const;
 
+    HKEY root_;
     std::vector<Change> changes_;
 };
 

@@ -211,6 +211,69 @@ bool keyExists(HKEY root, const std::wstring& path, REGSAM view)
     return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
 }
 
+std::vector<std::wstring> registryDifferences(const std::map<std::wstring, std::wstring>& before,
+                                              const std::map<std::wstring, std::wstring>& after,
+                                              const std::vector<std::wstring>& ignored)
+{
+    auto skipped = [&](const std::wstring& key) {
+        for (const std::wstring& prefix : ignored)
+            if (key.rfind(prefix, 0) == 0) return true;
+        return false;
+    };
+    std::vector<std::wstring> difference;
+    for (const auto& [k, v] : before)
+        if (!skipped(k) && (!after.count(k) || after.at(k) != v)) difference.push_back(L"lost or changed " + k);
+    for (const auto& [k, v] : after)
+        if (!skipped(k) && !before.count(k)) difference.push_back(L"left behind " + k);
+    return difference;
+}
+
+namespace {
+std::wstring userClassesValue(const std::wstring& key)
+{
+    wchar_t text[1024] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    const std::wstring path = L"Software\\Classes\\" + key;
+    if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return {};
+    return text;
+}
+}  // namespace
+
+HRESULT createFromUserClasses(const std::wstring& progId, morvel::UniqueModule& module, IDispatch** object)
+{
+    *object = nullptr;
+    const std::wstring clsidText = userClassesValue(progId + L"\\CLSID");
+    CLSID clsid{};
+    if (clsidText.empty() || FAILED(CLSIDFromString(clsidText.c_str(), &clsid))) return REGDB_E_CLASSNOTREG;
+    const std::wstring server = userClassesValue(L"CLSID\\" + clsidText + L"\\InprocServer32");
+    if (server.empty()) return REGDB_E_CLASSNOTREG;
+    module.reset(LoadLibraryW(server.c_str()));
+    if (!module) return HRESULT_FROM_WIN32(GetLastError());
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    auto get = reinterpret_cast<GetClassObject>(GetProcAddress(module.get(), "DllGetClassObject"));
+    if (!get) return E_NOINTERFACE;
+    ComPtr<IClassFactory> factory;
+    if (HRESULT hr = get(clsid, IID_IClassFactory, factory.putVoid()); FAILED(hr)) return hr;
+    return factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(object));
+}
+
+DWORD runProgram(const std::wstring& commandLine)
+{
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::wstring line = commandLine;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return static_cast<DWORD>(-1);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = static_cast<DWORD>(-1);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
 std::wstring env(const wchar_t* name)
 {
     wchar_t buffer[32768];

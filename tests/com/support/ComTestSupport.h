@@ -151,6 +151,23 @@ std::map<std::wstring, std::wstring> snapshotClasses();
 
 std::wstring env(const wchar_t* name);  // empty when unset
 
+// What `after` holds that `before` does not (or holds otherwise): "lost or changed ..." and
+// "left behind ..." lines, empty when the two are equal. Keys whose path starts with one of
+// `ignored` are left out.
+std::vector<std::wstring> registryDifferences(const std::map<std::wstring, std::wstring>& before,
+                                              const std::map<std::wstring, std::wstring>& after,
+                                              const std::vector<std::wstring>& ignored = {});
+
+// Creates a class from the user's classes alone, as Windows does through its merged view of
+// HKEY_CLASSES_ROOT: ProgID -> CLSID -> InprocServer32 below HKEY_CURRENT_USER\Software\Classes,
+// then the server's own class factory. Wine's HKEY_CLASSES_ROOT shows the machine's classes
+// only (measured), so its COM cannot find a per-user registration by itself. `module`
+// receives the loaded server, which must outlive the object.
+HRESULT createFromUserClasses(const std::wstring& progId, morvel::UniqueModule& module, IDispatch** object);
+
+// Runs a program of the prefix (regsvr32, msiexec, cscript) and waits: its exit code, or -1.
+DWORD runProgram(const std::wstring& commandLine);
+
 // The registry views of this process: its own (KEY_WOW64_64KEY for a 64-bit process,
 // KEY_WOW64_32KEY for a 32-bit one on 64-bit Windows) and the other one; both 0 on 32-bit
 // Windows, which has a single view.
