@@ -11,10 +11,12 @@
 // test engine changes in the prefix; the demo itself only reads the machine it runs on.
 
 #include <windows.h>
+#include <commctrl.h>
 #include <oleauto.h>
 
 #include <cstdio>
 #include <cwchar>
+#include <initializer_list>
 #include <new>
 #include <string>
 #include <utility>
@@ -558,6 +560,43 @@ void helpDisplay(IDispatch* html)
     std::printf("    HHClose = %ls; help viewer %ls\n", closed.show().c_str(), findViewer() ? L"STILL OPEN" : L"closed");
 }
 
+BOOL CALLBACK treeOfViewer(HWND window, LPARAM found)
+{
+    wchar_t cls[32] = {};
+    GetClassNameW(window, cls, 32);
+    if (lstrcmpW(cls, L"SysTreeView32") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// Opens the books of the viewer's contents tree along `path` (titles from the top), so that
+// a picture shows the member pages. The viewer runs in this process: its items can be read
+// directly.
+void openContents(HWND viewer, std::initializer_list<const wchar_t*> path)
+{
+    HWND tree = nullptr;
+    EnumChildWindows(viewer, treeOfViewer, reinterpret_cast<LPARAM>(&tree));
+    if (!tree) return;
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    for (const wchar_t* title : path) {
+        for (; item; item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+            wchar_t text[128] = {};
+            TVITEMW data{};
+            data.mask = TVIF_TEXT;
+            data.hItem = item;
+            data.pszText = text;
+            data.cchTextMax = 128;
+            if (SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data)) && lstrcmpW(text, title) == 0) break;
+        }
+        if (!item) break;
+        SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+    }
+    // Expanding by message leaves the painting to the next update.
+    RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    pumpFor(300);
+}
+
 // The library's reference manual (manual/Morvel10.chm beside the demo), opened through the
 // library itself: at a member's page by its path, then at another by its context id from
 // the manual's ContextIds.h. An id the manual did not map would close the viewer instead.
@@ -571,6 +610,7 @@ bool referenceManual(IDispatch* html)
     auto look = [](const wchar_t* png) {
         pumpFor(1500);
         HWND viewer = findViewer();
+        if (viewer) openContents(viewer, {L"Morvel10 Reference", L"Classes", L"clsKvHlpfHtmlA class", L"Showing help"});
         wchar_t title[128] = L"";
         if (viewer) GetWindowTextW(viewer, title, 128);
         std::printf("    manual viewer: %ls\n", viewer ? (std::wstring(L"open, \"") + title + L"\"").c_str() : L"NOT FOUND");

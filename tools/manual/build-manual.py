@@ -282,7 +282,7 @@ def write_project(order, pages, ids, default_topic):
         "",
         "[WINDOWS]",
         f"Main=\"{TITLE}\",\"{PROJECT}.hhc\",\"{PROJECT}.hhk\",\"{htm(default_topic)}\",\"{htm(default_topic)}\""
-        ",,,,,0x63520,240,0x387e,[60,40,900,680],,,,0,0,0,0",
+        ",,,,,0x63520,300,0x387e,[60,40,900,680],,,,0,0,0,0",
         "",
         "[FILES]",
         "manual.css",
