@@ -317,6 +317,60 @@ TEST_F(Manual, EveryErrorNumberIsListed)
         EXPECT_NE(errors.find("<tr><td>" + number + "</td>"), std::string::npos) << "error " << number << " is not listed";
 }
 
+// The text of every page, markup removed and character references decoded, as a reader
+// sees it.
+std::string everyPageAsRead()
+{
+    std::string all;
+    for (const std::string& page : project().files) all += plainText(Project::page(page)) + "\n";
+    for (const auto& [entity, character] : {std::pair<std::string, std::string>{"&quot;", "\""}, {"&#39;", "'"},
+                                            {"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}})
+        for (size_t at; (at = all.find(entity)) != std::string::npos;) all.replace(at, entity.size(), character);
+    return all;
+}
+
+std::vector<std::string> coreSources(const std::string& folder)
+{
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA found;
+    const std::string base = hostPath("MORVEL_SOURCE", folder + "/");
+    HANDLE search = FindFirstFileA((base + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return files;
+    do {
+        const std::string name = found.cFileName;
+        // The platform adapters and COM classes hold no texts a user reads.
+        if (name.starts_with("Win32") || name.starts_with("Com")) continue;
+        if (name.ends_with(".cpp") || name.ends_with(".h")) files.push_back(base + name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return files;
+}
+
+// What the help classes show or name to a user (message texts, the caption, registry keys,
+// release names, default file names) is quoted in the manual exactly as the code has it.
+TEST_F(Manual, EveryTextOfTheHelpClassesIsQuotedExactly)
+{
+    const std::string manual = everyPageAsRead();
+    const std::regex literal(R"re(u"((?:[^"\\]|\\.)*)")re");
+    const std::regex caption(R"re(MessageCaption\[\] = "([^"]*)")re");
+    int texts = 0;
+    for (const char* folder : {"htmlhelp", "winhelp"}) {
+        for (const std::string& file : coreSources(folder)) {
+            const std::string source = readFile(file);
+            std::vector<std::string> found = capture(source, literal);
+            for (const std::string& c : capture(source, caption)) found.push_back(c);
+            for (std::string text : found) {
+                text = std::regex_replace(text, std::regex(R"re(\\(.))re"), "$1");
+                if (text.size() < 12 || text.find_first_of(" \\") == std::string::npos) continue;
+                ++texts;
+                EXPECT_NE(manual.find(text), std::string::npos) << "the manual does not quote \"" << text << "\" ("
+                                                                << file << ")";
+            }
+        }
+    }
+    EXPECT_GE(texts, 20);
+}
+
 // The compiled help file, opened through the platform's own reader of compiled help
 // (itss.dll), holds every page of the project.
 constexpr CLSID CLSID_ITStorage = {0x5d02926a, 0x212e, 0x11d0, {0x9d, 0xf9, 0x00, 0xa0, 0xc9, 0x22, 0xe6, 0xec}};
