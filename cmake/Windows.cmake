@@ -124,11 +124,14 @@ target_link_libraries(Morvel10 PRIVATE morvel_core oleaut32 ole32 uuid advapi32 
 target_link_options(Morvel10 PRIVATE ${static_runtime} -Wl,--enable-stdcall-fixup)
 target_compile_options(Morvel10 PRIVATE -Wall -Wextra)
 
+# The reference manual, built from docs/ (with its check against the type library).
+include(${CMAKE_SOURCE_DIR}/cmake/Manual.cmake)
+
 # The SDK folder a client developer copies (header, GUIDs, IDL, type library, samples).
 include(${CMAKE_SOURCE_DIR}/cmake/Sdk.cmake)
 
-# The installer packages, with the SDK folder.
-list(APPEND MORVEL_PACKAGE_DEPENDS sdk)
+# The installer packages, with the SDK folder and the manual.
+list(APPEND MORVEL_PACKAGE_DEPENDS sdk manual)
 include(${CMAKE_SOURCE_DIR}/cmake/Package.cmake)
 
 # Tests and examples in their own file, to keep this one about the product.

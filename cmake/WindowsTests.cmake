@@ -159,7 +159,7 @@ set_tests_properties(script_HelpEngine.vbs PROPERTIES PASS_REGULAR_EXPRESSION "H
 set_property(TEST PlantedEngineTest APPEND PROPERTY ENVIRONMENT "WINEDLLOVERRIDES=hhctrl.ocx=n,b")
 # The demo shows Demo.chm in Wine's viewer; tools/demo-run.sh shows its popup through the
 # recorder.
-add_dependencies(demo hhrecorder demo_chm)
+add_dependencies(demo hhrecorder demo_chm manual)
 # The installation check reads the system engine's version: not while the recorder is in.
 if(TEST InstallationTest)
     set_property(TEST InstallationTest APPEND PROPERTY RESOURCE_LOCK system_hhctrl)

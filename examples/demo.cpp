@@ -5,20 +5,24 @@
 //   demo.exe                  every class
 //   demo.exe --installation   only the HTML Help class's installation report
 //   demo.exe --popup          only a text popup of the HTML Help class
+//   demo.exe --manual         only the reference manual, opened through the library
 //
 // tools/demo-run.sh runs the last two as steps of their own around what an installer or a
 // test engine changes in the prefix; the demo itself only reads the machine it runs on.
 
 #include <windows.h>
+#include <commctrl.h>
 #include <oleauto.h>
 
 #include <cstdio>
 #include <cwchar>
+#include <initializer_list>
 #include <new>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "docs/ContextIds.h"
 #include "frame/Published.h"
 
 namespace {
@@ -556,6 +560,80 @@ void helpDisplay(IDispatch* html)
     std::printf("    HHClose = %ls; help viewer %ls\n", closed.show().c_str(), findViewer() ? L"STILL OPEN" : L"closed");
 }
 
+BOOL CALLBACK treeOfViewer(HWND window, LPARAM found)
+{
+    wchar_t cls[32] = {};
+    GetClassNameW(window, cls, 32);
+    if (lstrcmpW(cls, L"SysTreeView32") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// Opens the books of the viewer's contents tree along `path` (titles from the top), so that
+// a picture shows the member pages. The viewer runs in this process: its items can be read
+// directly.
+void openContents(HWND viewer, std::initializer_list<const wchar_t*> path)
+{
+    HWND tree = nullptr;
+    EnumChildWindows(viewer, treeOfViewer, reinterpret_cast<LPARAM>(&tree));
+    if (!tree) return;
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    for (const wchar_t* title : path) {
+        for (; item; item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+            wchar_t text[128] = {};
+            TVITEMW data{};
+            data.mask = TVIF_TEXT;
+            data.hItem = item;
+            data.pszText = text;
+            data.cchTextMax = 128;
+            if (SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data)) && lstrcmpW(text, title) == 0) break;
+        }
+        if (!item) break;
+        SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+    }
+    // Expanding by message leaves the painting to the next update.
+    RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    pumpFor(300);
+}
+
+// The library's reference manual (manual/Morvel10.chm beside the demo), opened through the
+// library itself: at a member's page by its path, then at another by its context id from
+// the manual's ContextIds.h. An id the manual did not map would close the viewer instead.
+bool referenceManual(IDispatch* html)
+{
+    const std::wstring chm = ownFolder() + L"\\manual\\Morvel10.chm";
+    put(html, L"CHMFile", chm);
+    put(html, L"HHWindow", L"");
+    put(html, L"HHShowOnTop", Value::boolean(false));
+    std::printf("  reference manual %ls:\n", chm.c_str());
+    auto look = [](const wchar_t* png) {
+        pumpFor(1500);
+        HWND viewer = findViewer();
+        if (viewer) openContents(viewer, {L"Morvel10 Reference", L"Classes", L"clsKvHlpfHtmlA class", L"Showing help"});
+        wchar_t title[128] = L"";
+        if (viewer) GetWindowTextW(viewer, title, 128);
+        std::printf("    manual viewer: %ls\n", viewer ? (std::wstring(L"open, \"") + title + L"\"").c_str() : L"NOT FOUND");
+        if (!viewer) return false;
+        const std::wstring path = ownFolder() + L"\\" + png;
+        std::printf("    screenshot: %ls\n", screenshot(path) ? unixPath(path).c_str() : L"not taken (import failed)");
+        return true;
+    };
+    put(html, L"HHTopicURL", L"clsKvHlpfHtmlA/HHDisplayTopicURL.htm");
+    std::printf("    HHDisplayTopicURL(clsKvHlpfHtmlA/HHDisplayTopicURL.htm) = %ls\n",
+                method(html, L"HHDisplayTopicURL", LONG{0}).show().c_str());
+    const bool byTopic = look(L"demo-manual-topic.png");
+    put(html, L"HHTopicID", LONG{IDH_clsKvHlpfHtmlA_HHDisplayTopicID});
+    std::printf("    HHDisplayTopicID(IDH_clsKvHlpfHtmlA_HHDisplayTopicID = %d) = %ls\n",
+                IDH_clsKvHlpfHtmlA_HHDisplayTopicID, method(html, L"HHDisplayTopicID", LONG{0}).show().c_str());
+    const bool byId = look(L"demo-manual-context.png");
+    const Result closed = method(html, L"HHClose");
+    pumpFor(500);
+    std::printf("    HHClose = %ls; manual viewer %ls\n", closed.show().c_str(), findViewer() ? L"STILL OPEN" : L"closed");
+    printBoxes(L"    ");
+    return byTopic && byId;
+}
+
 // One text popup with its own colours and font, at the pointer.
 bool popup(IDispatch* html)
 {
@@ -615,6 +693,7 @@ int everyClass()
             htmlHelpSettings(object.get());
             helpFileList(object.get());
             helpDisplay(object.get());
+            referenceManual(object.get());
             installationReport(object.get());
         }
     }
@@ -624,8 +703,8 @@ int everyClass()
 int run(int argc, wchar_t** argv)
 {
     const std::wstring part = argc > 1 ? argv[1] : L"";
-    if (!part.empty() && part != L"--installation" && part != L"--popup") {
-        std::fprintf(stderr, "usage: demo [--installation | --popup]\n");
+    if (!part.empty() && part != L"--installation" && part != L"--popup" && part != L"--manual") {
+        std::fprintf(stderr, "usage: demo [--installation | --popup | --manual]\n");
         return 2;
     }
     const Apartment apartment;
@@ -642,6 +721,7 @@ int run(int argc, wchar_t** argv)
         installationReport(html.get());
         return 0;
     }
+    if (part == L"--manual") return referenceManual(html.get()) ? 0 : 1;
     return popup(html.get()) ? 0 : 1;
 }
 

@@ -63,5 +63,6 @@ private:
 using TypeAttr = TypeDescription<ITypeInfo, TYPEATTR, &ITypeInfo::GetTypeAttr, &ITypeInfo::ReleaseTypeAttr>;
 using FuncDesc = TypeDescription<ITypeInfo, FUNCDESC, &ITypeInfo::GetFuncDesc, &ITypeInfo::ReleaseFuncDesc>;
 using LibAttr = TypeDescription<ITypeLib, TLIBATTR, &ITypeLib::GetLibAttr, &ITypeLib::ReleaseTLibAttr>;
+using VarDesc = TypeDescription<ITypeInfo, VARDESC, &ITypeInfo::GetVarDesc, &ITypeInfo::ReleaseVarDesc>;
 
 }  // namespace morvel

@@ -28,6 +28,7 @@ done
 # About shows the companion's box; the demo has to answer it itself to get this far.
 grep -q 'message box ".*answered with OK' "$work/out" || fail "no message box was answered"
 grep -q 'help viewer: open' "$work/out" || fail "the help viewer did not open"
+grep -q 'manual viewer: open' "$work/out" || fail "the reference manual did not open in the help viewer"
 
 # By change time: a copy keeps the modification time of its source, not its change time.
 written=$(find "$system" -cnewer "$work/started" 2>/dev/null | head -5)

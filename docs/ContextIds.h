@@ -1,0 +1,92 @@
+// Context ids of the Morvel10 reference manual (Morvel10.chm): one a page, named IDH_ and
+// the page's path. Pass one to HHTopicID and call HHDisplayTopicID to open that page.
+// An id never changes once published; a new page takes the next free number of its range
+// (1-99 general, 1000 clsKvMorvel10A, 2000 clsKvHlpfHtmlA, 3000 clsKvHlpfHlpA,
+// 4000 clsKvHlpfGeneralA, 5000 clsKvHlpfAdvancedA, 6000 enumerations, 9000 tools).
+// tools/manual/build-manual.py refuses a page without an id and an id without a page.
+#pragma once
+
+#define IDH_overview                                       1
+#define IDH_using                                          2
+#define IDH_classes                                        3
+#define IDH_clsKvMorvel10A                                 1000
+#define IDH_clsKvMorvel10A_About                           1001
+#define IDH_clsKvMorvel10A_BuddyObjectGlobal               1002
+#define IDH_clsKvMorvel10A_GetProResData                   1003
+#define IDH_clsKvMorvel10A_GetProResPicture                1004
+#define IDH_clsKvMorvel10A_GetProResStrings                1005
+#define IDH_clsKvMorvel10A_GetProStdProperties             1006
+#define IDH_clsKvHlpfHtmlA                                 2000
+#define IDH_clsKvHlpfHtmlA_CHMFile                         2001
+#define IDH_clsKvHlpfHtmlA_HHWindow                        2002
+#define IDH_clsKvHlpfHtmlA_HHShowOnTop                     2003
+#define IDH_clsKvHlpfHtmlA_HHTopicURL                      2004
+#define IDH_clsKvHlpfHtmlA_HHTopicID                       2005
+#define IDH_clsKvHlpfHtmlA_HHKeyword                       2006
+#define IDH_clsKvHlpfHtmlA_HHALink                         2007
+#define IDH_clsKvHlpfHtmlA_HHDefaultURL                    2008
+#define IDH_clsKvHlpfHtmlA_HHMsgText                       2009
+#define IDH_clsKvHlpfHtmlA_HHMsgTitle                      2010
+#define IDH_clsKvHlpfHtmlA_HHDisplayTopicURL               2011
+#define IDH_clsKvHlpfHtmlA_HHDisplayTopicID                2012
+#define IDH_clsKvHlpfHtmlA_HHDisplayContents               2013
+#define IDH_clsKvHlpfHtmlA_HHDisplayIndex                  2014
+#define IDH_clsKvHlpfHtmlA_HHDisplaySearch                 2015
+#define IDH_clsKvHlpfHtmlA_HHDisplayKeyword                2016
+#define IDH_clsKvHlpfHtmlA_HHDisplayALink                  2017
+#define IDH_clsKvHlpfHtmlA_HHClose                         2018
+#define IDH_clsKvHlpfHtmlA_HHSetHelpFile                   2019
+#define IDH_clsKvHlpfHtmlA_HHDisplayPopup                  2020
+#define IDH_clsKvHlpfHtmlA_HHInvokeWhatsThisHelp           2021
+#define IDH_clsKvHlpfHtmlA_HHPopupType                     2022
+#define IDH_clsKvHlpfHtmlA_HHPopupFile                     2023
+#define IDH_clsKvHlpfHtmlA_HHPopupID                       2024
+#define IDH_clsKvHlpfHtmlA_HHPopupText                     2025
+#define IDH_clsKvHlpfHtmlA_HHPopupTextColor                2026
+#define IDH_clsKvHlpfHtmlA_HHPopupBackColor                2027
+#define IDH_clsKvHlpfHtmlA_HHPopupCustomColors             2028
+#define IDH_clsKvHlpfHtmlA_HHPopupCustomTextColor          2029
+#define IDH_clsKvHlpfHtmlA_HHPopupCustomBackColor          2030
+#define IDH_clsKvHlpfHtmlA_HHPopupTextFont                 2031
+#define IDH_clsKvHlpfHtmlA_HHPopupTextSize                 2032
+#define IDH_clsKvHlpfHtmlA_HHPopupTextBold                 2033
+#define IDH_clsKvHlpfHtmlA_HHPopupTextItalic               2034
+#define IDH_clsKvHlpfHtmlA_HHPopupTextUnderline            2035
+#define IDH_clsKvHlpfHtmlA_HHRegister                      2036
+#define IDH_clsKvHlpfHtmlA_HHUnRegister                    2037
+#define IDH_clsKvHlpfHtmlA_HHCheckRegistry                 2038
+#define IDH_clsKvHlpfHtmlA_HHRegFileName                   2039
+#define IDH_clsKvHlpfHtmlA_HHRegFilePath                   2040
+#define IDH_clsKvHlpfHtmlA_HHRegFileExists                 2041
+#define IDH_clsKvHlpfHtmlA_EnsureFileExists                2042
+#define IDH_clsKvHlpfHtmlA_HHInstalled                     2043
+#define IDH_clsKvHlpfHtmlA_HHVersion                       2044
+#define IDH_clsKvHlpfHtmlA_IEVersion                       2045
+#define IDH_clsKvHlpfHtmlA_HHFriendlyName                  2046
+#define IDH_clsKvHlpfHtmlA_IEFriendlyName                  2047
+#define IDH_clsKvHlpfHtmlA_HHVerifyMinConfig               2048
+#define IDH_clsKvHlpfHtmlA_GetKeyInfo                      2049
+#define IDH_clsKvHlpfHtmlA_GetWindowsVersion               2050
+#define IDH_clsKvHlpfHtmlA_frm                             2051
+#define IDH_clsKvHlpfHtmlA_Hwnd                            2052
+#define IDH_clsKvHlpfHtmlA_lpPrevWndFunc                   2053
+#define IDH_clsKvHlpfHlpA                                  3000
+#define IDH_clsKvHlpfHlpA_FileName                         3001
+#define IDH_clsKvHlpfHlpA_AnyData                          3002
+#define IDH_clsKvHlpfHlpA_WinHelpHlpf                      3003
+#define IDH_clsKvHlpfHlpA_GetMenuContextHelpIdHlpf         3004
+#define IDH_clsKvHlpfHlpA_GetWindowContextHelpIdHlpf       3005
+#define IDH_clsKvHlpfHlpA_SetMenuContextHelpIdHlpf         3006
+#define IDH_clsKvHlpfHlpA_SetWindowContextHelpIdHlpf       3007
+#define IDH_clsKvHlpfGeneralA                              4000
+#define IDH_clsKvHlpfAdvancedA                             5000
+#define IDH_enums                                          6000
+#define IDH_enums_PopupType                                6001
+#define IDH_enums_HHVersion                                6002
+#define IDH_enums_IEVersion                                6003
+#define IDH_enums_HHWIN_NAVTAB_                            6004
+#define IDH_enums_WinHelpCmdHlpfConstants                  6005
+#define IDH_messages                                       4
+#define IDH_errors                                         5
+#define IDH_contextids                                     6
+#define IDH_tools                                          9000
