@@ -187,19 +187,19 @@ bool collectNames(ITypeInfo* info, std::vector<NameCandidate>& out, int depth)
         FuncDesc desc;
         UINT got = 0;
         std::vector<BSTR> raw;
-        if (SUCCEEDED(desc.read(info, i))) raw.resize(desc->cParams + 1, nullptr);
-        if (raw.empty() || FAILED(info->GetNames(desc->memid, raw.data(), static_cast<UINT>(raw.size()), &got))) {
+        std::vector<Bstr> names;  // made before the call, so taking the names over cannot fail
+        if (SUCCEEDED(desc.read(info, i))) {
+            raw.resize(desc->cParams + 1, nullptr);
+            names.resize(raw.size());
+        }
+        if (raw.empty() || FAILED(info->GetNames(desc->memid, raw.data(), static_cast<UINT>(raw.size()), &got)) ||
+            got == 0) {
             complete = false;
             continue;
         }
-        std::vector<Bstr> names;
-        for (UINT k = 0; k < got; ++k) names.push_back(Bstr::adopt(raw[k]));
-        if (names.empty()) {
-            complete = false;
-            continue;
-        }
+        for (UINT k = 0; k < got && k < names.size(); ++k) names[k] = Bstr::adopt(raw[k]);
         NameCandidate candidate{wideText(names[0].get()), {}};
-        for (UINT k = 1; k < got; ++k) candidate.parameters.push_back(wideText(names[k].get()));
+        for (UINT k = 1; k < got && k < names.size(); ++k) candidate.parameters.push_back(wideText(names[k].get()));
         out.push_back(std::move(candidate));
     }
     for (UINT i = 0; i < attr->cVars; ++i) {

@@ -197,14 +197,3 @@ TEST(DispatchNames, HostileCallersGetAnAnswerAndNoCrash)
         EXPECT_EQ(a.ids, expected) << names.size();
     }
 }
-
-TEST(DispatchNames, TheIdsFoundCallTheMembers)
-{
-    Apartment apartment;
-    ComPtr<IDispatch> html = create(L"Morvel10.clsKvHlpfHtmlA");
-    ASSERT_TRUE(html);
-    put(html.get(), L"hhtopicid", vI4(42));
-    Variant value = get(html.get(), L"HHTOPICID");
-    ASSERT_EQ(V_VT(value.get()), VT_I4);
-    EXPECT_EQ(V_I4(value.get()), 42);
-}
