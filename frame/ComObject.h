@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <atomic>
+
 #include "DispatchInvoke.h"
 #include "Handles.h"
 #include "Module.h"
@@ -40,19 +42,18 @@ public:
         // The platform's lookup would read a first name and write its id even when the
         // caller sent none; no names find no member.
         if (count == 0) return DISP_E_UNKNOWNNAME;
-        ComPtr<ITypeInfo> info;
-        if (HRESULT hr = module::typeInfo(__uuidof(Itf), info.put(), true); FAILED(hr)) return hr;
-        return info->GetIDsOfNames(names, count, ids);
+        const DispatchTable* table = nullptr;
+        if (HRESULT hr = dispatchTable(table); FAILED(hr)) return hr;
+        return table->idsOfNames(names, count, ids);
     }
     STDMETHODIMP Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argError) override
     {
         if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        ComPtr<ITypeInfo> info;
-        std::shared_ptr<const DispatchTable> table;
-        if (HRESULT hr = module::dispatchInfo(__uuidof(Itf), info.put(), table); FAILED(hr)) return hr;
-        return invokeThroughTypeInfo(info.get(), *table, static_cast<Itf*>(this), member, flags, params, result,
-                                     exception, argError);
+        const DispatchTable* table = nullptr;
+        if (HRESULT hr = dispatchTable(table); FAILED(hr)) return hr;
+        return invokeThroughTypeInfo(*table, static_cast<Itf*>(this), member, flags, params, result, exception,
+                                     argError);
     }
 
     // ISupportErrorInfo
@@ -60,6 +61,21 @@ public:
     {
         return iid == __uuidof(Itf) ? S_OK : S_FALSE;
     }
+
+private:
+    // The interface's table, asked of the module once per object rather than on every
+    // call (the module's cache takes a lock and a map lookup). Two threads that race here
+    // store the same pointer.
+    HRESULT dispatchTable(const DispatchTable*& table) noexcept
+    {
+        table = dispatch_.load(std::memory_order_acquire);
+        if (table) return S_OK;
+        if (HRESULT hr = module::dispatchTable(__uuidof(Itf), table); FAILED(hr)) return hr;
+        dispatch_.store(table, std::memory_order_release);
+        return S_OK;
+    }
+
+    std::atomic<const DispatchTable*> dispatch_{nullptr};
 };
 
 }  // namespace morvel

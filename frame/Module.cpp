@@ -27,11 +27,7 @@ struct TypeLibraryCache {
     };
     std::map<Key, ComPtr<ITypeInfo>> infos;
     // Per interface, the dispatch table of its vtable half; dropped with the library.
-    struct Dispatch {
-        ComPtr<ITypeInfo> info;
-        std::shared_ptr<const DispatchTable> table;
-    };
-    std::map<Key, Dispatch> dispatch;
+    std::map<Key, std::shared_ptr<const DispatchTable>> dispatch;
 };
 
 // Never destroyed: a static's destructor runs at DLL_PROCESS_DETACH, under the loader lock,
@@ -115,17 +111,14 @@ HRESULT typeInfo(REFGUID guid, ITypeInfo** info, bool vtableHalf) noexcept
     return typeInfoLocked(c, guid, info, vtableHalf);
 }
 
-HRESULT dispatchInfo(REFGUID guid, ITypeInfo** info, std::shared_ptr<const DispatchTable>& table) noexcept
+HRESULT dispatchTable(REFGUID guid, const DispatchTable*& table) noexcept
 {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    table.reset();
+    table = nullptr;
     auto& c = cache();
     std::lock_guard guard(c.mutex);
     const TypeLibraryCache::Key key{guid, true};
     if (auto found = c.dispatch.find(key); found != c.dispatch.end()) {
-        *info = ComPtr<ITypeInfo>(found->second.info).detach();
-        table = found->second.table;
+        table = found->second.get();
         return S_OK;
     }
     // Built under the lock, so exactly once however many threads ask first.
@@ -134,23 +127,27 @@ HRESULT dispatchInfo(REFGUID guid, ITypeInfo** info, std::shared_ptr<const Dispa
     std::shared_ptr<const DispatchTable> built;
     if (HRESULT hr = DispatchTable::build(slots.get(), built); FAILED(hr)) return hr;
     if (HRESULT hr = guardStatus([&] {
-            c.dispatch.emplace(key, TypeLibraryCache::Dispatch{slots, built});
+            c.dispatch.emplace(key, built);
             return S_OK;
         });
         FAILED(hr))
         return hr;
-    *info = slots.detach();
-    table = std::move(built);
+    table = built.get();
     return S_OK;
 }
 
-void releaseTypeLibrary() noexcept
+bool releaseTypeLibrary() noexcept
 {
     auto& c = cache();
     std::lock_guard guard(c.mutex);
+    // Asked again under the lock: an object made meanwhile on another thread takes this
+    // lock for its table only after it counts, so it either stops the release here or
+    // builds its table afresh after it.
+    if (!canUnload()) return false;
     c.dispatch.clear();
     c.infos.clear();
     c.library.reset();
+    return true;
 }
 
 }  // namespace morvel::module

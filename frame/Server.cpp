@@ -17,8 +17,7 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()
 {
-    if (!module::canUnload()) return S_FALSE;
-    module::releaseTypeLibrary();
+    if (!module::canUnload() || !module::releaseTypeLibrary()) return S_FALSE;
     return S_OK;
 }
 
