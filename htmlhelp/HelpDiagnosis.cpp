@@ -4,7 +4,7 @@
 #include <exception>
 #include <span>
 
-#include "CompiledHelpFile.h"
+#include "HelpFileContents.h"
 #include "HtmlHelpObject.h"
 #include "QuietPort.h"
 #include "VersionText.h"
@@ -241,7 +241,7 @@ void HelpDiagnosis::checkContents(const std::u16string& path, const DiagnosisReq
                                   std::vector<Finding>& findings)
 {
     long status = 0;
-    auto chm = CompiledHelpFile::open(port_, path, status);
+    auto chm = HelpFileContents::open(port_, path, status);
     if (!chm) {
         findings.push_back(finding(
             u"storage", Severity::Error, path, u"not a compiled help file (the storage says " + hex(std::uint32_t(status)) + u")",
@@ -257,7 +257,7 @@ void HelpDiagnosis::checkContents(const std::u16string& path, const DiagnosisReq
     const std::u16string defaultTopic = chm->defaultTopic();
     const bool askedSomething = request.topic || request.contextId || request.keyword;
     if (request.topic && !isEmpty(request.topic)) {
-        const std::u16string page = CompiledHelpFile::topicPath(*request.topic);
+        const std::u16string page = HelpFileContents::topicPath(*request.topic);
         if (chm->hasTopic(*request.topic))
             findings.push_back(finding(u"topic", Severity::Ok, u"topic " + quoted(*request.topic), u"the file holds " + page));
         else
@@ -286,7 +286,7 @@ void HelpDiagnosis::checkContents(const std::u16string& path, const DiagnosisReq
         const auto map = chm->contextMap();
         const std::uint32_t id = std::uint32_t(*request.contextId);
         const auto entry = map ? std::find_if(map->begin(), map->end(), [id](const auto& e) { return e.id == id; })
-                               : std::vector<CompiledHelpFile::MapEntry>::const_iterator{};
+                               : std::vector<HelpFileContents::MapEntry>::const_iterator{};
         if (!map) {
             findings.push_back(finding(
                 u"id", Severity::Error, checked, u"the file has no map of context ids",

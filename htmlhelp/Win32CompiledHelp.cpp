@@ -7,12 +7,10 @@
 
 namespace morvel::htmlhelp::compiledhelp {
 
-namespace {
-
 // The storage's own interface, declared from its documented table of functions (the
 // mingw-w64 headers have none). Only StgOpenStorage is called; the slots before it keep
-// their places.
-struct ITS_Control_Data_;
+// their places. Not in an anonymous namespace: there the compiler takes the class for one
+// nothing outside this file implements and turns the calls into calls of nothing.
 MIDL_INTERFACE("88cc31de-27ab-11d0-9df9-00a0c922e6ec")
 ITStorage : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE StgCreateDocfile(const WCHAR*, DWORD, DWORD, IStorage**) = 0;
@@ -21,6 +19,8 @@ ITStorage : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE StgIsStorageILockBytes(ILockBytes*) = 0;
     virtual HRESULT STDMETHODCALLTYPE StgOpenStorage(const WCHAR*, IStorage*, DWORD, SNB, DWORD, IStorage**) = 0;
 };
+
+namespace {
 
 constexpr CLSID CLSID_ITStorage_ = {0x5d02926a, 0x212e, 0x11d0, {0x9d, 0xf9, 0x00, 0xa0, 0xc9, 0x22, 0xe6, 0xec}};
 constexpr IID IID_ITStorage_ = {0x88cc31de, 0x27ab, 0x11d0, {0x9d, 0xf9, 0x00, 0xa0, 0xc9, 0x22, 0xe6, 0xec}};

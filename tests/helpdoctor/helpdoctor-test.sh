@@ -19,8 +19,9 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 expect() {
     local status=$1 pattern=$2
     shift 2
-    out=$("$run" "$doctor" "$@" 2>"$work/stderr" </dev/null | tr -d '\r')
-    local got=${PIPESTATUS[0]}
+    "$run" "$doctor" "$@" >"$work/stdout" 2>"$work/stderr" </dev/null
+    local got=$?
+    out=$(tr -d '\r' <"$work/stdout")
     [ "$got" = "$status" ] || fail "helpdoctor $* exited $got, not $status"
     grep -qF -- "$pattern" <<<"$out$(tr -d '\r' <"$work/stderr")" || { fail "helpdoctor $*: no '$pattern' in:"; echo "$out"; }
 }
@@ -52,7 +53,7 @@ cp "$work/Good/Demo.chm" "$work/Good/DoctorGood.chm"
 expect 1 "DoctorGone.chm" list
 grep -q "^  stale    DoctorGone.chm .*folder missing" <<<"$out" || fail "list does not call DoctorGone.chm stale"
 grep -q "^  ok       DoctorGood.chm" <<<"$out" || fail "list does not call DoctorGood.chm ok"
-expect 1 "lookup: listed in C:\\Nowhere\\, but the file is not there" check DoctorGone.chm
+expect 1 "listed in C:\\Nowhere\\, but the file is not there" check DoctorGone.chm
 expect 1 "would be removed" list --prune
 expect 2 "--yes goes with --prune" list --yes
 expect 1 '"name":"DoctorGone.chm"' list --json

@@ -713,9 +713,9 @@ long FakePlatform::ListCompiledHelp(const std::u16string& file, std::vector<std:
 {
     calls.push_back("ListCompiledHelp");
     streams.clear();
-    const std::string path = fakeAnsi(file);
-    if (!Resolve(path)) return STG_E_FILENOTFOUND_;
-    const auto it = compiledHelp_.find(Upper(Absolute(path)));
+    const Entry* entry = Resolve(fakeAnsi(file));  // by long or short names, as the storage opens it
+    if (!entry) return STG_E_FILENOTFOUND_;
+    const auto it = compiledHelp_.find(Upper(entry->path));
     if (it == compiledHelp_.end()) return E_FAIL_;
     for (const auto& [name, data] : it->second) streams.push_back(name);
     return 0;
@@ -725,7 +725,8 @@ long FakePlatform::ReadCompiledHelpStream(const std::u16string& file, const std:
                                           std::vector<std::uint8_t>& data)
 {
     calls.push_back("ReadCompiledHelpStream");
-    const auto it = compiledHelp_.find(Upper(Absolute(fakeAnsi(file))));
+    const Entry* entry = Resolve(fakeAnsi(file));
+    const auto it = entry ? compiledHelp_.find(Upper(entry->path)) : compiledHelp_.end();
     if (it == compiledHelp_.end()) return STG_E_FILENOTFOUND_;
     const auto found = it->second.find(stream);
     if (found == it->second.end()) return STG_E_FILENOTFOUND_;

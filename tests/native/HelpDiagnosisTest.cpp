@@ -3,7 +3,7 @@
 #include <map>
 
 #include "FakePlatform.h"
-#include "htmlhelp/CompiledHelpFile.h"
+#include "htmlhelp/HelpFileContents.h"
 #include "htmlhelp/HelpDiagnosis.h"
 #include "htmlhelp/HtmlHelpObject.h"
 
@@ -14,7 +14,7 @@ std::string le32(std::uint32_t v) { return {char(v), char(v >> 8), char(v >> 16)
 std::string systemRecord(std::uint16_t code, const std::string& text)
 {
     const std::string data = text + '\0';
-    return {char(code), char(code >> 8), char(data.size()), char(data.size() >> 8)};
+    return std::string{char(code), char(code >> 8), char(data.size()), char(data.size() >> 8)} + data;
 }
 
 // The streams of a compiled help file: pages, #SYSTEM with a default topic and index, and
@@ -173,10 +173,10 @@ TEST_F(HelpDiagnosisTest, MissingOrUnregisteredEngine)
     EXPECT_TRUE(fake.messageBoxes.empty());
 }
 
-TEST(CompiledHelpFileTest, TopicPathsAndACutShortMap)
+TEST(HelpFileContentsTest, TopicPathsAndACutShortMap)
 {
-    EXPECT_EQ(CompiledHelpFile::topicPath(u"mk:@MSITStore:C:\\x.chm::/a/b.htm#c"), u"/a/b.htm");
-    EXPECT_EQ(CompiledHelpFile::topicPath(u"sub\\page.htm?x"), u"/sub/page.htm");
+    EXPECT_EQ(HelpFileContents::topicPath(u"mk:@MSITStore:C:\\x.chm::/a/b.htm#c"), u"/a/b.htm");
+    EXPECT_EQ(HelpFileContents::topicPath(u"sub\\page.htm?x"), u"/sub/page.htm");
 
     FakePlatform fake;
     auto streams = helpStreams({{7, "intro.htm"}});
@@ -184,7 +184,7 @@ TEST(CompiledHelpFileTest, TopicPathsAndACutShortMap)
     streams[u"/#STRINGS"] = std::string("\0intro.htm", 10);       // no final NUL
     fake.AddCompiledHelp("C:\\Cut.chm", streams);
     long status = 0;
-    auto chm = CompiledHelpFile::open(fake, u"C:\\Cut.chm", status);
+    auto chm = HelpFileContents::open(fake, u"C:\\Cut.chm", status);
     ASSERT_TRUE(chm);
     const auto map = chm->contextMap();
     ASSERT_TRUE(map);
@@ -225,7 +225,8 @@ TEST_F(DebuggerLineTest, ACheckThatEndsTheCommandIsExplainedOnce)
     EXPECT_NE(fake.debugLines[0].find(u"HHDisplayContents: no help window for 'Gone.chm': [error] the HTML Help file "
                                       u"list for 'Gone.chm': listed in C:\\Old\\, but the file is not there"),
               std::u16string::npos);
-    EXPECT_EQ(fake.messageBoxes.size(), 1u);  // the check's own message, not a second one
+    // The checks' own messages (the lookup's and the existence check's), and none more.
+    EXPECT_EQ(fake.messageBoxes.size(), 2u);
     EXPECT_TRUE(fake.helpCalls.empty());
     EXPECT_EQ(object.state.CHMFile, u"C:\\Old\\Gone.chm");
 }

@@ -86,7 +86,7 @@ ContextIdList parseContextIds(const std::string& text)
 AuditResult auditContextIds(htmlhelp::HtmlHelpPort& port, const std::u16string& file, const ContextIdList& ids)
 {
     AuditResult result;
-    auto chm = htmlhelp::CompiledHelpFile::open(port, file, result.status);
+    auto chm = htmlhelp::HelpFileContents::open(port, file, result.status);
     if (!chm) return result;
     result.opened = true;
     const auto map = chm->contextMap();

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "htmlhelp/CompiledHelpFile.h"
+#include "htmlhelp/HelpFileContents.h"
 #include "htmlhelp/HtmlHelpPort.h"
 
 namespace morvel::helpdoctor {
@@ -31,7 +31,7 @@ struct AuditResult {
     bool hasMap = false;
     std::size_t mapped = 0;                // entries of the file's map
     std::vector<ContextId> missing;        // the application's ids the map lacks
-    std::vector<htmlhelp::CompiledHelpFile::MapEntry> broken;  // map entries whose topic is not in the file
+    std::vector<htmlhelp::HelpFileContents::MapEntry> broken;  // map entries whose topic is not in the file
 
     bool problem() const { return !opened || !hasMap || !missing.empty() || !broken.empty(); }
 };

@@ -80,7 +80,7 @@ std::string json(const std::u16string& text)
     return out + "\"";
 }
 std::string json(const std::string& ascii) { return json(std::u16string(ascii.begin(), ascii.end())); }
-const char* json(bool value) { return value ? "true" : "false"; }
+const char* jsonBool(bool value) { return value ? "true" : "false"; }
 
 std::u16string wide(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
 
@@ -169,7 +169,7 @@ ToolResult check(HtmlHelpPort& port, const Arguments& a)
         for (std::size_t i = 0; i < diagnosis.findings.size(); ++i) {
             const Finding& f = diagnosis.findings[i];
             out += std::string(i ? "," : "") + "{\"check\":" + json(f.check) + ",\"severity\":" +
-                   json(HelpDiagnosis::severityName(f.severity)) + ",\"checked\":" + json(f.checked) +
+                   json(std::u16string(HelpDiagnosis::severityName(f.severity))) + ",\"checked\":" + json(f.checked) +
                    ",\"found\":" + json(f.found) + ",\"cause\":" + json(f.cause) + ",\"remedy\":" + json(f.remedy) + "}";
         }
         out += "]}\n";
@@ -228,9 +228,9 @@ ToolResult list(HtmlHelpPort& port, const Arguments& a)
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const ListEntry& e = entries[i];
             out += std::string(i ? "," : "") + "{\"name\":" + json(e.name) + ",\"folder\":" + json(e.folder) +
-                   ",\"folderExists\":" + json(e.folderExists) + ",\"fileExists\":" + json(e.fileExists) +
-                   ",\"validHelpFile\":" + json(e.validHelpFile) + ",\"duplicateOf\":" + json(e.duplicateOf) +
-                   ",\"stale\":" + json(e.stale()) + ",\"state\":" + json(entryState(e)) + "}";
+                   ",\"folderExists\":" + jsonBool(e.folderExists) + ",\"fileExists\":" + jsonBool(e.fileExists) +
+                   ",\"validHelpFile\":" + jsonBool(e.validHelpFile) + ",\"duplicateOf\":" + json(e.duplicateOf) +
+                   ",\"stale\":" + jsonBool(e.stale()) + ",\"state\":" + json(entryState(e)) + "}";
         }
         out += "],\"removed\":[";
         for (std::size_t i = 0; i < removed.size(); ++i) out += std::string(i ? "," : "") + json(removed[i]);
@@ -267,8 +267,8 @@ ToolResult audit(HtmlHelpPort& port, const Arguments& a, const ReadText& readTex
     result.status = audited.problem() || !ids.badLines.empty() ? 1 : 0;
     std::string& out = result.out;
     if (a.json) {
-        out = "{\"command\":\"audit\",\"file\":" + json(a.positional[1]) + ",\"opened\":" + json(audited.opened) +
-              ",\"hasMap\":" + json(audited.hasMap) + ",\"mapped\":" + std::to_string(audited.mapped) +
+        out = "{\"command\":\"audit\",\"file\":" + json(a.positional[1]) + ",\"opened\":" + jsonBool(audited.opened) +
+              ",\"hasMap\":" + jsonBool(audited.hasMap) + ",\"mapped\":" + std::to_string(audited.mapped) +
               ",\"ids\":" + std::to_string(ids.ids.size()) + ",\"missing\":[";
         for (std::size_t i = 0; i < audited.missing.size(); ++i)
             out += std::string(i ? "," : "") + "{\"name\":" + json(audited.missing[i].name) +
@@ -306,13 +306,13 @@ ToolResult audit(HtmlHelpPort& port, const Arguments& a, const ReadText& readTex
 
 std::string controlJson(const ControlState& c)
 {
-    std::string out = "{\"name\":" + json(c.name) + ",\"registered\":" + json(c.registered) +
-                      ",\"registeredPath\":" + json(c.registeredPath) + ",\"present\":" + json(c.present) +
+    std::string out = "{\"name\":" + json(c.name) + ",\"registered\":" + jsonBool(c.registered) +
+                      ",\"registeredPath\":" + json(c.registeredPath) + ",\"present\":" + jsonBool(c.present) +
                       ",\"version\":" + json(c.version) + ",\"release\":" + json(c.release) +
                       ",\"message\":" + json(c.message) + ",\"minimums\":[";
     for (std::size_t i = 0; i < c.minimums.size(); ++i)
         out += std::string(i ? "," : "") + "{\"release\":" + json(c.minimums[i].release) +
-               ",\"minimum\":" + json(c.minimums[i].minimum) + ",\"met\":" + json(c.minimums[i].met) + "}";
+               ",\"minimum\":" + json(c.minimums[i].minimum) + ",\"met\":" + jsonBool(c.minimums[i].met) + "}";
     return out + "]}";
 }
 
@@ -337,8 +337,8 @@ ToolResult engine(HtmlHelpPort& port, const Arguments& a)
     ToolResult result;
     result.status = state.problem() ? 1 : 0;
     if (a.json) {
-        result.out = "{\"command\":\"engine\",\"loads\":" + std::string(json(state.loads)) +
-                     ",\"typeLibrary\":" + json(state.typeLibrary) + ",\"htmlHelp\":" + controlJson(state.htmlHelp) +
+        result.out = "{\"command\":\"engine\",\"loads\":" + std::string(jsonBool(state.loads)) +
+                     ",\"typeLibrary\":" + jsonBool(state.typeLibrary) + ",\"htmlHelp\":" + controlJson(state.htmlHelp) +
                      ",\"browser\":" + controlJson(state.browser) + "}\n";
         return result;
     }

@@ -1,4 +1,4 @@
-#include "CompiledHelpFile.h"
+#include "HelpFileContents.h"
 
 #include <algorithm>
 
@@ -88,15 +88,15 @@ std::optional<std::string> attribute(const std::string& tag, const std::string& 
 
 }  // namespace
 
-std::optional<CompiledHelpFile> CompiledHelpFile::open(HtmlHelpPort& port, const std::u16string& file, long& status)
+std::optional<HelpFileContents> HelpFileContents::open(HtmlHelpPort& port, const std::u16string& file, long& status)
 {
     std::vector<std::u16string> streams;
     status = port.ListCompiledHelp(file, streams);
     if (status != 0) return std::nullopt;
-    return CompiledHelpFile(port, file, std::move(streams));
+    return HelpFileContents(port, file, std::move(streams));
 }
 
-std::u16string CompiledHelpFile::topicPath(const std::u16string& url)
+std::u16string HelpFileContents::topicPath(const std::u16string& url)
 {
     std::u16string path = url;
     // "file.chm::/page.htm" and the protocol forms name the page after the "::".
@@ -110,22 +110,22 @@ std::u16string CompiledHelpFile::topicPath(const std::u16string& url)
     return path;
 }
 
-const std::u16string* CompiledHelpFile::findStream(const std::u16string& path) const
+const std::u16string* HelpFileContents::findStream(const std::u16string& path) const
 {
     for (const std::u16string& stream : streams_)
         if (equalNoCase(stream, path)) return &stream;
     return nullptr;
 }
 
-bool CompiledHelpFile::hasTopic(const std::u16string& url) const { return findStream(topicPath(url)) != nullptr; }
+bool HelpFileContents::hasTopic(const std::u16string& url) const { return findStream(topicPath(url)) != nullptr; }
 
-bool CompiledHelpFile::hasBinaryIndex() const
+bool HelpFileContents::hasBinaryIndex() const
 {
     return std::any_of(streams_.begin(), streams_.end(),
                        [](const std::u16string& s) { return startsWithNoCase(s, u"/$WWKeywordLinks/"); });
 }
 
-std::vector<std::uint8_t> CompiledHelpFile::read(const std::u16string& stream)
+std::vector<std::uint8_t> HelpFileContents::read(const std::u16string& stream)
 {
     const std::u16string* stored = findStream(stream);
     if (!stored) return {};
@@ -135,7 +135,7 @@ std::vector<std::uint8_t> CompiledHelpFile::read(const std::u16string& stream)
 }
 
 // #SYSTEM: a version number, then records of a code, a length and that many bytes.
-std::u16string CompiledHelpFile::systemText(std::uint16_t code)
+std::u16string HelpFileContents::systemText(std::uint16_t code)
 {
     const std::vector<std::uint8_t> data = read(u"/#SYSTEM");
     for (std::size_t at = 4; at + 4 <= data.size();) {
@@ -153,9 +153,9 @@ std::u16string CompiledHelpFile::systemText(std::uint16_t code)
     return {};
 }
 
-std::u16string CompiledHelpFile::defaultTopic() { return systemText(2); }
+std::u16string HelpFileContents::defaultTopic() { return systemText(2); }
 
-std::u16string CompiledHelpFile::indexFile()
+std::u16string HelpFileContents::indexFile()
 {
     std::u16string named = systemText(1);
     if (!named.empty()) return topicPath(named);
@@ -165,7 +165,7 @@ std::u16string CompiledHelpFile::indexFile()
     return {};
 }
 
-std::optional<std::vector<CompiledHelpFile::MapEntry>> CompiledHelpFile::contextMap()
+std::optional<std::vector<HelpFileContents::MapEntry>> HelpFileContents::contextMap()
 {
     if (!findStream(u"/#IVB")) return std::nullopt;
     const std::vector<std::uint8_t> ivb = read(u"/#IVB");
@@ -187,7 +187,7 @@ std::optional<std::vector<CompiledHelpFile::MapEntry>> CompiledHelpFile::context
     return map;
 }
 
-std::optional<std::vector<std::u16string>> CompiledHelpFile::indexKeywords()
+std::optional<std::vector<std::u16string>> HelpFileContents::indexKeywords()
 {
     const std::u16string index = indexFile();
     if (index.empty() || !findStream(index)) return std::nullopt;
@@ -197,7 +197,7 @@ std::optional<std::vector<std::u16string>> CompiledHelpFile::indexKeywords()
 
 // Each <object> of a sitemap is one entry; its first "Name" parameter is the keyword (the
 // Names after it title the entry's topics).
-std::vector<std::u16string> CompiledHelpFile::sitemapKeywords(const std::string& sitemap, HtmlHelpPort& port)
+std::vector<std::u16string> HelpFileContents::sitemapKeywords(const std::string& sitemap, HtmlHelpPort& port)
 {
     std::vector<std::u16string> keywords;
     const std::string lowered = lower(sitemap);

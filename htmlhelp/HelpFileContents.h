@@ -14,7 +14,7 @@
 
 namespace morvel::htmlhelp {
 
-class CompiledHelpFile {
+class HelpFileContents {
 public:
     struct MapEntry {
         std::uint32_t id = 0;
@@ -22,7 +22,7 @@ public:
     };
 
     // nullopt when the storage will not open the file (status: the platform's code).
-    static std::optional<CompiledHelpFile> open(HtmlHelpPort& port, const std::u16string& file, long& status);
+    static std::optional<HelpFileContents> open(HtmlHelpPort& port, const std::u16string& file, long& status);
 
     const std::vector<std::u16string>& streams() const { return streams_; }
     // The stream a topic URL names, as a host writes it: "intro.htm", "/intro.htm",
@@ -45,7 +45,7 @@ public:
     static std::vector<std::u16string> sitemapKeywords(const std::string& sitemap, HtmlHelpPort& port);
 
 private:
-    CompiledHelpFile(HtmlHelpPort& port, std::u16string file, std::vector<std::u16string> streams)
+    HelpFileContents(HtmlHelpPort& port, std::u16string file, std::vector<std::u16string> streams)
         : port_(&port), file_(std::move(file)), streams_(std::move(streams)) {}
 
     std::vector<std::uint8_t> read(const std::u16string& stream);  // empty when it cannot
