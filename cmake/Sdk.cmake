@@ -3,6 +3,7 @@
 #   idl/       Morvel10.idl
 #   lib/       Morvel10.tlb, this build's type library
 #   samples/   the samples of examples/sdk/ (scripts, a VBA module, two C++ clients)
+#   bin/       helpdoctor.exe, which says why help did not appear
 #   README.md  what is where and how to build the C++ samples
 # Every file is copied from the one place it is made, so the folder always matches the build.
 set(sdk ${CMAKE_BINARY_DIR}/sdk)
@@ -32,4 +33,11 @@ foreach(pair IN LISTS sdk_pairs)
         DEPENDS ${from})
     list(APPEND sdk_files ${sdk}/${to})
 endforeach()
+if(TARGET helpdoctor)
+    file(MAKE_DIRECTORY ${sdk}/bin)
+    add_custom_command(OUTPUT ${sdk}/bin/helpdoctor.exe
+        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:helpdoctor> ${sdk}/bin/helpdoctor.exe
+        DEPENDS helpdoctor)
+    list(APPEND sdk_files ${sdk}/bin/helpdoctor.exe)
+endif()
 add_custom_target(sdk ALL DEPENDS ${sdk_files})

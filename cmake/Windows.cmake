@@ -124,6 +124,9 @@ target_link_libraries(Morvel10 PRIVATE morvel_core oleaut32 ole32 uuid advapi32 
 target_link_options(Morvel10 PRIVATE ${static_runtime} -Wl,--enable-stdcall-fixup)
 target_compile_options(Morvel10 PRIVATE -Wall -Wextra)
 
+# helpdoctor.exe, the console tool that says why help did not appear.
+include(${CMAKE_SOURCE_DIR}/tools/helpdoctor/helpdoctor.cmake)
+
 # The reference manual, built from docs/ (with its check against the type library).
 include(${CMAKE_SOURCE_DIR}/cmake/Manual.cmake)
 

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "../portable/AutomationError.h"
+#include "HelpDiagnosis.h"
 #include "HtmlHelpObject.h"
 
 namespace morvel::htmlhelp {
@@ -28,16 +29,41 @@ bool DisplayCommands::isBlank(const Text& text)
 }
 
 template <class Steps>
-void DisplayCommands::runCommand(Steps&& steps)
+void DisplayCommands::runCommand(Asked asked, Steps&& steps)
 {
+    const std::u16string fileAsSet = textOrEmpty(object_.state.CHMFile);
+    windowOpened_ = false;
     try {
         steps();
     } catch (const AutomationError& error) {
         // Every failure but 91 is passed over; where one can arise, the command ends there.
-        if (error.number() != errors::ObjectNotSet) return;
-        object_.messageBoxes.ShowUsageMessage(NoFormMessage);  // a failure here reaches the host
+        if (error.number() == errors::ObjectNotSet)
+            object_.messageBoxes.ShowUsageMessage(NoFormMessage);  // a failure here reaches the host
     } catch (const std::exception&) {
         // Passed over as well: the host hears success.
+    }
+    if (!windowOpened_) tellDebugger(asked, fileAsSet);
+}
+
+void DisplayCommands::tellDebugger(const Asked& asked, const std::u16string& fileAsSet)
+{
+    try {
+        DiagnosisRequest request;
+        request.file = fileAsSet;
+        request.topic = asked.topic;
+        request.contextId = asked.contextId;
+        request.keyword = asked.keyword;
+        const Diagnosis diagnosis = HelpDiagnosis(object_.port).diagnose(request);
+        std::u16string line = u"Morvel10 " + std::u16string(asked.member) + u": no help window for '" + fileAsSet + u"': ";
+        const Finding* first = diagnosis.headline();
+        if (first && first->problem())
+            line += u"[" + std::u16string(HelpDiagnosis::severityName(first->severity)) + u"] " + first->checked + u": " +
+                    first->found + u". " + first->cause;
+        else
+            line += u"the checks found nothing wrong; the engine opened no window for the command.";
+        object_.port.OutputDebugString(line + u"\n");
+    } catch (...) {
+        // A line for the debugger is never worth a failure of the command.
     }
 }
 
@@ -66,6 +92,7 @@ void DisplayCommands::callWithFileOnly(std::uint32_t owner, std::uint32_t comman
 {
     HelpCall call{owner, ansi(object_.state.CHMFile), command, data};
     callEngine(object_.port, call);
+    windowOpened_ = object_.port.LastHelpWindow() != 0;
     // The engine saw the ANSI name; from now on so does the host.
     if (call.file) object_.state.CHMFile = object_.port.FromAnsi(*call.file);
 }
@@ -82,6 +109,7 @@ void DisplayCommands::show(const std::int32_t* CallingForm, std::uint32_t comman
     const std::u16string composed = textOrEmpty(state.CHMFile) + u">" + *state.HHWindow;
     const HelpCall call{ownerOf(CallingForm), object_.port.ToAnsi(composed), command, data};
     callEngine(object_.port, call);
+    windowOpened_ = object_.port.LastHelpWindow() != 0;
 }
 
 AkLink DisplayCommands::fillLink(const Text& keywords)
@@ -104,7 +132,7 @@ AkLink DisplayCommands::fillLink(const Text& keywords)
 
 void DisplayCommands::HHDisplayTopicURL(const std::int32_t* CallingForm)
 {
-    runCommand([&] {
+    runCommand({u"HHDisplayTopicURL", textOrEmpty(object_.state.HHTopicURL), {}, {}}, [&] {
         if (!helpFileReady()) return;
         HtmlHelpState& state = object_.state;
         const std::optional<std::string> topic = ansi(state.HHTopicURL);
@@ -115,7 +143,7 @@ void DisplayCommands::HHDisplayTopicURL(const std::int32_t* CallingForm)
 
 void DisplayCommands::HHDisplayTopicID(const std::int32_t* CallingForm)
 {
-    runCommand([&] {
+    runCommand({u"HHDisplayTopicID", {}, object_.state.HHTopicID, {}}, [&] {
         if (!helpFileReady()) return;
         show(CallingForm, HH_HELP_CONTEXT_, static_cast<std::uint32_t>(object_.state.HHTopicID));
     });
@@ -123,7 +151,7 @@ void DisplayCommands::HHDisplayTopicID(const std::int32_t* CallingForm)
 
 void DisplayCommands::HHDisplaySearch(const std::int32_t* CallingForm)
 {
-    runCommand([&] {
+    runCommand({u"HHDisplaySearch", {}, {}, {}}, [&] {
         if (!helpFileReady()) return;
         // An empty query, run at once; the window name travels in the file argument.
         FtsQuery query;
@@ -140,7 +168,7 @@ void DisplayCommands::HHDisplaySearch(const std::int32_t* CallingForm)
 
 void DisplayCommands::HHDisplayKeyword(const std::int32_t* CallingForm)
 {
-    runCommand([&] {
+    runCommand({u"HHDisplayKeyword", {}, {}, textOrEmpty(object_.state.HHKeyword)}, [&] {
         if (!helpFileReady()) return;
         const std::uint32_t owner = ownerOf(CallingForm);
         // The lookup wants the help window open first; if that fails, the lookup still runs.
@@ -154,7 +182,7 @@ void DisplayCommands::HHDisplayKeyword(const std::int32_t* CallingForm)
 
 void DisplayCommands::HHDisplayIndex(const std::int32_t* CallingForm)
 {
-    runCommand([&] {
+    runCommand({u"HHDisplayIndex", {}, {}, {}}, [&] {
         if (!helpFileReady()) return;
         show(CallingForm, HH_DISPLAY_INDEX_, std::uint32_t{0});
     });
@@ -162,7 +190,7 @@ void DisplayCommands::HHDisplayIndex(const std::int32_t* CallingForm)
 
 void DisplayCommands::HHDisplayContents(const std::int32_t* CallingForm)
 {
-    runCommand([&] {
+    runCommand({u"HHDisplayContents", {}, {}, {}}, [&] {
         if (!helpFileReady()) return;
         show(CallingForm, HH_DISPLAY_TOC_, std::uint32_t{0});
     });
@@ -170,7 +198,7 @@ void DisplayCommands::HHDisplayContents(const std::int32_t* CallingForm)
 
 void DisplayCommands::HHDisplayALink(const std::int32_t* CallingForm)
 {
-    runCommand([&] {
+    runCommand({u"HHDisplayALink", {}, {}, {}}, [&] {
         if (!helpFileReady()) return;
         const AkLink link = fillLink(object_.state.HHALink);
         callWithFileOnly(ownerOf(CallingForm), HH_ALINK_LOOKUP_, link);

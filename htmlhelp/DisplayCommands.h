@@ -58,9 +58,21 @@ public:
 private:
     enum class WindowIn { FileArgument, Record };
 
-    // Runs a command's steps under its handler: 91 shows NoFormMessage, the rest ends quietly.
+    // What the command asked the engine for, so that a failure can be diagnosed.
+    struct Asked {
+        const char16_t* member;
+        std::optional<std::u16string> topic;
+        std::optional<std::int32_t> contextId;
+        std::optional<std::u16string> keyword;
+    };
+
+    // Runs a command's steps under its handler: 91 shows NoFormMessage, the rest ends
+    // quietly. When no help window came of it, one line goes to the debugger.
     template <class Steps>
-    void runCommand(Steps&& steps);
+    void runCommand(Asked asked, Steps&& steps);
+    // The debugger line: the member, the file as the host set it and the first finding
+    // of the diagnosis. Never throws; runs only when the command showed nothing.
+    void tellDebugger(const Asked& asked, const std::u16string& fileAsSet);
     bool helpFileReady();
     std::uint32_t ownerOf(const std::int32_t* CallingForm);
     // The window-bearing display commands: one engine call, then the store-back.
@@ -71,6 +83,7 @@ private:
     std::optional<std::string> ansi(const Text& text);
 
     HtmlHelpObject& object_;
+    bool windowOpened_ = false;  // the command's last engine call returned a window
 };
 
 }  // namespace morvel::htmlhelp

@@ -27,19 +27,22 @@ bool HelpFileChecks::ValidatePopupFile(const std::u16string& FileName)
     return false;
 }
 
+std::u16string HelpFileChecks::completeName(const Text& FileToFind)
+{
+    const std::u16string name = textOrEmpty(FileToFind);
+    if (name.find(u'\\') != std::u16string::npos) return name;
+    object_.helpFileRegistration.HHCheckRegistry(FileToFind);  // we want the state it leaves
+    const HtmlHelpState& state = object_.state;
+    // An entry whose folder could not be read cannot complete anything; such a name is
+    // looked for beside the library like one that is not listed.
+    if (!isEmpty(state.HHRegFileName) && !isEmpty(state.HHRegFilePath))
+        return PlatformHelpers::joinFolder(*state.HHRegFilePath, *state.HHRegFileName);
+    return PlatformHelpers::joinFolder(object_.port.ModuleFolder(), name);
+}
+
 bool HelpFileChecks::EnsureFileExists(Text& FileToFind)
 {
-    std::u16string name = textOrEmpty(FileToFind);
-    if (name.find(u'\\') == std::u16string::npos) {
-        object_.helpFileRegistration.HHCheckRegistry(FileToFind);  // we want the state it leaves
-        const HtmlHelpState& state = object_.state;
-        // An entry whose folder could not be read cannot complete anything; such a name
-        // is looked for beside the library like one that is not listed.
-        if (!isEmpty(state.HHRegFileName) && !isEmpty(state.HHRegFilePath))
-            name = PlatformHelpers::joinFolder(*state.HHRegFilePath, *state.HHRegFileName);
-        else
-            name = PlatformHelpers::joinFolder(object_.port.ModuleFolder(), name);
-    }
+    const std::u16string name = completeName(FileToFind);
 
     // The search sees the ANSI name, and so does the caller from now on.
     const std::string ansi = object_.port.ToAnsi(name);

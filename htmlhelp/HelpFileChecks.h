@@ -22,6 +22,10 @@ public:
     // Completes a name without a backslash in place, then looks for it; the caller's
     // variable keeps the completed name (in its ANSI round trip) found or not.
     bool EnsureFileExists(Text& FileToFind);
+    // The name EnsureFileExists looks for, before its ANSI round trip: a name without a
+    // backslash completed from the HTML Help file list (the lookup leaves its outcome in
+    // the HHRegFile* state) or else with the library's folder; any other name as given.
+    std::u16string completeName(const Text& FileToFind);
 
 private:
     bool endsWith(const std::u16string& FileName, const std::u16string& ending);

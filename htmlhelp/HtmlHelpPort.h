@@ -36,6 +36,8 @@ inline constexpr long ERROR_ACCESS_DENIED_ = 5;
 inline constexpr long ERROR_MORE_DATA_ = 234;
 inline constexpr long ERROR_NO_MORE_ITEMS_ = 259;
 
+inline constexpr std::uint32_t DRIVE_REMOTE_ = 4;
+
 // What GetVersionExA reports (the fields the class reads).
 struct OsVersion {
     std::uint32_t majorVersion = 0;
@@ -169,6 +171,28 @@ public:
     // --- HTML Help engine (hhctrl.ocx, loaded once and only from the system folder) ---
     // Calls HtmlHelpA; returns false when the engine cannot be loaded (nothing was called).
     virtual bool HtmlHelp(const HelpCall& call) = 0;
+
+    // Loads the help engine as HtmlHelp would (once, from the system folder only) without
+    // calling it: false when it cannot be loaded.
+    virtual bool LoadHelpEngine() = 0;
+    // The window the most recent HtmlHelp call returned: 0 when the engine opened none (a
+    // topic, id or keyword it could not show), or when it could not be called at all.
+    virtual std::uint64_t LastHelpWindow() const = 0;
+
+    // --- Compiled help storage (itss.dll's ITStorage; the name goes to it in Unicode) ---
+    // Opens `file` as compiled-help storage and lists its streams as paths from the root
+    // ("/intro.htm", "/#SYSTEM", "/$WWKeywordLinks/BTree"). 0 on success; otherwise the
+    // platform's failure code (an HRESULT) and an empty list.
+    virtual long ListCompiledHelp(const std::u16string& file, std::vector<std::u16string>& streams) = 0;
+    // Reads the stream `stream` (a path as listed) whole into `data`; 0 on success.
+    virtual long ReadCompiledHelpStream(const std::u16string& file, const std::u16string& stream,
+                                        std::vector<std::uint8_t>& data) = 0;
+
+    // --- Diagnostics ---
+    // GetDriveTypeW of a root ("C:\\"): DRIVE_REMOTE_ for a network drive, 0 when unknown.
+    virtual std::uint32_t GetDriveType(const std::u16string& root) = 0;
+    // OutputDebugStringW: one line for whoever debugs the host.
+    virtual void OutputDebugString(const std::u16string& line) = 0;
 
     // --- Text and module ---
     virtual std::string ToAnsi(const std::u16string& text) = 0;

@@ -195,6 +195,14 @@ void InstallationCheck::lookUpRelease(const InstalledControl& control)
     state.*control.release = std::u16string(UnknownText);
 }
 
+std::u16string InstallationCheck::minimumVersion(std::int32_t value)
+{
+    for (const auto& table : {std::span<const MinimumRow>(HtmlHelpMinimums), std::span<const MinimumRow>(BrowserMinimums)})
+        for (const MinimumRow& row : table)
+            if (row.value == value) return row.version;
+    return {};
+}
+
 bool InstallationCheck::meetsMinimum(const InstalledControl& control, std::int32_t value)
 {
     HtmlHelpState& state = object_.state;

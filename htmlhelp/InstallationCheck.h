@@ -47,6 +47,10 @@ public:
     void GetHHFriendlyVersion();
     void GetIEFriendlyVersion();
 
+    // The minimum version text an HHVersion or IEVersion value selects; empty for any
+    // other value.
+    static std::u16string minimumVersion(std::int32_t value);
+
     // The buffer every caller of ResolveLongPath offers.
     static constexpr std::int32_t LongPathBufferLength = 256;
 

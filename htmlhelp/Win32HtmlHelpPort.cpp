@@ -16,6 +16,7 @@
 #include "../frame/Handles.h"
 #include "../frame/LibraryResources.h"
 #include "HelpRecords.h"
+#include "Win32CompiledHelp.h"
 
 // The port's members carry the entry points' own names; the A/W macros must not rename
 // them here. Every call below names its A or W form explicitly.
@@ -34,6 +35,8 @@
 #undef MessageBoxIndirect
 #undef DefWindowProc
 #undef HtmlHelp
+#undef GetDriveType
+#undef OutputDebugString
 
 namespace morvel::htmlhelp {
 
@@ -332,8 +335,11 @@ bool Win32HtmlHelpPort::loadEngine()
     return true;
 }
 
+bool Win32HtmlHelpPort::LoadHelpEngine() { return loadEngine(); }
+
 bool Win32HtmlHelpPort::HtmlHelp(const HelpCall& call)
 {
+    lastHelpWindow_ = 0;
     if (!loadEngine()) return false;
 
     // The records point into `call`, which outlives the engine call.
@@ -366,10 +372,42 @@ bool Win32HtmlHelpPort::HtmlHelp(const HelpCall& call)
         data = reinterpret_cast<DWORD_PTR>(&popup);
     }
 
-    // The window the engine hands back is its own business; nothing here looks at it.
-    [[maybe_unused]] const HWND window = engine_->entry(toHwnd(call.owner), chars(call.file), call.command, data);
+    // The window the engine hands back tells only whether it showed anything: the display
+    // commands tell a debugger why, when it did not.
+    const HWND window = engine_->entry(toHwnd(call.owner), chars(call.file), call.command, data);
     lastError_.capture();
+    lastHelpWindow_ = reinterpret_cast<std::uintptr_t>(window);
     return true;
+}
+
+// ---------------------------------------------------------------------------- compiled help, diagnostics
+
+long Win32HtmlHelpPort::ListCompiledHelp(const std::u16string& file, std::vector<std::u16string>& streams)
+{
+    const long status = compiledhelp::listStreams(file, streams);
+    lastError_.capture();
+    return status;
+}
+
+long Win32HtmlHelpPort::ReadCompiledHelpStream(const std::u16string& file, const std::u16string& stream,
+                                               std::vector<std::uint8_t>& data)
+{
+    const long status = compiledhelp::readStream(file, stream, data);
+    lastError_.capture();
+    return status;
+}
+
+std::uint32_t Win32HtmlHelpPort::GetDriveType(const std::u16string& root)
+{
+    const UINT type = ::GetDriveTypeW(wide(root));
+    lastError_.capture();
+    return type;
+}
+
+void Win32HtmlHelpPort::OutputDebugString(const std::u16string& line)
+{
+    ::OutputDebugStringW(wide(line));
+    lastError_.capture();
 }
 
 // ---------------------------------------------------------------------------- text and module

@@ -55,6 +55,13 @@ public:
     void DefWindowProc(std::uint32_t hwnd, std::uint32_t message, std::uint32_t wParam, std::int32_t lParam) override;
 
     bool HtmlHelp(const HelpCall& call) override;
+    bool LoadHelpEngine() override;
+    std::uint64_t LastHelpWindow() const override { return lastHelpWindow_; }
+    long ListCompiledHelp(const std::u16string& file, std::vector<std::u16string>& streams) override;
+    long ReadCompiledHelpStream(const std::u16string& file, const std::u16string& stream,
+                                std::vector<std::uint8_t>& data) override;
+    std::uint32_t GetDriveType(const std::u16string& root) override;
+    void OutputDebugString(const std::u16string& line) override;
 
     std::string ToAnsi(const std::u16string& text) override;
     std::u16string FromAnsi(const std::string& text) override;
@@ -73,6 +80,7 @@ private:
     std::unique_ptr<SlimLock> engineLock_;  // a platform lock: nothing of it outlives the object
     std::unique_ptr<Engine> engine_;
     LastErrorCapture lastError_;  // also feeds Err.LastDllError
+    std::uint64_t lastHelpWindow_ = 0;
 };
 
 }  // namespace morvel::htmlhelp

@@ -679,6 +679,7 @@ void FakePlatform::DefWindowProc(std::uint32_t hwnd, std::uint32_t message, std:
 bool FakePlatform::HtmlHelp(const HelpCall& call)
 {
     long status = ERROR_SUCCESS_;
+    lastHelpWindow_ = 0;
     if (!Begin("HtmlHelp", status)) return false;
     if (!engineAvailable || refuseHelpCalls > 0) {
         if (refuseHelpCalls > 0) --refuseHelpCalls;
@@ -686,7 +687,62 @@ bool FakePlatform::HtmlHelp(const HelpCall& call)
         return false;
     }
     helpCalls.push_back(call);
+    lastHelpWindow_ = helpWindow;
     return true;
+}
+
+bool FakePlatform::LoadHelpEngine()
+{
+    calls.push_back("LoadHelpEngine");
+    return engineAvailable;
+}
+
+FakePlatform& FakePlatform::AddCompiledHelp(const std::string& path, std::map<std::u16string, std::string> streams)
+{
+    AddFile(path);
+    compiledHelp_[Upper(Absolute(path))] = std::move(streams);
+    return *this;
+}
+
+namespace {
+constexpr long STG_E_FILENOTFOUND_ = long(0x80030002u);
+constexpr long E_FAIL_ = long(0x80004005u);
+}  // namespace
+
+long FakePlatform::ListCompiledHelp(const std::u16string& file, std::vector<std::u16string>& streams)
+{
+    calls.push_back("ListCompiledHelp");
+    streams.clear();
+    const Entry* entry = Resolve(fakeAnsi(file));  // by long or short names, as the storage opens it
+    if (!entry) return STG_E_FILENOTFOUND_;
+    const auto it = compiledHelp_.find(Upper(entry->path));
+    if (it == compiledHelp_.end()) return E_FAIL_;
+    for (const auto& [name, data] : it->second) streams.push_back(name);
+    return 0;
+}
+
+long FakePlatform::ReadCompiledHelpStream(const std::u16string& file, const std::u16string& stream,
+                                          std::vector<std::uint8_t>& data)
+{
+    calls.push_back("ReadCompiledHelpStream");
+    const Entry* entry = Resolve(fakeAnsi(file));
+    const auto it = entry ? compiledHelp_.find(Upper(entry->path)) : compiledHelp_.end();
+    if (it == compiledHelp_.end()) return STG_E_FILENOTFOUND_;
+    const auto found = it->second.find(stream);
+    if (found == it->second.end()) return STG_E_FILENOTFOUND_;
+    data.assign(found->second.begin(), found->second.end());
+    return 0;
+}
+
+std::uint32_t FakePlatform::GetDriveType(const std::u16string& root)
+{
+    if (root.size() >= 2 && root[1] == u':') {
+        const char drive = Upper(std::string(1, char(root[0])))[0];
+        for (char remote : remoteDrives)
+            if (Upper(std::string(1, remote))[0] == drive) return DRIVE_REMOTE_;
+        return 3;  // DRIVE_FIXED
+    }
+    return 0;
 }
 
 std::string FakePlatform::ToAnsi(const std::u16string& text) { return fakeAnsi(text); }

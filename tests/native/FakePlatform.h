@@ -94,7 +94,16 @@ public:
     std::size_t injectableCalls = 0;  // registry, file and version calls made so far
     std::string injectedInto;         // the entry point the fault hit, once it has
 
+    // ---------------------------------------------------------------- compiled help
+    // The file at path (added to the file tree too) opens as compiled-help storage with
+    // these streams (paths from the root, "/intro.htm"). A file added without streams
+    // fails to open, as a file that is no compiled help file does.
+    FakePlatform& AddCompiledHelp(const std::string& path, std::map<std::u16string, std::string> streams);
+    std::uint64_t helpWindow = 0x10010;  // what an engine call that worked returns
+    std::vector<char> remoteDrives;      // drive letters GetDriveType calls remote
+
     // ---------------------------------------------------------------- recorded
+    std::vector<std::u16string> debugLines;  // OutputDebugString
     std::vector<MessageBoxRequest> messageBoxes;
     std::vector<HelpCall> helpCalls;
     struct WindowProcCall {
@@ -131,6 +140,13 @@ public:
     CursorPos GetCursorPos() override;
     void DefWindowProc(std::uint32_t hwnd, std::uint32_t message, std::uint32_t wParam, std::int32_t lParam) override;
     bool HtmlHelp(const HelpCall& call) override;
+    bool LoadHelpEngine() override;
+    std::uint64_t LastHelpWindow() const override { return lastHelpWindow_; }
+    long ListCompiledHelp(const std::u16string& file, std::vector<std::u16string>& streams) override;
+    long ReadCompiledHelpStream(const std::u16string& file, const std::u16string& stream,
+                                std::vector<std::uint8_t>& data) override;
+    std::uint32_t GetDriveType(const std::u16string& root) override;
+    void OutputDebugString(const std::u16string& line) override { debugLines.push_back(line); }
     std::string ToAnsi(const std::u16string& text) override;
     std::u16string FromAnsi(const std::string& text) override;
     int CompareNoCase(const std::u16string& a, const std::u16string& b) override;
@@ -183,6 +199,8 @@ private:
     std::map<std::string, std::pair<std::string, std::string>> environment_;  // upper name -> (name, value)
     std::map<std::string, VersionResource> versions_;                         // by upper-case path
     std::uint32_t lastError_ = 0;
+    std::uint64_t lastHelpWindow_ = 0;
+    std::map<std::string, std::map<std::u16string, std::string>> compiledHelp_;  // by upper-case path
 };
 
 }  // namespace morvel::htmlhelp

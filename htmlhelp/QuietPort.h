@@ -1,0 +1,113 @@
+#pragma once
+// A port that lends the library's own checks to the help doctor without a word to the
+// user: every call goes to the real port, except that a message box is recorded instead of
+// shown (and answered OK), the help engine is never called, and no debugger line is
+// written. The doctor runs the checks on a scratch object over this port and reads what
+// they would have told the user from messages().
+
+#include <vector>
+
+#include "HtmlHelpPort.h"
+
+namespace morvel::htmlhelp {
+
+class QuietPort final : public HtmlHelpPort {
+public:
+    explicit QuietPort(HtmlHelpPort& inner) : inner_(inner) {}
+
+    const std::vector<MessageBoxRequest>& messages() const { return messages_; }
+    void clearMessages() { messages_.clear(); }
+    HtmlHelpPort& inner() { return inner_; }
+
+    long RegOpenKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened) override
+    {
+        return inner_.RegOpenKeyEx(root, path, access, opened);
+    }
+    long RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::string& name,
+                      std::uint32_t& type, std::uint32_t& dataSize) override
+    {
+        return inner_.RegEnumValue(key, index, nameCapacity, name, type, dataSize);
+    }
+    long RegQueryValueEx(RegKey key, const std::string& name, std::uint32_t& type,
+                         std::vector<std::uint8_t>& data) override
+    {
+        return inner_.RegQueryValueEx(key, name, type, data);
+    }
+    long RegCreateKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened) override
+    {
+        return inner_.RegCreateKeyEx(root, path, access, opened);
+    }
+    long RegSetValueEx(RegKey key, const std::string& name, std::uint32_t type,
+                       const std::vector<std::uint8_t>& data) override
+    {
+        return inner_.RegSetValueEx(key, name, type, data);
+    }
+    long RegDeleteValue(RegKey key, const std::string& name) override { return inner_.RegDeleteValue(key, name); }
+    long RegCloseKey(RegKey key) override { return inner_.RegCloseKey(key); }
+
+    std::uint32_t ExpandEnvironmentStrings(const std::string& source, std::string& destination,
+                                           std::uint32_t capacity) override
+    {
+        return inner_.ExpandEnvironmentStrings(source, destination, capacity);
+    }
+    bool GetVersionEx(OsVersion& info) override { return inner_.GetVersionEx(info); }
+    std::uint32_t GetLongPathName(const std::string& shortPath, std::string& longPath,
+                                  std::uint32_t capacity) override
+    {
+        return inner_.GetLongPathName(shortPath, longPath, capacity);
+    }
+    std::optional<std::string> FindFirstFile(const std::string& pattern) override
+    {
+        return inner_.FindFirstFile(pattern);
+    }
+    std::uint32_t GetFileVersionInfoSize(const std::string& path) override
+    {
+        return inner_.GetFileVersionInfoSize(path);
+    }
+    bool GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block) override
+    {
+        return inner_.GetFileVersionInfo(path, block);
+    }
+    std::optional<FileVersion> VerQueryRoot(const std::vector<std::uint8_t>& block) override
+    {
+        return inner_.VerQueryRoot(block);
+    }
+
+    std::int32_t MessageBoxIndirect(const MessageBoxRequest& request) override
+    {
+        messages_.push_back(request);
+        return 1;  // IDOK, as if the user had read it
+    }
+    CursorPos GetCursorPos() override { return inner_.GetCursorPos(); }
+    void DefWindowProc(std::uint32_t, std::uint32_t, std::uint32_t, std::int32_t) override {}
+
+    bool HtmlHelp(const HelpCall&) override { return false; }
+    bool LoadHelpEngine() override { return inner_.LoadHelpEngine(); }
+    std::uint64_t LastHelpWindow() const override { return 0; }
+
+    long ListCompiledHelp(const std::u16string& file, std::vector<std::u16string>& streams) override
+    {
+        return inner_.ListCompiledHelp(file, streams);
+    }
+    long ReadCompiledHelpStream(const std::u16string& file, const std::u16string& stream,
+                                std::vector<std::uint8_t>& data) override
+    {
+        return inner_.ReadCompiledHelpStream(file, stream, data);
+    }
+    std::uint32_t GetDriveType(const std::u16string& root) override { return inner_.GetDriveType(root); }
+    void OutputDebugString(const std::u16string&) override {}
+
+    std::string ToAnsi(const std::u16string& text) override { return inner_.ToAnsi(text); }
+    std::u16string FromAnsi(const std::string& text) override { return inner_.FromAnsi(text); }
+    int CompareNoCase(const std::u16string& a, const std::u16string& b) override { return inner_.CompareNoCase(a, b); }
+    std::u16string ModuleFolder() override { return inner_.ModuleFolder(); }
+    std::u16string CurrentFolder() override { return inner_.CurrentFolder(); }
+    std::u16string LoadResString(std::int32_t id) override { return inner_.LoadResString(id); }
+    std::uint32_t LastError() const override { return inner_.LastError(); }
+
+private:
+    HtmlHelpPort& inner_;
+    std::vector<MessageBoxRequest> messages_;
+};
+
+}  // namespace morvel::htmlhelp

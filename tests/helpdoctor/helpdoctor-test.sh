@@ -1,0 +1,83 @@
+#!/bin/bash
+# Runs every helpdoctor command under Wine against real files and checks its output and
+# exit status: the chmcmd-built demo file (a map with aliases), a file that is no compiled
+# help, a '#' and a non-ANSI character in a folder name, stale list entries, a missing id,
+# a missing topic, the id list audit and a missing engine.
+#   tests/helpdoctor/helpdoctor-test.sh <build>
+set -u
+build=$1
+run="$build/wine-run.sh"
+doctor="$build/helpdoctor.exe"
+work="$build/doctor"
+failures=0
+listkey='HKLM\Software\Microsoft\Windows\HTML Help'
+
+winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# expect <status> <pattern> <command...>: the exit status and a line of the output.
+expect() {
+    local status=$1 pattern=$2
+    shift 2
+    "$run" "$doctor" "$@" >"$work/stdout" 2>"$work/stderr" </dev/null
+    local got=$?
+    out=$(tr -d '\r' <"$work/stdout")
+    [ "$got" = "$status" ] || fail "helpdoctor $* exited $got, not $status"
+    grep -qF -- "$pattern" <<<"$out$(tr -d '\r' <"$work/stderr")" || { fail "helpdoctor $*: no '$pattern' in:"; echo "$out"; }
+}
+
+rm -rf "$work" && mkdir -p "$work/Good" "$work/C#Help" "$work/Hélp✓"
+for d in Good 'C#Help' 'Hélp✓'; do cp "$build/help/Demo.chm" "$work/$d/Demo.chm"; done
+echo "this is text, not compiled help" >"$work/NotHelp.chm"
+good=$(winpath "$work/Good/Demo.chm")
+
+expect 2 "usage: helpdoctor check" 
+expect 2 "unknown command" frobnicate
+expect 2 "give at most one" check "$good" --id 1 --topic x.htm
+
+expect 0 "Nothing wrong found." check "$good" --topic intro.htm
+expect 1 "the file holds no page /nothere.htm" check "$good" --topic nothere.htm
+expect 1 "not in the file's map (3 ids mapped)" check "$good" --id 4242
+# chmcmd stores alias targets as full paths of the build machine: the map reaches no page.
+expect 1 "which is not a page of the file" check "$good" --id 1001
+expect 1 '"check":"id","severity":"error"' check "$good" --id 1001 --json
+expect 1 "not a compiled help file" check "$(winpath "$work/NotHelp.chm")"
+expect 1 "a '#' in the path" check "$(winpath "$work/C#Help/Demo.chm")"
+expect 1 "characters the ANSI code page cannot carry" check "$(winpath "$work/Hélp✓/Demo.chm")"
+expect 1 "not found" check "$(winpath "$work/Nowhere/Demo.chm")"
+
+# The file list: a stale entry and a good one; pruning removes only the stale one.
+"$run" reg add "$listkey" /v DoctorGone.chm /t REG_SZ /d 'C:\Nowhere\' /f >/dev/null 2>&1
+"$run" reg add "$listkey" /v DoctorGood.chm /t REG_SZ /d "$(winpath "$work/Good")\\" /f >/dev/null 2>&1
+cp "$work/Good/Demo.chm" "$work/Good/DoctorGood.chm"
+expect 1 "DoctorGone.chm" list
+grep -q "^  stale    DoctorGone.chm .*folder missing" <<<"$out" || fail "list does not call DoctorGone.chm stale"
+grep -q "^  ok       DoctorGood.chm" <<<"$out" || fail "list does not call DoctorGood.chm ok"
+expect 1 "listed in C:\\Nowhere\\, but the file is not there" check DoctorGone.chm
+expect 1 "would be removed" list --prune
+expect 2 "--yes goes with --prune" list --yes
+expect 1 '"name":"DoctorGone.chm"' list --json
+"$run" "$doctor" list --prune --yes >"$work/pruned" 2>&1
+grep -q "removed  DoctorGone.chm" "$work/pruned" || fail "prune did not remove DoctorGone.chm"
+"$run" "$doctor" list >"$work/after" 2>&1
+grep -q DoctorGone.chm "$work/after" && fail "DoctorGone.chm still listed after pruning"
+grep -q DoctorGood.chm "$work/after" || fail "pruning removed DoctorGood.chm too"
+expect 0 "listed in" check DoctorGood.chm --topic intro.htm
+"$run" reg delete "$listkey" /v DoctorGood.chm /f >/dev/null 2>&1
+
+# The application's ids against the map.
+printf '#define IDH_INTRO 1001\r\nIDH_MISSING=0x10AB\r\n; a comment\r\nnot an id\r\n' >"$work/ids.h"
+expect 1 "missing from the map: IDH_MISSING = 4267" audit "$good" "$(winpath "$work/ids.h")"
+grep -qF "line 4 of the id list is not understood" <<<"$out" || fail "audit does not name the bad line"
+grep -qF "map entry 1001 points to" <<<"$out" || fail "audit does not name the broken map entry"
+expect 1 '"missing":[{"name":"IDH_MISSING","id":4267}]' audit "$good" "$(winpath "$work/ids.h")" --json
+
+# The engine: Wine's loads, but the prefix does not register it as a control.
+expect 1 "loads from the system folder" engine
+expect 1 '"loads":true' engine --json
+export WINEDLLOVERRIDES=hhctrl.ocx=
+expect 1 "cannot be loaded" check "$good"
+expect 1 '"loads":false' engine --json
+unset WINEDLLOVERRIDES
+
+if [ "$failures" = 0 ]; then echo "helpdoctor: every check passed"; else echo "helpdoctor: $failures check(s) failed"; exit 1; fi

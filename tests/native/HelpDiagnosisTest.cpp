@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "FakePlatform.h"
+#include "htmlhelp/HelpFileContents.h"
+#include "htmlhelp/HelpDiagnosis.h"
+#include "htmlhelp/HtmlHelpObject.h"
+
+namespace morvel::htmlhelp {
+namespace {
+
+std::string le32(std::uint32_t v) { return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
+std::string systemRecord(std::uint16_t code, const std::string& text)
+{
+    const std::string data = text + '\0';
+    return std::string{char(code), char(code >> 8), char(data.size()), char(data.size() >> 8)} + data;
+}
+
+// The streams of a compiled help file: pages, #SYSTEM with a default topic and index, and
+// a map of (id, topic) pairs laid out as #IVB and #STRINGS.
+std::map<std::u16string, std::string> helpStreams(const std::vector<std::pair<std::uint32_t, std::string>>& map,
+                                                  const std::string& index = "<ul><li><object type=\"text/sitemap\">"
+                                                                             "<param name=\"Name\" value=\"Colours &amp; fonts\">"
+                                                                             "<param name=\"Name\" value=\"Popups\">"
+                                                                             "<param name=\"Local\" value=\"popups.htm\"></object>"
+                                                                             "<li><OBJECT type=\"text/sitemap\"><PARAM NAME=name VALUE='Topics'></OBJECT></ul>")
+{
+    std::map<std::u16string, std::string> streams{
+        {u"/intro.htm", "<html>intro</html>"}, {u"/popups.htm", "<html>popups</html>"}, {u"/Demo.hhk", index}};
+    streams[u"/#SYSTEM"] = le32(3) + systemRecord(2, "intro.htm") + systemRecord(1, "Demo.hhk");
+    std::string ivb, strings(1, '\0');
+    for (const auto& [id, topic] : map) {
+        ivb += le32(id) + le32(std::uint32_t(strings.size()));
+        strings += topic + '\0';
+    }
+    streams[u"/#IVB"] = le32(std::uint32_t(ivb.size())) + ivb;
+    streams[u"/#STRINGS"] = strings;
+    return streams;
+}
+
+class HelpDiagnosisTest : public ::testing::Test {
+protected:
+    HelpDiagnosisTest()
+    {
+        fake.SetString(HKEY_CLASSES_ROOT_, "CLSID\\{4662DAB0-D393-11D0-9A56-00C04FB68B66}\\InprocServer32", "",
+                       "C:\\Windows\\System32\\hhctrl.ocx")
+            .AddFile("C:\\Windows\\System32\\hhctrl.ocx")
+            .SetFileVersion("C:\\Windows\\System32\\hhctrl.ocx", 5, 2, 3790, 2744)
+            .AddCompiledHelp("C:\\Help\\Demo.chm", helpStreams({{1001, "intro.htm"}, {1002, "/tmp/proj/popups.htm"}}));
+    }
+
+    Diagnosis diagnose(DiagnosisRequest request) { return HelpDiagnosis(fake).diagnose(request); }
+
+    static const Finding* find(const Diagnosis& d, const std::u16string& check)
+    {
+        for (const Finding& f : d.findings)
+            if (f.check == check) return &f;
+        return nullptr;
+    }
+
+    FakePlatform fake;
+};
+
+TEST_F(HelpDiagnosisTest, AHealthyFileHasNoProblemAndTheEngineIsNamed)
+{
+    const Diagnosis d = diagnose({u"C:\\Help\\Demo.chm", u"intro.htm#part", {}, {}});
+    EXPECT_FALSE(d.problem());
+    ASSERT_NE(find(d, u"topic"), nullptr);
+    EXPECT_EQ(find(d, u"topic")->found, u"the file holds /intro.htm");
+    EXPECT_EQ(find(d, u"engine")->found, u"loads; version 5.02.3790.2744 (release unknown)");
+    EXPECT_TRUE(fake.messageBoxes.empty());  // the checks ran quietly
+}
+
+TEST_F(HelpDiagnosisTest, StaleListEntryIsTheHeadlineAndNothingIsShown)
+{
+    fake.ListHelpFile("Gone.chm", "C:\\Old\\");
+    const Diagnosis d = diagnose({u"Gone.chm"});
+    ASSERT_NE(d.headline(), nullptr);
+    EXPECT_EQ(d.headline()->check, u"lookup");
+    EXPECT_EQ(d.headline()->severity, Severity::Error);
+    EXPECT_EQ(d.headline()->found, u"listed in C:\\Old\\, but the file is not there");
+    EXPECT_EQ(find(d, u"exists")->found, u"not found");
+    EXPECT_NE(find(d, u"exists")->cause.find(u"The file C:\\Old\\Gone.chm does not exist."), std::u16string::npos);
+    EXPECT_TRUE(fake.messageBoxes.empty());
+    EXPECT_EQ(fake.ListedFolder("Gone.chm"), "C:\\Old\\");  // the list is left as it was
+}
+
+TEST_F(HelpDiagnosisTest, NameLookupAndStorage)
+{
+    // Not ending in chm: the library's own message, and no look at the disk.
+    Diagnosis d = diagnose({u"Demo.hlp"});
+    EXPECT_EQ(d.headline()->check, u"name");
+    EXPECT_EQ(d.headline()->found, u"Demo.hlp is not a valid HTML Help file.");
+    EXPECT_EQ(find(d, u"exists"), nullptr);
+
+    // Bare and unlisted: looked for beside the library.
+    fake.AddCompiledHelp("C:\\Program Files\\Morvel\\Library.chm", helpStreams({}));
+    d = diagnose({u"Library.chm"});
+    EXPECT_EQ(find(d, u"lookup")->severity, Severity::Info);
+    EXPECT_EQ(d.path, u"C:\\Program Files\\Morvel\\Library.chm");
+    EXPECT_FALSE(d.problem());
+
+    // There, but no compiled help.
+    fake.AddFile("C:\\Help\\Text.chm");
+    d = diagnose({u"C:\\Help\\Text.chm"});
+    EXPECT_EQ(d.headline()->check, u"storage");
+    EXPECT_EQ(d.headline()->found, u"not a compiled help file (the storage says 0x80004005)");
+
+    // A relative path depends on the host's current folder.
+    fake.AddCompiledHelp("C:\\Work\\Rel.chm", helpStreams({}));
+    d = diagnose({u"sub\\..\\Rel.chm"});
+    EXPECT_EQ(find(d, u"lookup")->severity, Severity::Warning);
+}
+
+TEST_F(HelpDiagnosisTest, TopicIdAndKeywordAgainstTheFile)
+{
+    EXPECT_EQ(diagnose({u"C:\\Help\\Demo.chm", u"Demo.chm::/missing.htm"}).headline()->found,
+              u"the file holds no page /missing.htm");
+    EXPECT_EQ(find(diagnose({u"C:\\Help\\Demo.chm", {}, 1001}), u"id")->found, u"mapped to intro.htm");
+
+    const Diagnosis unmapped = diagnose({u"C:\\Help\\Demo.chm", {}, 42});
+    EXPECT_EQ(unmapped.headline()->found, u"not in the file's map (2 ids mapped)");
+
+    // A map target that is a path of the compiling machine is called so.
+    const Diagnosis buildPath = diagnose({u"C:\\Help\\Demo.chm", {}, 1002});
+    EXPECT_EQ(buildPath.headline()->found, u"mapped to '/tmp/proj/popups.htm', which is not a page of the file");
+    EXPECT_NE(buildPath.headline()->cause.find(u"machine that compiled"), std::u16string::npos);
+
+    // Keywords: the first Name of each entry, entities decoded, any letter case; ";" separates.
+    EXPECT_FALSE(diagnose({u"C:\\Help\\Demo.chm", {}, {}, u"colours & FONTS; topics"}).problem());
+    EXPECT_EQ(diagnose({u"C:\\Help\\Demo.chm", {}, {}, u"Topics;Popups"}).headline()->found,
+              u"not in the index: 'Popups'");
+
+    // A file without a map.
+    auto streams = helpStreams({});
+    streams.erase(u"/#IVB");
+    fake.AddCompiledHelp("C:\\Help\\NoMap.chm", streams);
+    EXPECT_EQ(diagnose({u"C:\\Help\\NoMap.chm", {}, 1}).headline()->found, u"the file has no map of context ids");
+}
+
+TEST_F(HelpDiagnosisTest, PathCharactersThatBreakTheViewer)
+{
+    std::vector<Finding> findings;
+    HelpDiagnosis doctor(fake);
+    doctor.checkPathCharacters(u"C:\\C#\\Help\\Demo.chm", findings);
+    doctor.checkPathCharacters(u"C:\\100%\\Demo.chm", findings);
+    doctor.checkPathCharacters(u"C:\\\u0425\u0435\u043b\u043f\\Demo.chm", findings);  // no ANSI form
+    doctor.checkPathCharacters(u"\\\\server\\share\\Demo.chm", findings);
+    fake.remoteDrives = {'N'};
+    doctor.checkPathCharacters(u"n:\\Demo.chm", findings);
+    std::vector<std::u16string> found;
+    for (const Finding& f : findings) found.push_back(f.found);
+    EXPECT_EQ(found, (std::vector<std::u16string>{u"a '#' in the path", u"a '%' in the path",
+                                                  u"characters the ANSI code page cannot carry", u"a network path",
+                                                  u"a network drive"}));
+}
+
+TEST_F(HelpDiagnosisTest, MissingOrUnregisteredEngine)
+{
+    fake.engineAvailable = false;
+    Diagnosis d = diagnose({u"C:\\Help\\Demo.chm"});
+    EXPECT_EQ(d.headline()->check, u"engine");
+    EXPECT_EQ(d.headline()->found, u"cannot be loaded");
+
+    fake.engineAvailable = true;
+    fake.RemoveFile("C:\\Windows\\System32\\hhctrl.ocx");
+    const EngineState state = HelpDiagnosis(fake).engine();
+    EXPECT_TRUE(state.htmlHelp.registered);
+    EXPECT_FALSE(state.htmlHelp.present);
+    EXPECT_EQ(state.htmlHelp.message, u"Hhctrl.ocx is not in its registered location.  Please reinstall HTML Help.");
+    EXPECT_TRUE(state.problem());
+    EXPECT_TRUE(fake.messageBoxes.empty());
+}
+
+TEST(HelpFileContentsTest, TopicPathsAndACutShortMap)
+{
+    EXPECT_EQ(HelpFileContents::topicPath(u"mk:@MSITStore:C:\\x.chm::/a/b.htm#c"), u"/a/b.htm");
+    EXPECT_EQ(HelpFileContents::topicPath(u"sub\\page.htm?x"), u"/sub/page.htm");
+
+    FakePlatform fake;
+    auto streams = helpStreams({{7, "intro.htm"}});
+    streams[u"/#IVB"] = le32(400) + le32(7) + le32(1) + le32(8);  // claims more than it has
+    streams[u"/#STRINGS"] = std::string("\0intro.htm", 10);       // no final NUL
+    fake.AddCompiledHelp("C:\\Cut.chm", streams);
+    long status = 0;
+    auto chm = HelpFileContents::open(fake, u"C:\\Cut.chm", status);
+    ASSERT_TRUE(chm);
+    const auto map = chm->contextMap();
+    ASSERT_TRUE(map);
+    ASSERT_EQ(map->size(), 1u);
+    EXPECT_EQ((*map)[0].topic, u"intro.htm");
+}
+
+// The display commands tell a debugger why nothing showed, and only then.
+class DebuggerLineTest : public HelpDiagnosisTest {
+protected:
+    HtmlHelpObject object{fake};
+};
+
+TEST_F(DebuggerLineTest, OneLineWhenNoWindowCameOfTheCommand)
+{
+    object.state.CHMFile = u"C:\\Help\\Demo.chm";
+    object.state.HHTopicID = 42;
+    fake.helpWindow = 0;  // the engine finds no topic for the id
+    object.displayCommands.HHDisplayTopicID(nullptr);
+    ASSERT_EQ(fake.debugLines.size(), 1u);
+    EXPECT_EQ(fake.debugLines[0], u"Morvel10 HHDisplayTopicID: no help window for 'C:\\Help\\Demo.chm': [error] "
+                                  u"context id 42: not in the file's map (2 ids mapped). The engine finds no topic "
+                                  u"for the id and shows none.\n");
+    EXPECT_EQ(fake.helpCalls.size(), 1u);  // published behaviour unchanged: one call, no box
+    EXPECT_TRUE(fake.messageBoxes.empty());
+
+    fake.helpWindow = 0x10010;
+    object.displayCommands.HHDisplayTopicID(nullptr);
+    EXPECT_EQ(fake.debugLines.size(), 1u);  // a window opened: nothing to say
+}
+
+TEST_F(DebuggerLineTest, ACheckThatEndsTheCommandIsExplainedOnce)
+{
+    fake.ListHelpFile("Gone.chm", "C:\\Old\\");
+    object.state.CHMFile = u"Gone.chm";
+    object.displayCommands.HHDisplayContents(nullptr);
+    ASSERT_EQ(fake.debugLines.size(), 1u);
+    EXPECT_NE(fake.debugLines[0].find(u"HHDisplayContents: no help window for 'Gone.chm': [error] the HTML Help file "
+                                      u"list for 'Gone.chm': listed in C:\\Old\\, but the file is not there"),
+              std::u16string::npos);
+    // The checks' own messages (the lookup's and the existence check's), and none more.
+    EXPECT_EQ(fake.messageBoxes.size(), 2u);
+    EXPECT_TRUE(fake.helpCalls.empty());
+    EXPECT_EQ(object.state.CHMFile, u"C:\\Old\\Gone.chm");
+}
+
+}  // namespace
+}  // namespace morvel::htmlhelp

@@ -1,0 +1,33 @@
+#pragma once
+// The help doctor's commands, apart from the console: check a help file as a host would
+// set it, survey and prune the HTML Help file list, audit a file's map against the
+// application's context ids, report the engine's installation. Each returns its text
+// (human-readable or JSON, UTF-8) and the exit status: 0 nothing wrong, 1 something is,
+// 2 bad usage.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "htmlhelp/HtmlHelpPort.h"
+
+namespace morvel::helpdoctor {
+
+struct ToolResult {
+    std::string out;  // UTF-8
+    std::string err;  // UTF-8: the usage text on bad usage
+    int status = 0;
+};
+
+// Reads a text file whole (for audit's id list); nullopt when it cannot.
+using ReadText = std::function<std::optional<std::string>(const std::u16string& path)>;
+
+ToolResult runHelpDoctor(htmlhelp::HtmlHelpPort& port, const std::vector<std::u16string>& args,
+                         const ReadText& readText);
+
+extern const char UsageText[];
+
+std::string utf8(const std::u16string& text);
+
+}  // namespace morvel::helpdoctor

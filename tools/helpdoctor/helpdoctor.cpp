@@ -1,0 +1,66 @@
+// helpdoctor.exe: says why help did not appear, and checks a help file's map against the
+// application. The commands live in HelpDoctor.cpp; this is the console around them: wide
+// arguments (file names in any script), UTF-8 output to pipes and files, wide output to a
+// console.
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "HelpDoctor.h"
+#include "htmlhelp/Win32HtmlHelpPort.h"
+
+namespace {
+
+void write(DWORD which, const std::string& text)
+{
+    if (text.empty()) return;
+    const HANDLE handle = ::GetStdHandle(which);
+    DWORD mode = 0;
+    if (::GetConsoleMode(handle, &mode)) {
+        const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+        std::wstring wide(std::size_t(length > 0 ? length : 0), L'\0');
+        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), wide.data(), length);
+        DWORD written = 0;
+        ::WriteConsoleW(handle, wide.data(), DWORD(wide.size()), &written, nullptr);
+        return;
+    }
+    DWORD written = 0;
+    ::WriteFile(handle, text.data(), DWORD(text.size()), &written, nullptr);
+}
+
+std::optional<std::string> readText(const std::u16string& path)
+{
+    const HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string text;
+    char buffer[65536];
+    DWORD got = 0;
+    while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0 && text.size() < (64u << 20))
+        text.append(buffer, got);
+    ::CloseHandle(file);
+    return text;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    int status = 1;
+    {
+        std::vector<std::u16string> args;
+        for (int i = 0; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+        morvel::htmlhelp::Win32HtmlHelpPort port;
+        const morvel::helpdoctor::ToolResult result = morvel::helpdoctor::runHelpDoctor(port, args, readText);
+        write(STD_OUTPUT_HANDLE, result.out);
+        write(STD_ERROR_HANDLE, result.err);
+        status = result.status;
+    }
+    if (SUCCEEDED(com)) ::CoUninitialize();
+    return status;
+}
