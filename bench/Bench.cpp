@@ -130,7 +130,7 @@ void fileListRows(IDispatch* html, long scale)
         // The object keeps an index of the list only once the list has been left alone for a
         // second (until then every lookup enumerates it); the warm-up call makes the index.
         Sleep(1100);
-        // A bare name that is not listed: the lookup has to rule out every value.
+        // A bare name that is not listed: a walk of the key has to rule out every value.
         const long count = 500 * scale;
         const double library = timePerCall(count, [&] {
             Variant file;
