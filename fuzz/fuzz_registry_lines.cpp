@@ -4,6 +4,7 @@
 
 #include "FuzzInput.h"
 #include "htmlhelp/RegistryAccess.h"
+#include "htmlhelp/RegistryValueIndex.h"
 
 using namespace morvel;
 using namespace morvel::htmlhelp;
@@ -32,10 +33,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!record.ValueLine.empty()) {
         // A line comes only for the name asked for, and it is "name=data\r".
         if (record.ValueName != name || record.ValueLine.back() != u'\r') std::abort();
-        if (fake.CompareNoCase(record.ValueLine.substr(0, name.size()), name) != 0) std::abort();
+        // The stored name the line starts with matched: it need not be as long as the
+        // name asked for (the comparison ignores some characters), and may hold "=" itself.
+        bool storedNameMatches = false;
+        for (std::size_t at = record.ValueLine.find(u'='); at != std::u16string::npos && !storedNameMatches;
+             at = record.ValueLine.find(u'=', at + 1))
+            storedNameMatches = fake.CompareNoCase(record.ValueLine.substr(0, at), name) == 0;
+        if (!storedNameMatches) std::abort();
         if (stored.find(u'\0') != std::u16string::npos) std::abort();
     } else if (!stored.empty()) {
         std::abort();
+    }
+    // An index of the key answers as the enumeration does, both when it is made and from
+    // the index kept.
+    if (const RegKey rootKey = registry.GetRootKeyHandle(rootName)) {
+        RegistryValueIndex index(fake, registry, rootKey, keyPath);
+        for (int round = 0; round < 2; ++round) {
+            const RegistryValueRecord indexed = index.GetRegistryValue(name);
+            if (indexed.ValueName != record.ValueName || indexed.ValueLine != record.ValueLine) std::abort();
+        }
     }
     registry.GetKeyInfo(keyPath, 0);
     if (fake.OpenKeyCount() != 0) std::abort();  // every key opened was closed

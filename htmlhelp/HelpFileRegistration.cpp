@@ -17,7 +17,7 @@ CheckRegistryResult HelpFileRegistration::HHCheckRegistry(const Text& FileToChec
     if (!object_.helpFileChecks.ValidateChmFile(file)) return CheckRegistryResult::False;
 
     const std::u16string name = PlatformHelpers::fileNamePart(file);
-    const RegistryValueRecord record = object_.registryAccess.GetRegistryValue(u"HKLM", HtmlHelpListKey, name);
+    const RegistryValueRecord record = object_.fileList.GetRegistryValue(name);
     if (object_.port.CompareNoCase(record.ValueName, name) != 0) {
         state.HHRegFileName = std::u16string();
         state.HHRegFilePath = std::u16string();
@@ -89,7 +89,10 @@ void HelpFileRegistration::HHRegister(Text& FileToRegister)
     const std::string ansiFolder = port.ToAnsi(folder);
     std::vector<std::uint8_t> data(ansiFolder.begin(), ansiFolder.end());
     data.push_back(0);  // stored with its NUL, as the engine expects
-    if (port.RegSetValueEx(key.get(), port.ToAnsi(name), REG_SZ_, data) != ERROR_SUCCESS_)
+    const long written = port.RegSetValueEx(key.get(), port.ToAnsi(name), REG_SZ_, data);
+    // Our own write shows at the next lookup, however close to the last one it came.
+    object_.fileList.invalidate();
+    if (written != ERROR_SUCCESS_)
         HHCheckRegistry(FileToRegister);  // no message; the state shows the list as it is
 }
 
@@ -118,6 +121,7 @@ void HelpFileRegistration::HHUnRegister(Text& FileToUnRegister)
             [[maybe_unused]] const long deleted = port.RegDeleteValue(key.get(), port.ToAnsi(*FileToUnRegister));
         }
     }
+    object_.fileList.invalidate();
     HHCheckRegistry(FileToUnRegister);
 }
 

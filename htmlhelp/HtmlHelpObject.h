@@ -14,6 +14,7 @@
 #include "PlatformHelpers.h"
 #include "Popups.h"
 #include "RegistryAccess.h"
+#include "RegistryValueIndex.h"
 
 namespace morvel::htmlhelp {
 
@@ -27,6 +28,7 @@ public:
     HtmlHelpPort& port;
 
     RegistryAccess registryAccess;
+    RegistryValueIndex fileList;  // the HTML Help file list, for lookups by file name
     PlatformHelpers platformHelpers;
     MessageBoxes messageBoxes;
     HelpFileChecks helpFileChecks;

@@ -35,6 +35,7 @@ inline constexpr long ERROR_FILE_NOT_FOUND_ = 2;
 inline constexpr long ERROR_ACCESS_DENIED_ = 5;
 inline constexpr long ERROR_MORE_DATA_ = 234;
 inline constexpr long ERROR_NO_MORE_ITEMS_ = 259;
+inline constexpr long ERROR_KEY_DELETED_ = 1018;
 
 inline constexpr std::uint32_t DRIVE_REMOTE_ = 4;
 
@@ -133,6 +134,10 @@ public:
                                const std::vector<std::uint8_t>& data) = 0;
     virtual long RegDeleteValue(RegKey key, const std::string& name) = 0;
     virtual long RegCloseKey(RegKey key) = 0;
+    // RegQueryInfoKeyA for what tells whether a key's values changed: how many there are and
+    // when the key or any of its values was last written (a FILETIME, in 100 ns ticks). A key
+    // deleted since it was opened gives ERROR_KEY_DELETED.
+    virtual long RegQueryInfoKey(RegKey key, std::uint32_t& values, std::uint64_t& lastWriteTime) = 0;
 
     // --- kernel32 ---
     // Expands environment references in `source` (up to its first NUL) into `destination`,
@@ -142,6 +147,9 @@ public:
     // text and its NUL, and whatever followed them stays as it was.
     virtual std::uint32_t ExpandEnvironmentStrings(const std::string& source, std::string& destination,
                                                    std::uint32_t capacity) = 0;
+    // GetSystemTimeAsFileTime: the system time in 100 ns ticks, the clock registry write
+    // times are taken from.
+    virtual std::uint64_t GetSystemTimeAsFileTime() = 0;
     // GetVersionExA; false (and `info` untouched) when the query fails.
     virtual bool GetVersionEx(OsVersion& info) = 0;
     // GetLongPathNameA with a buffer of `capacity` characters: the length of the long form
@@ -199,6 +207,10 @@ public:
     virtual std::u16string FromAnsi(const std::string& text) = 0;
     // The platform's collation without regard to letter case: <0, 0 or >0.
     virtual int CompareNoCase(const std::u16string& a, const std::u16string& b) = 0;
+    // LCMapStringW with LCMAP_SORTKEY | NORM_IGNORECASE in the locale CompareNoCase uses: the
+    // sort key, whose bytes order two texts as CompareNoCase does. nullopt on failure (an
+    // empty text has none).
+    virtual std::optional<std::string> LCMapString(const std::u16string& text) = 0;
     // The folder Morvel10.dll was loaded from, without a trailing backslash. Throws
     // AutomationError when the platform cannot tell.
     virtual std::u16string ModuleFolder() = 0;

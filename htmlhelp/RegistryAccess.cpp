@@ -52,47 +52,68 @@ long RegistryKey::close()
 RegistryValueRecord RegistryAccess::GetRegistryValue(const std::u16string& RootName, const std::u16string& KeyPath,
                                                      const std::u16string& NameToFind) noexcept
 {
-    RegistryValueRecord record;
     try {
         const RegKey root = GetRootKeyHandle(RootName);
-        if (root == 0) return record;
+        if (root == 0) return {};
         long status = ERROR_SUCCESS_;
         const RegistryKey key = RegistryKey::open(port_, root, port_.ToAnsi(KeyPath), KEY_QUERY_VALUE_, status);
-        if (!key) return record;
+        if (!key) return {};
 
-        std::uint32_t longNamesInARow = 0;
-        for (std::uint32_t index = 0;; ++index) {
-            std::string storedName;
-            std::uint32_t type = 0, dataSize = 0;
-            status = port_.RegEnumValue(key.get(), index, NameBufferLength, storedName, type, dataSize);
-            // A name too long for the buffer cannot be the one asked for (nor be read back),
-            // but the values after it still can.
-            if (status == ERROR_MORE_DATA_) {
-                if (++longNamesInARow >= MaxLongNamesInARow) return record;
-                continue;
-            }
-            longNamesInARow = 0;
-            if (status != ERROR_SUCCESS_) return record;
-            if (type != REG_SZ_ && type != REG_EXPAND_SZ_) continue;
-            const std::u16string name = port_.FromAnsi(storedName);
-            if (port_.CompareNoCase(name, NameToFind) != 0) continue;
-
-            record.ValueName = NameToFind;
-            std::vector<std::uint8_t> data(dataSize);
-            std::uint32_t readType = 0;
-            if (port_.RegQueryValueEx(key.get(), storedName, readType, data) != ERROR_SUCCESS_) return record;
-            if (readType != REG_SZ_ && readType != REG_EXPAND_SZ_) return record;  // changed under us
-            std::string text(data.begin(), data.end());
-            if (readType == REG_EXPAND_SZ_) {
-                auto expanded = expandedData(text);
-                if (!expanded) return record;
-                text = std::move(*expanded);
-            }
-            record.ValueLine = name + u'=' + port_.FromAnsi(text) + u'\r';
-            return record;
-        }
+        std::optional<TextValue> match;
+        forEachTextValue(key.get(), [&](const TextValue& value) {
+            if (port_.CompareNoCase(value.name, NameToFind) != 0) return true;
+            match = value;
+            return false;
+        });
+        if (match) return recordFor(key.get(), *match, NameToFind);
     } catch (...) {
         // Callers treat a record without a line as "not there"; that is all a failure can mean here.
+    }
+    return {};
+}
+
+EnumerationEnd RegistryAccess::forEachTextValue(RegKey key, const std::function<bool(const TextValue&)>& visit)
+{
+    std::uint32_t longNamesInARow = 0;
+    for (std::uint32_t index = 0;; ++index) {
+        TextValue value;
+        std::uint32_t type = 0;
+        const long status = port_.RegEnumValue(key, index, NameBufferLength, value.storedName, type, value.dataSize);
+        // A name too long for the buffer cannot be the one asked for (nor be read back),
+        // but the values after it still can.
+        if (status == ERROR_MORE_DATA_) {
+            if (++longNamesInARow >= MaxLongNamesInARow) return EnumerationEnd::GaveUp;
+            continue;
+        }
+        longNamesInARow = 0;
+        if (status == ERROR_NO_MORE_ITEMS_) return EnumerationEnd::Finished;
+        if (status != ERROR_SUCCESS_) return EnumerationEnd::Failed;
+        if (type != REG_SZ_ && type != REG_EXPAND_SZ_) continue;
+        value.name = port_.FromAnsi(value.storedName);
+        if (!visit(value)) return EnumerationEnd::Stopped;
+    }
+}
+
+RegistryValueRecord RegistryAccess::recordFor(RegKey key, const TextValue& value,
+                                              const std::u16string& NameToFind) noexcept
+{
+    RegistryValueRecord record;
+    try {
+        record.ValueName = NameToFind;
+        std::vector<std::uint8_t> data(value.dataSize);
+        std::uint32_t readType = 0;
+        if (port_.RegQueryValueEx(key, value.storedName, readType, data) != ERROR_SUCCESS_) return record;
+        if (readType != REG_SZ_ && readType != REG_EXPAND_SZ_) return record;  // changed under us
+        std::string text(data.begin(), data.end());
+        if (readType == REG_EXPAND_SZ_) {
+            auto expanded = expandedData(text);
+            if (!expanded) return record;
+            text = std::move(*expanded);
+        }
+        record.ValueLine = value.name + u'=' + port_.FromAnsi(text) + u'\r';
+    } catch (...) {
+        // Matched but unreadable: the name stays, the line does not.
+        record.ValueLine.clear();
     }
     return record;
 }

@@ -4,6 +4,7 @@
 // machine can be opened with full access. Nothing here writes to the registry.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -45,6 +46,18 @@ private:
     RegKey key_ = 0;
 };
 
+// A text value as the enumeration meets it: the name the registry gave, that name as the
+// class compares it, and the size of the data at the time.
+struct TextValue {
+    std::string storedName;
+    std::u16string name;
+    std::uint32_t dataSize = 0;
+};
+
+// How an enumeration of a key's values ended: past the last value, because the visitor
+// had what it wanted, by the long-name rule (MaxLongNamesInARow), or on a failure.
+enum class EnumerationEnd { Finished, Stopped, GaveUp, Failed };
+
 class RegistryAccess {
 public:
     explicit RegistryAccess(HtmlHelpPort& port) : port_(port) {}
@@ -60,6 +73,13 @@ public:
     // Never throws: every failure comes back as a record with an empty ValueLine.
     RegistryValueRecord GetRegistryValue(const std::u16string& RootName, const std::u16string& KeyPath,
                                          const std::u16string& NameToFind) noexcept;
+    // Walks the REG_SZ and REG_EXPAND_SZ values of an opened key in enumeration order, by
+    // the rules every lookup of a value by name follows; visit returns false to stop.
+    EnumerationEnd forEachTextValue(RegKey key, const std::function<bool(const TextValue&)>& visit);
+    // The record of a value the enumeration matched: the caller's spelling, and the stored
+    // name, "=", the data (expanded for REG_EXPAND_SZ) and a carriage return. Without a
+    // line when the data cannot be read back as text. Never throws.
+    RegistryValueRecord recordFor(RegKey key, const TextValue& value, const std::u16string& NameToFind) noexcept;
     // 0 for a name that is none of HKCU, HKLM, HKU, HKDD, HKCC, HKCR (any letter case).
     RegKey GetRootKeyHandle(const std::u16string& RootName);
     // Whether key_name below HKEY_LOCAL_MACHINE opens with full access; indent is unused.

@@ -26,6 +26,8 @@
 #undef RegCreateKeyEx
 #undef RegSetValueEx
 #undef RegDeleteValue
+#undef RegQueryInfoKey
+#undef LCMapString
 #undef ExpandEnvironmentStrings
 #undef GetVersionEx
 #undef GetLongPathName
@@ -156,7 +158,27 @@ long Win32HtmlHelpPort::RegCloseKey(RegKey key)
     return status;
 }
 
+long Win32HtmlHelpPort::RegQueryInfoKey(RegKey key, std::uint32_t& values, std::uint64_t& lastWriteTime)
+{
+    DWORD count = 0;
+    FILETIME written{};
+    const LONG status = ::RegQueryInfoKeyA(toHkey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+                                           nullptr, nullptr, nullptr, &written);
+    lastError_.capture();
+    if (status != ERROR_SUCCESS) return status;
+    values = count;
+    lastWriteTime = (std::uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime;
+    return status;
+}
+
 // ---------------------------------------------------------------------------- kernel32
+
+std::uint64_t Win32HtmlHelpPort::GetSystemTimeAsFileTime()
+{
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+}
 
 std::uint32_t Win32HtmlHelpPort::ExpandEnvironmentStrings(const std::string& source, std::string& destination,
                                                           std::uint32_t capacity)
@@ -442,6 +464,26 @@ int Win32HtmlHelpPort::CompareNoCase(const std::u16string& a, const std::u16stri
     // A failed comparison must not pass for a match.
     if (result == 0) return a == b ? 0 : (a < b ? -1 : 1);
     return result - CSTR_EQUAL;
+}
+
+// The same locale and flags as CompareNoCase: sort keys that compare equal byte for byte
+// belong to texts that CompareStringW calls equal, and the other way round.
+std::optional<std::string> Win32HtmlHelpPort::LCMapString(const std::u16string& text)
+{
+    if (text.empty()) return std::nullopt;
+    const int length = static_cast<int>(text.size());
+    const int needed = ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide(text), length,
+                                      nullptr, 0);
+    lastError_.capture();
+    if (needed <= 0) return std::nullopt;
+    // A sort key is bytes, though the function takes a wide-character buffer for it.
+    std::string key(static_cast<std::size_t>(needed), '\0');
+    const int written = ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide(text), length,
+                                       reinterpret_cast<LPWSTR>(key.data()), needed);
+    lastError_.capture();
+    if (written <= 0) return std::nullopt;
+    key.resize(static_cast<std::size_t>(written));
+    return key;
 }
 
 std::u16string Win32HtmlHelpPort::ModuleFolder()

@@ -38,9 +38,11 @@ public:
                        const std::vector<std::uint8_t>& data) override;
     long RegDeleteValue(RegKey key, const std::string& name) override;
     long RegCloseKey(RegKey key) override;
+    long RegQueryInfoKey(RegKey key, std::uint32_t& values, std::uint64_t& lastWriteTime) override;
 
     std::uint32_t ExpandEnvironmentStrings(const std::string& source, std::string& destination,
                                            std::uint32_t capacity) override;
+    std::uint64_t GetSystemTimeAsFileTime() override;
     bool GetVersionEx(OsVersion& info) override;
     std::uint32_t GetLongPathName(const std::string& shortPath, std::string& longPath,
                                   std::uint32_t capacity) override;
@@ -66,6 +68,7 @@ public:
     std::string ToAnsi(const std::u16string& text) override;
     std::u16string FromAnsi(const std::string& text) override;
     int CompareNoCase(const std::u16string& a, const std::u16string& b) override;
+    std::optional<std::string> LCMapString(const std::u16string& text) override;
     std::u16string ModuleFolder() override;
     std::u16string CurrentFolder() override;
     std::u16string LoadResString(std::int32_t id) override;

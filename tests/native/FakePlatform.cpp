@@ -10,6 +10,7 @@ namespace morvel::htmlhelp {
 namespace {
 
 constexpr long ERROR_INVALID_HANDLE_ = 6;
+constexpr char16_t SoftHyphen = 0x00AD;
 constexpr long ERROR_INSUFFICIENT_BUFFER_ = 122;
 // KEY_READ and the WOW64 view flags; any other bit asks for a write.
 constexpr std::uint32_t ReadAccess = 0x20019 | 0x0100 | 0x0200;
@@ -182,6 +183,7 @@ FakePlatform& FakePlatform::SetValue(RegKey root, const std::string& path, const
                                      std::uint32_t type, std::vector<std::uint8_t> data)
 {
     Key& key = MakeKey(root, path);
+    key.lastWriteTime = systemTime;
     for (auto& [stored, value] : key.values) {
         if (Upper(stored) == Upper(name)) {
             value = {type, std::move(data)};
@@ -223,6 +225,18 @@ FakePlatform& FakePlatform::ListHelpFile(const std::string& name, const std::str
 
 bool FakePlatform::KeyExists(RegKey root, const std::string& path) const { return FindKey(root, path) != nullptr; }
 
+FakePlatform& FakePlatform::DeleteKey(RegKey root, const std::string& path)
+{
+    const auto slash = path.rfind('\\');
+    Key* parent = slash == std::string::npos ? FindKey(root, "") : FindKey(root, path.substr(0, slash));
+    if (!parent) return *this;
+    const auto child = parent->subkeys.find(Upper(slash == std::string::npos ? path : path.substr(slash + 1)));
+    if (child == parent->subkeys.end()) return *this;
+    deletedKeys_.push_back(std::move(child->second));
+    parent->subkeys.erase(child);
+    return *this;
+}
+
 std::optional<FakePlatform::Value> FakePlatform::GetValue(RegKey root, const std::string& path,
                                                           const std::string& name) const
 {
@@ -259,7 +273,7 @@ std::vector<std::pair<std::string, FakePlatform::Value>> FakePlatform::Values(Re
 RegKey FakePlatform::NewHandle(RegKey root, const std::string& path, std::uint32_t access)
 {
     const RegKey handle = nextHandle_++;
-    openKeys_[handle] = {root, Upper(path), access};
+    openKeys_[handle] = {root, Upper(path), access, FindKey(root, path)};
     return handle;
 }
 
@@ -273,7 +287,10 @@ long FakePlatform::findKey(RegKey key, std::uint32_t neededAccess, Key*& found)
     if (open == openKeys_.end()) return ERROR_INVALID_HANDLE_;
     if ((open->second.access & neededAccess) != neededAccess) return ERROR_ACCESS_DENIED_;
     found = FindKey(open->second.root, open->second.path);
-    return found ? ERROR_SUCCESS_ : ERROR_INVALID_HANDLE_;
+    // A handle stays on the key it opened: once that key is deleted, a new one at the same
+    // path is not it.
+    if (found != open->second.key) return ERROR_KEY_DELETED_;
+    return ERROR_SUCCESS_;
 }
 
 long FakePlatform::RegOpenKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened)
@@ -375,6 +392,7 @@ long FakePlatform::RegSetValueEx(RegKey key, const std::string& name, std::uint3
                                [&](const auto& v) { return Upper(v.first) == Upper(name); });
         if (it != found->values.end()) it->second = {type, data};
         else found->values.push_back({name, {type, data}});
+        found->lastWriteTime = systemTime;
     }
     lastError_ = std::uint32_t(status);
     return status;
@@ -389,8 +407,12 @@ long FakePlatform::RegDeleteValue(RegKey key, const std::string& name)
     if (status == ERROR_SUCCESS_) {
         auto it = std::find_if(found->values.begin(), found->values.end(),
                                [&](const auto& v) { return Upper(v.first) == Upper(name); });
-        if (it == found->values.end()) status = ERROR_FILE_NOT_FOUND_;
-        else found->values.erase(it);
+        if (it == found->values.end()) {
+            status = ERROR_FILE_NOT_FOUND_;
+        } else {
+            found->values.erase(it);
+            found->lastWriteTime = systemTime;
+        }
     }
     lastError_ = std::uint32_t(status);
     return status;
@@ -405,7 +427,28 @@ long FakePlatform::RegCloseKey(RegKey key)
     return status;
 }
 
+long FakePlatform::RegQueryInfoKey(RegKey key, std::uint32_t& values, std::uint64_t& lastWriteTime)
+{
+    long status = ERROR_SUCCESS_;
+    if (!Begin("RegQueryInfoKey", status)) return status;
+    Key* found = nullptr;
+    status = findKey(key, KEY_QUERY_VALUE_, found);
+    if (status == ERROR_SUCCESS_) {
+        values = std::uint32_t(found->values.size());
+        lastWriteTime = found->lastWriteTime;
+    }
+    lastError_ = std::uint32_t(status);
+    return status;
+}
+
 // ------------------------------------------------------------------------ kernel32
+
+std::uint64_t FakePlatform::GetSystemTimeAsFileTime()
+{
+    calls.push_back("GetSystemTimeAsFileTime");
+    systemTime += clockStep;
+    return systemTime;
+}
 
 FakePlatform& FakePlatform::SetEnv(const std::string& name, const std::string& value)
 {
@@ -758,11 +801,29 @@ std::u16string FakePlatform::FromAnsi(const std::string& text)
 int FakePlatform::CompareNoCase(const std::u16string& a, const std::u16string& b)
 {
     auto fold = [](char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - u'a' + u'A') : c; };
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-        const char16_t x = fold(a[i]), y = fold(b[i]);
+    std::size_t i = 0, j = 0;
+    for (;;) {
+        while (i < a.size() && a[i] == SoftHyphen) ++i;
+        while (j < b.size() && b[j] == SoftHyphen) ++j;
+        if (i == a.size() || j == b.size()) break;
+        const char16_t x = fold(a[i++]), y = fold(b[j++]);
         if (x != y) return x < y ? -1 : 1;
     }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    const bool aDone = i == a.size(), bDone = j == b.size();
+    return aDone == bDone ? 0 : (aDone ? -1 : 1);
+}
+
+std::optional<std::string> FakePlatform::LCMapString(const std::u16string& text)
+{
+    calls.push_back("LCMapString");
+    if (text.empty()) return std::nullopt;
+    std::string key;
+    for (char16_t c : text) {
+        if (c >= u'a' && c <= u'z') c = char16_t(c - u'a' + u'A');
+        key += char(c & 0xFF);
+        key += char(c >> 8);
+    }
+    return key;
 }
 
 std::u16string FakePlatform::ModuleFolder()

@@ -53,6 +53,13 @@ public:
     // Every value of a key in enumeration order; none when the key does not exist.
     std::vector<std::pair<std::string, Value>> Values(RegKey root, const std::string& path) const;
     std::size_t OpenKeyCount() const { return openKeys_.size(); }
+    // Deletes a key and what is below it; keys opened on it answer ERROR_KEY_DELETED from then on.
+    FakePlatform& DeleteKey(RegKey root, const std::string& path);
+    // The system clock in 100 ns ticks; each reading moves it on by clockStep, and every
+    // change to a key's values stamps the key with the time of the last reading, as a
+    // coarse clock would. The default step makes every index old enough to keep.
+    std::uint64_t systemTime = 0x01D0000000000000;
+    std::uint64_t clockStep = 100'000'000;  // ten seconds
 
     // ---------------------------------------------------------------- files
     // Parent folders are created as needed. shortName is the 8.3 alias of the last
@@ -127,6 +134,8 @@ public:
                        const std::vector<std::uint8_t>& data) override;
     long RegDeleteValue(RegKey key, const std::string& name) override;
     long RegCloseKey(RegKey key) override;
+    long RegQueryInfoKey(RegKey key, std::uint32_t& values, std::uint64_t& lastWriteTime) override;
+    std::uint64_t GetSystemTimeAsFileTime() override;
     std::uint32_t ExpandEnvironmentStrings(const std::string& source, std::string& destination,
                                            std::uint32_t capacity) override;
     bool GetVersionEx(OsVersion& info) override;
@@ -149,7 +158,13 @@ public:
     void OutputDebugString(const std::u16string& line) override { debugLines.push_back(line); }
     std::string ToAnsi(const std::u16string& text) override;
     std::u16string FromAnsi(const std::string& text) override;
+    // Letter case of ASCII does not count, and a soft hyphen (0xAD) is ignored, as the
+    // platform ignores it.
     int CompareNoCase(const std::u16string& a, const std::u16string& b) override;
+    // The ASCII upper case of the text: it agrees with CompareNoCase on printable ASCII and,
+    // on purpose, not beyond (a soft hyphen stays), so that code trusting sort keys further
+    // than the platform's are known to agree gets caught.
+    std::optional<std::string> LCMapString(const std::u16string& text) override;
     std::u16string ModuleFolder() override;
     std::u16string CurrentFolder() override;
     std::u16string LoadResString(std::int32_t id) override;
@@ -160,6 +175,7 @@ public:
 private:
     struct Key {
         bool readOnly = false;
+        std::uint64_t lastWriteTime = 0;
         std::vector<std::pair<std::string, Value>> values;  // enumeration order
         std::map<std::string, std::unique_ptr<Key>> subkeys;  // by upper-case name
     };
@@ -167,6 +183,7 @@ private:
         RegKey root;
         std::string path;  // upper case
         std::uint32_t access;
+        const Key* key;    // the key opened, to tell a deleted one from a new key at the same path
     };
     struct Entry {
         std::string path;  // as added
@@ -201,6 +218,7 @@ private:
     std::uint32_t lastError_ = 0;
     std::uint64_t lastHelpWindow_ = 0;
     std::map<std::string, std::map<std::u16string, std::string>> compiledHelp_;  // by upper-case path
+    std::vector<std::unique_ptr<Key>> deletedKeys_;  // kept, so that handles on them stay unique
 };
 
 }  // namespace morvel::htmlhelp

@@ -16,7 +16,11 @@ protected:
     HtmlHelpState& state = object.state;
 
     void SetUp() override { fake.AddKey(HKEY_LOCAL_MACHINE_, ListKey); }
-    void TearDown() override { EXPECT_EQ(fake.OpenKeyCount(), 0u) << "a key was left open"; }
+    // The one key that may stay open is the list's, while its index is kept.
+    void TearDown() override
+    {
+        EXPECT_EQ(fake.OpenKeyCount(), object.fileList.kept() ? 1u : 0u) << "a key was left open";
+    }
 
     std::vector<std::string> Messages() const
     {
