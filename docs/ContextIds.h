@@ -90,3 +90,4 @@
 #define IDH_errors                                         5
 #define IDH_contextids                                     6
 #define IDH_tools                                          9000
+#define IDH_tools_helpdoctor                               9001
