@@ -100,6 +100,12 @@ public:
     std::string ToAnsi(const std::u16string& text) override { return inner_.ToAnsi(text); }
     std::u16string FromAnsi(const std::string& text) override { return inner_.FromAnsi(text); }
     int CompareNoCase(const std::u16string& a, const std::u16string& b) override { return inner_.CompareNoCase(a, b); }
+    std::optional<std::string> LCMapString(const std::u16string& text) override { return inner_.LCMapString(text); }
+    long RegQueryInfoKey(RegKey key, std::uint32_t& values, std::uint64_t& lastWriteTime) override
+    {
+        return inner_.RegQueryInfoKey(key, values, lastWriteTime);
+    }
+    std::uint64_t GetSystemTimeAsFileTime() override { return inner_.GetSystemTimeAsFileTime(); }
     std::u16string ModuleFolder() override { return inner_.ModuleFolder(); }
     std::u16string CurrentFolder() override { return inner_.CurrentFolder(); }
     std::u16string LoadResString(std::int32_t id) override { return inner_.LoadResString(id); }
