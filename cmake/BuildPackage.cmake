@@ -4,6 +4,7 @@
 #   VERSION                the package version (three fields; the installer compares only those)
 #   UPGRADE_CODE           the package family's fixed code: a newer version replaces an older one
 #   DLL TLB REGISTRY       Morvel10.dll, its type library, and the registry include regfragment wrote
+#   STRIP                  the toolchain's strip, for the packaged copy of the DLL (optional)
 #   SDK MANUAL             the SDK folder and the reference manual: packaged when present
 #   EXTRA                  more files for the install folder, separated by "|" (packaged when present)
 #   WORK OUTPUT            a scratch folder and the package to write
@@ -93,6 +94,17 @@ endif()
 
 # The server's component: the DLL and its registration, installed and removed together.
 string(UUID server_guid NAMESPACE ${UPGRADE_CODE} NAME "${ARCH}/Morvel10.dll" TYPE SHA1 UPPER)
+# The DLL ships without its debugging information: a twentieth of the size, and no folder
+# names of the build machine.
+if(STRIP)
+    file(MAKE_DIRECTORY "${WORK}/bin")
+    file(COPY_FILE "${DLL}" "${WORK}/bin/Morvel10.dll")
+    execute_process(COMMAND "${STRIP}" "${WORK}/bin/Morvel10.dll" RESULT_VARIABLE stripped)
+    if(NOT stripped EQUAL 0)
+        message(FATAL_ERROR "${STRIP} failed on Morvel10.dll")
+    endif()
+    set(DLL "${WORK}/bin/Morvel10.dll")
+endif()
 xml_escape("${DLL}" dll_source)
 xml_escape("${REGISTRY}" registry_include)
 

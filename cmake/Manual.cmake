@@ -5,6 +5,11 @@
 find_program(MORVEL_PYTHON3 python3 HINTS /usr/bin REQUIRED)
 find_program(MORVEL_CMARK cmark REQUIRED)
 find_program(MORVEL_CHMCMD chmcmd REQUIRED)
+# chmcmd's files need two mends (tools/chm-mend.py): the directory header names the wrong
+# first listing chunk, and context-id targets are paths of the build machine instead of
+# the pages' names inside the file. The mend reads streams with chmlib's test_chmLib.
+find_program(MORVEL_TEST_CHMLIB test_chmLib REQUIRED)
+set(morvel_chm_mend ${CMAKE_SOURCE_DIR}/tools/chm-mend.py)
 set(manual_dir ${CMAKE_BINARY_DIR}/manual)
 set(manual_generator ${CMAKE_SOURCE_DIR}/tools/manual/build-manual.py)
 file(GLOB_RECURSE manual_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/*)
@@ -13,9 +18,10 @@ add_custom_command(
     COMMAND ${CMAKE_COMMAND} -E rm -rf project
     COMMAND ${MORVEL_PYTHON3} ${manual_generator} ${CMAKE_SOURCE_DIR}/docs project ${MORVEL_CMARK}
     COMMAND ${CMAKE_COMMAND} -E chdir project ${MORVEL_CHMCMD} Morvel10.hhp
+    COMMAND ${MORVEL_PYTHON3} ${morvel_chm_mend} project/Morvel10.chm project
     COMMAND ${CMAKE_COMMAND} -E copy project/Morvel10.chm project/ContextIds.h .
     WORKING_DIRECTORY ${manual_dir}
-    DEPENDS ${manual_sources} ${manual_generator}
+    DEPENDS ${manual_sources} ${manual_generator} ${morvel_chm_mend}
     COMMENT "Reference manual: docs/ -> manual/Morvel10.chm")
 file(MAKE_DIRECTORY ${manual_dir})
 add_custom_target(manual ALL DEPENDS ${manual_dir}/Morvel10.chm)

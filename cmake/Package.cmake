@@ -64,7 +64,7 @@ add_custom_command(
 set(package_common
     -DWIXL=${WIXL} -DMSIINFO=${MSIINFO} -DMSIBUILD=${MSIBUILD} -DARCH=${package_arch}
     -DUPGRADE_CODE=${upgrade_code} -DDLL=$<TARGET_FILE:Morvel10> -DTLB=${gen}/Morvel10.tlb
-    -DREGISTRY=${registry_wxi} -DSDK=${CMAKE_BINARY_DIR}/sdk -DMANUAL=${CMAKE_BINARY_DIR}/manual/Morvel10.chm)
+    -DREGISTRY=${registry_wxi} -DSTRIP=${CMAKE_STRIP} -DSDK=${CMAKE_BINARY_DIR}/sdk -DMANUAL=${CMAKE_BINARY_DIR}/manual/Morvel10.chm)
 list(JOIN MORVEL_PACKAGE_FILES "|" package_files)
 # Always run: the file list follows the folders as they are now.
 add_custom_target(morvel_package ALL

@@ -112,9 +112,10 @@ add_custom_command(
     COMMAND ${CMAKE_COMMAND} -E rm -rf project
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/tests/data/chm project
     COMMAND ${CMAKE_COMMAND} -E chdir project ${CHMCMD} Demo.hhp
+    COMMAND ${MORVEL_PYTHON3} ${morvel_chm_mend} project/Demo.chm project
     COMMAND ${CMAKE_COMMAND} -E copy project/Demo.chm Demo.chm
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/help
-    DEPENDS ${chm_sources}
+    DEPENDS ${chm_sources} ${morvel_chm_mend}
     COMMENT "chmcmd Demo.hhp")
 add_custom_target(demo_chm ALL DEPENDS ${CMAKE_BINARY_DIR}/help/Demo.chm)
 

@@ -68,7 +68,12 @@ HRESULT walk(IStorage* storage, const std::u16string& prefix, std::vector<std::u
         if (elements->Next(1, &stat, &fetched) != S_OK || fetched != 1) break;
         const StatName owned{stat.pwcsName};
         if (!stat.pwcsName) continue;
-        const std::u16string path = prefix + reinterpret_cast<const char16_t*>(stat.pwcsName);
+        std::u16string name = reinterpret_cast<const char16_t*>(stat.pwcsName);
+        // An element's name is its own; Wine's storage names the elements of a sub-storage
+        // by their path from the root instead ("enums/X.htm" inside "enums"). Both are taken.
+        const std::u16string inside = prefix.substr(1);
+        if (!inside.empty() && name.starts_with(inside)) name.erase(0, inside.size());
+        const std::u16string path = prefix + name;
         if (stat.type == STGTY_STREAM) {
             streams.push_back(path);
         } else if (stat.type == STGTY_STORAGE && depth < 16) {

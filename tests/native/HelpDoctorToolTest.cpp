@@ -92,7 +92,7 @@ TEST(ContextIdAuditTest, ParsesHeaderAndProjectForms)
 {
     const auto list = helpdoctor::parseContextIds(
         "\xEF\xBB\xBF#define IDH_A 10\n IDH_B = 0x1F \r\n; comment\n// comment\n[MAP]\n#define IDH_C 12L // c\n"
-        "IDH_D=\nIDH_E=99999999999\n= 5\n");
+        "IDH_D=\nIDH_E=99999999999\n= 5\n#pragma once\n#ifndef IDS_H\n");
     ASSERT_EQ(list.ids.size(), 3u);
     EXPECT_EQ(list.ids[0].name, "IDH_A");
     EXPECT_EQ(list.ids[1].id, 31u);

@@ -60,6 +60,8 @@ ContextIdList parseContextIds(const std::string& text)
         if (line.empty() || line[0] == ';' || line.rfind("//", 0) == 0 || line[0] == '[') continue;
         const auto comment = line.find("//");
         if (comment != std::string::npos) line = trim(line.substr(0, comment));
+        // A header's other directives (#pragma once, include guards) carry no id.
+        if (line[0] == '#' && line.rfind("#define", 0) != 0) continue;
 
         std::string name, value;
         if (line.rfind("#define", 0) == 0) {

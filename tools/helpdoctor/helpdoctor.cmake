@@ -11,7 +11,8 @@ target_include_directories(helpdoctor PRIVATE ${gen} ${CMAKE_SOURCE_DIR})
 target_link_libraries(helpdoctor PRIVATE helpdoctor_core helpdoctor_frame morvel_core
                       oleaut32 ole32 uuid advapi32 user32 version shlwapi)
 target_compile_options(helpdoctor PRIVATE -Wall -Wextra)
-target_link_options(helpdoctor PRIVATE ${static_runtime} -municode)
+# Shipped without debugging information: smaller, and naming no folder of the build machine.
+target_link_options(helpdoctor PRIVATE ${static_runtime} -municode -s)
 
 # Every command under Wine, against the demo help file and files made from it.
 add_test(NAME helpdoctor_commands
