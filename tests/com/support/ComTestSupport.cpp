@@ -151,27 +151,33 @@ LRESULT CALLBACK MessageBoxRecorder::hook(int code, WPARAM wParam, LPARAM lParam
 // --- Registry ---------------------------------------------------------------------------
 
 namespace {
-void dumpKey(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstring>& out)
+// Each subkey is opened below its parent's handle and each value read by the enumeration
+// itself: a snapshot of the machine's classes is tens of thousands of registry calls.
+void dumpKey(HKEY parent, const std::wstring& name, const std::wstring& path, std::map<std::wstring, std::wstring>& out)
 {
     morvel::UniqueHKey key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
-    out[path + L"|"] ;  // the key itself, even when it holds no values
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[16384];
-        DWORD nameLength = 16384, type = 0, size = 0;
-        if (RegEnumValueW(key.get(), i, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-        std::vector<BYTE> data(size + 2);
-        DWORD dataSize = size;
-        RegQueryValueExW(key.get(), name, nullptr, &type, data.data(), &dataSize);
-        std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), dataSize / sizeof(wchar_t));
+    if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+    out[path + L"|"];  // the key itself, even when it holds no values
+    std::vector<BYTE> data(4096);
+    for (DWORD i = 0;;) {
+        wchar_t valueName[16384];
+        DWORD nameLength = 16384, type = 0, size = static_cast<DWORD>(data.size() - 2);
+        const LONG status = RegEnumValueW(key.get(), i, valueName, &nameLength, nullptr, &type, data.data(), &size);
+        if (status == ERROR_MORE_DATA && size + 2 > data.size()) {
+            data.resize(size + 2);
+            continue;  // the same value again, with room for it
+        }
+        if (status != ERROR_SUCCESS) break;
+        std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
         if ((type == REG_SZ || type == REG_EXPAND_SZ) && !text.empty() && text.back() == L'\0') text.pop_back();
-        out[path + L"|" + name] = std::to_wstring(type) + L":" + text;
+        out[path + L"|" + valueName] = std::to_wstring(type) + L":" + text;
+        ++i;
     }
     for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
+        wchar_t subkey[256];
         DWORD nameLength = 256;
-        if (RegEnumKeyExW(key.get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        dumpKey(root, path.empty() ? name : path + L"\\" + name, out);
+        if (RegEnumKeyExW(key.get(), i, subkey, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        dumpKey(key.get(), subkey, path.empty() ? subkey : path + L"\\" + subkey, out);
     }
 }
 }  // namespace
@@ -179,8 +185,8 @@ void dumpKey(HKEY root, const std::wstring& path, std::map<std::wstring, std::ws
 std::map<std::wstring, std::wstring> snapshotClasses()
 {
     std::map<std::wstring, std::wstring> out, user;
-    dumpKey(HKEY_LOCAL_MACHINE, L"Software\\Classes", out);
-    dumpKey(HKEY_CURRENT_USER, L"Software\\Classes", user);
+    dumpKey(HKEY_LOCAL_MACHINE, L"Software\\Classes", L"Software\\Classes", out);
+    dumpKey(HKEY_CURRENT_USER, L"Software\\Classes", L"Software\\Classes", user);
     for (auto& [k, v] : user) out[L"HKCU:" + k] = v;
     return out;
 }
