@@ -9,9 +9,9 @@ import tempfile
 import unittest
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
-spec = importlib.util.spec_from_file_location("build_manual", ROOT / "tools/manual/build-manual.py")
-build_manual = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(build_manual)
+source = importlib.util.spec_from_file_location("build_manual", ROOT / "tools/manual/build-manual.py")
+build_manual = importlib.util.module_from_spec(source)
+source.loader.exec_module(build_manual)
 CMARK = "cmark"
 
 
