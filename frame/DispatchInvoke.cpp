@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ByRefWriteBack.h"
+#include "Conversions.h"
 #include "ErrorInfo.h"
 #include "Handles.h"
 #include "TypeDescription.h"
@@ -61,18 +62,13 @@ int parameterOf(const DispatchTable::Member& func, const DISPPARAMS& params, UIN
     return id >= 0 && id < func.parameters ? static_cast<int>(id) : -1;
 }
 
-std::u16string text(BSTR b)
-{
-    return b ? std::u16string(reinterpret_cast<const char16_t*>(b), SysStringLen(b)) : std::u16string();
-}
-
 // The name a class publishes its errors under: the interface's name without the leading
 // underscore of a class's default interface.
 std::u16string className(ITypeInfo* info)
 {
     Bstr name;
     if (FAILED(info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr))) return {};
-    std::u16string out = text(name.get());
+    std::u16string out = fromBstrOrEmpty(name.get());
     if (!out.empty() && out.front() == u'_') out.erase(0, 1);
     return out;
 }
@@ -259,7 +255,7 @@ HRESULT DispatchTable::build(ITypeInfo* info, std::shared_ptr<const DispatchTabl
                      desc->cParamsOpt == -1, owner};
             Bstr name;
             if (SUCCEEDED(info->GetDocumentation(desc->memid, name.put(), nullptr, nullptr, nullptr)))
-                m.source += u"." + text(name.get());
+                m.source += u"." + fromBstrOrEmpty(name.get());
             m.optional.resize(desc->cParams);
             m.byRef.resize(desc->cParams);
             for (SHORT p = 0; p < desc->cParams; ++p) {
