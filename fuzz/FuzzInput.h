@@ -44,12 +44,8 @@ inline Text maybeNull(FuzzedDataProvider& in, std::size_t maxLength = 64)
     return text(in, maxLength);
 }
 
-inline std::string ansi(const std::u16string& t)
-{
-    std::string a;
-    for (char16_t c : t) a += c > 0xFF ? '?' : char(c);
-    return a;
-}
+// A name as the fake takes it (UTF-8), characters beyond any ANSI code page included.
+inline std::string ansi(const std::u16string& t) { return utf8(t); }
 
 inline RegKey pickRoot(FuzzedDataProvider& in)
 {
@@ -64,9 +60,15 @@ inline void addValue(FuzzedDataProvider& in, FakePlatform& fake, RegKey root, co
 {
     const std::uint32_t type = in.ConsumeBool() ? htmlhelp::REG_SZ_
                                                 : in.PickValueInArray<std::uint32_t>({2, 3, 4, 7, 0, 1});
-    std::string data = ansi(text(in));
-    std::vector<std::uint8_t> bytes(data.begin(), data.end());
-    if (in.ConsumeIntegralInRange<int>(0, 3) != 0) bytes.push_back(0);
+    // Text data as the registry keeps it, UTF-16 little-endian; now and then an odd byte.
+    std::u16string data = text(in);
+    if (in.ConsumeIntegralInRange<int>(0, 3) != 0) data += u'\0';
+    std::vector<std::uint8_t> bytes;
+    for (char16_t c : data) {
+        bytes.push_back(std::uint8_t(c & 0xFF));
+        bytes.push_back(std::uint8_t(c >> 8));
+    }
+    if (in.ConsumeIntegralInRange<int>(0, 15) == 0) bytes.push_back(0x5C);
     fake.SetValue(root, key, name, type, std::move(bytes));
 }
 

@@ -18,9 +18,10 @@ bool wellFormedEntry(const std::string& name, const FakePlatform::Value& value)
 {
     if (name.empty() || name.find_first_of("\\*?") != std::string::npos) return false;
     if (name.size() < 3 || FakePlatform::Upper(name.substr(name.size() - 3)) != "CHM") return false;
-    const auto& d = value.data;
-    if (value.type != REG_SZ_ || d.size() < 2 || d.back() != 0 || d[d.size() - 2] != '\\') return false;
-    return std::find(d.begin(), d.end() - 1, 0) == d.end() - 1;
+    if (value.type != REG_SZ_ || value.data.size() % 2 != 0) return false;
+    const std::u16string d = RegistryAccess::textOfData(value.data);
+    if (d.size() < 2 || d.back() != 0 || d[d.size() - 2] != u'\\') return false;
+    return std::find(d.begin(), d.end() - 1, u'\0') == d.end() - 1;
 }
 
 }  // namespace
@@ -67,6 +68,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A file found by the existence check always has a folder in front of it (a bare name
     // is completed first), so this refusal of HHRegister is never reached.
     for (const auto& box : fake.messageBoxes)
-        if (box.text.find("without having a supplied path") != std::string::npos) std::abort();
+        if (box.text.text().find(u"without having a supplied path") != std::u16string::npos) std::abort();
     return 0;
 }

@@ -13,11 +13,12 @@ namespace {
 constexpr std::uint32_t ERROR_PROC_NOT_FOUND_ = 127;
 }
 
-void DisplayCommands::callEngine(HtmlHelpPort& port, const HelpCall& call)
+void DisplayCommands::callEngine(HtmlHelpPort& port, HelpCall call)
 {
+    call.sameWidth();
     if (port.HtmlHelp(call)) return;
     if (port.LastError() == ERROR_PROC_NOT_FOUND_)
-        throw errors::dllEntryPointNotFound(u"HtmlHelpA", u"hhctrl.ocx");
+        throw errors::dllEntryPointNotFound(call.wide() ? u"HtmlHelpW" : u"HtmlHelpA", u"hhctrl.ocx");
     throw errors::fileNotFound(u"hhctrl.ocx");
 }
 
@@ -82,19 +83,17 @@ std::uint32_t DisplayCommands::ownerOf(const std::int32_t* CallingForm)
     return static_cast<std::uint32_t>(*CallingForm);
 }
 
-std::optional<std::string> DisplayCommands::ansi(const Text& text)
+// A null string goes to the engine as a null pointer. The engine is handed the host's own
+// text, so what a property holds after the call is what the host set.
+std::optional<PlatformText> DisplayCommands::platformText(const Text& text)
 {
-    if (!text) return std::nullopt;  // a null string goes to the engine as a null pointer
-    return object_.port.ToAnsi(*text);
+    return toPlatformText(object_.port, text);
 }
 
 void DisplayCommands::callWithFileOnly(std::uint32_t owner, std::uint32_t command, const HelpData& data)
 {
-    HelpCall call{owner, ansi(object_.state.CHMFile), command, data};
-    callEngine(object_.port, call);
+    callEngine(object_.port, {owner, platformText(object_.state.CHMFile), command, data});
     windowOpened_ = object_.port.LastHelpWindow() != 0;
-    // The engine saw the ANSI name; from now on so does the host.
-    if (call.file) object_.state.CHMFile = object_.port.FromAnsi(*call.file);
 }
 
 void DisplayCommands::show(const std::int32_t* CallingForm, std::uint32_t command, const HelpData& data)
@@ -107,8 +106,7 @@ void DisplayCommands::show(const std::int32_t* CallingForm, std::uint32_t comman
     // The window name goes as the host wrote it, blanks and all; the composed text is a
     // temporary, so CHMFile keeps its own characters.
     const std::u16string composed = textOrEmpty(state.CHMFile) + u">" + *state.HHWindow;
-    const HelpCall call{ownerOf(CallingForm), object_.port.ToAnsi(composed), command, data};
-    callEngine(object_.port, call);
+    callEngine(object_.port, {ownerOf(CallingForm), toPlatformText(object_.port, composed), command, data});
     windowOpened_ = object_.port.LastHelpWindow() != 0;
 }
 
@@ -117,15 +115,15 @@ AkLink DisplayCommands::fillLink(const Text& keywords)
     HtmlHelpState& state = object_.state;
     AkLink link;
     link.fReserved = 0;
-    link.pszKeywords = ansi(keywords);
+    link.pszKeywords = platformText(keywords);
     // The engine tells a missing default topic or message by a null pointer, not by an
     // empty text; the object keeps the null it handed over.
     for (Text* item : {&state.HHDefaultURL, &state.HHMsgText, &state.HHMsgTitle})
         if (isEmpty(*item)) *item = std::nullopt;
-    link.pszUrl = ansi(state.HHDefaultURL);
-    link.pszMsgText = ansi(state.HHMsgText);
-    link.pszMsgTitle = ansi(state.HHMsgTitle);
-    if (!isBlank(state.HHWindow)) link.pszWindow = ansi(state.HHWindow);
+    link.pszUrl = platformText(state.HHDefaultURL);
+    link.pszMsgText = platformText(state.HHMsgText);
+    link.pszMsgTitle = platformText(state.HHMsgTitle);
+    if (!isBlank(state.HHWindow)) link.pszWindow = platformText(state.HHWindow);
     link.fIndexOnFail = 0;
     return link;
 }
@@ -134,10 +132,7 @@ void DisplayCommands::HHDisplayTopicURL(const std::int32_t* CallingForm)
 {
     runCommand({u"HHDisplayTopicURL", textOrEmpty(object_.state.HHTopicURL), {}, {}}, [&] {
         if (!helpFileReady()) return;
-        HtmlHelpState& state = object_.state;
-        const std::optional<std::string> topic = ansi(state.HHTopicURL);
-        show(CallingForm, HH_DISPLAY_TOPIC_, topic);
-        if (topic) state.HHTopicURL = object_.port.FromAnsi(*topic);
+        show(CallingForm, HH_DISPLAY_TOPIC_, platformText(object_.state.HHTopicURL));
     });
 }
 
@@ -156,12 +151,12 @@ void DisplayCommands::HHDisplaySearch(const std::int32_t* CallingForm)
         // An empty query, run at once; the window name travels in the file argument.
         FtsQuery query;
         query.fUniCodeStrings = 0;
-        query.pszSearchQuery = std::string();
+        query.pszSearchQuery = toPlatformText(object_.port, std::u16string());
         query.iProximity = 0;
         query.fStemmedSearch = 0;
         query.fTitleOnly = 0;
         query.fExecute = 1;
-        query.pszWindow = std::string();
+        query.pszWindow = toPlatformText(object_.port, std::u16string());
         show(CallingForm, HH_DISPLAY_SEARCH_, query);
     });
 }

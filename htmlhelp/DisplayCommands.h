@@ -48,9 +48,10 @@ public:
     void HHClose();
     std::u16string HHSetHelpFile(std::int16_t intSelHelpFile);
 
-    // One call into the help engine. When the engine or its entry point cannot be
-    // reached, raises what a missing DLL raises: 53 (file not found) or 453 (no entry point).
-    static void callEngine(HtmlHelpPort& port, const HelpCall& call);
+    // One call into the help engine, its texts given one form first (HelpCall::sameWidth).
+    // When the engine or its entry point cannot be reached, raises what a missing DLL
+    // raises: 53 (file not found) or 453 (no entry point).
+    static void callEngine(HtmlHelpPort& port, HelpCall call);
 
     // Empty or nothing but blanks.
     static bool isBlank(const Text& text);
@@ -75,12 +76,12 @@ private:
     void tellDebugger(const Asked& asked, const std::u16string& fileAsSet);
     bool helpFileReady();
     std::uint32_t ownerOf(const std::int32_t* CallingForm);
-    // The window-bearing display commands: one engine call, then the store-back.
+    // The window-bearing display commands: one engine call.
     void show(const std::int32_t* CallingForm, std::uint32_t command, const HelpData& data);
-    // The engine call with CHMFile alone as the file argument, stored back after the call.
+    // The engine call with CHMFile alone as the file argument.
     void callWithFileOnly(std::uint32_t owner, std::uint32_t command, const HelpData& data);
     AkLink fillLink(const Text& keywords);
-    std::optional<std::string> ansi(const Text& text);
+    std::optional<PlatformText> platformText(const Text& text);
 
     HtmlHelpObject& object_;
     bool windowOpened_ = false;  // the command's last engine call returned a window

@@ -49,7 +49,7 @@ std::u16string said(QuietPort& quiet)
     std::u16string text;
     for (const MessageBoxRequest& box : quiet.messages()) {
         if (!text.empty()) text += u" / ";
-        std::u16string line = quiet.FromAnsi(box.text);
+        std::u16string line = box.text.text();
         std::replace(line.begin(), line.end(), u'\n', u' ');
         text += line;
     }
@@ -200,7 +200,7 @@ void HelpDiagnosis::checkPathCharacters(const std::u16string& path, std::vector<
 {
     const std::u16string checked = u"the characters of " + path;
     bool clean = true;
-    if (port_.FromAnsi(port_.ToAnsi(path)) != path) {
+    if (!port_.ToAnsi(path)) {
         clean = false;
         findings.push_back(finding(
             u"path", Severity::Error, checked, u"characters the ANSI code page cannot carry",

@@ -42,12 +42,10 @@ std::u16string HelpFileChecks::completeName(const Text& FileToFind)
 
 bool HelpFileChecks::EnsureFileExists(Text& FileToFind)
 {
-    const std::u16string name = completeName(FileToFind);
-
-    // The search sees the ANSI name, and so does the caller from now on.
-    const std::string ansi = object_.port.ToAnsi(name);
-    FileToFind = object_.port.FromAnsi(ansi);
-    if (object_.port.FindFirstFile(ansi)) return true;
+    // The caller sees the completed name from now on. The search looks for exactly that
+    // name: no conversion stands between the host's text and the file found.
+    FileToFind = completeName(FileToFind);
+    if (object_.port.FindFirstFile(*FileToFind)) return true;
 
     object_.messageBoxes.ShowUsageMessage(u"The file " + *FileToFind + u" does not exist." + u'\n' +
                                           u"Please make sure that you have installed ZELT Help files");

@@ -80,16 +80,19 @@ void HelpFileRegistration::HHRegister(Text& FileToRegister)
         object_.platformHelpers.absoluteFolder(path.substr(0, path.size() - name.size()));
 
     long status = ERROR_SUCCESS_;
-    const RegistryKey key = RegistryKey::create(port, HKEY_LOCAL_MACHINE_, port.ToAnsi(HtmlHelpListKey),
-                                                KEY_CREATE_SUB_KEY_ | KEY_SET_VALUE_, status);
+    const RegistryKey key =
+        RegistryKey::create(port, HKEY_LOCAL_MACHINE_, HtmlHelpListKey, KEY_CREATE_SUB_KEY_ | KEY_SET_VALUE_, status);
     if (!key) {
         object_.messageBoxes.ShowUsageMessage(u"HTML Help Class: HHRegister Error");
         return;
     }
-    const std::string ansiFolder = port.ToAnsi(folder);
-    std::vector<std::uint8_t> data(ansiFolder.begin(), ansiFolder.end());
-    data.push_back(0);  // stored with its NUL, as the engine expects
-    const long written = port.RegSetValueEx(key.get(), port.ToAnsi(name), REG_SZ_, data);
+    // One call takes the name and the folder: both in ANSI, or both wide when either needs it.
+    PlatformText valueName = toPlatformText(port, name);
+    PlatformText valueData = toPlatformText(port, folder);
+    sameWidth({&valueName, &valueData});
+    // Stored with its NUL, as the engine expects.
+    const long written =
+        port.RegSetValueEx(key.get(), valueName, REG_SZ_, RegistryAccess::textValueData(valueData));
     // Our own write shows at the next lookup, however close to the last one it came.
     object_.fileList.invalidate();
     if (written != ERROR_SUCCESS_)
@@ -115,10 +118,10 @@ void HelpFileRegistration::HHUnRegister(Text& FileToUnRegister)
     {
         long status = ERROR_SUCCESS_;
         const RegistryKey key =
-            RegistryKey::open(port, HKEY_LOCAL_MACHINE_, port.ToAnsi(HtmlHelpListKey), KEY_SET_VALUE_, status);
+            RegistryKey::open(port, HKEY_LOCAL_MACHINE_, HtmlHelpListKey, KEY_SET_VALUE_, status);
         if (key) {
             // Whether the value went is what the lookup below reports.
-            [[maybe_unused]] const long deleted = port.RegDeleteValue(key.get(), port.ToAnsi(*FileToUnRegister));
+            [[maybe_unused]] const long deleted = port.RegDeleteValue(key.get(), toPlatformText(port, *FileToUnRegister));
         }
     }
     object_.fileList.invalidate();

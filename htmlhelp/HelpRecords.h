@@ -1,6 +1,7 @@
 #pragma once
-// The help engine's records in their ANSI forms, laid out as hhctrl.ocx reads them: what
-// the Win32 adapter fills in and what the recording stand-in of the tests decodes.
+// The help engine's records, laid out as hhctrl.ocx reads them: what the Win32 adapter
+// fills in and what the recording stand-in of the tests decodes. One template over the
+// character type, since HtmlHelpA and HtmlHelpW take the same records with other strings.
 // Windows only.
 
 #include <windows.h>
@@ -9,54 +10,73 @@
 
 namespace morvel::htmlhelp {
 
-struct HhFtsQueryA {
+template <class Char>
+struct HhFtsQuery {
     int cbStruct;
     BOOL fUniCodeStrings;
-    LPCSTR pszSearchQuery;
+    const Char* pszSearchQuery;
     LONG iProximity;
     BOOL fStemmedSearch;
     BOOL fTitleOnly;
     BOOL fExecute;
-    LPCSTR pszWindow;
+    const Char* pszWindow;
 };
-struct HhAkLinkA {
+template <class Char>
+struct HhAkLink {
     int cbStruct;
     BOOL fReserved;
-    LPCSTR pszKeywords;
-    LPCSTR pszUrl;
-    LPCSTR pszMsgText;
-    LPCSTR pszMsgTitle;
-    LPCSTR pszWindow;
+    const Char* pszKeywords;
+    const Char* pszUrl;
+    const Char* pszMsgText;
+    const Char* pszMsgTitle;
+    const Char* pszWindow;
     BOOL fIndexOnFail;
 };
-struct HhPopupA {
+template <class Char>
+struct HhPopup {
     int cbStruct;
     HINSTANCE hinst;
     UINT idString;
-    LPCSTR pszText;
+    const Char* pszText;
     POINT pt;
     COLORREF clrForeground;
     COLORREF clrBackground;
     RECT rcMargins;
-    LPCSTR pszFont;
+    const Char* pszFont;
 };
+
+using HhFtsQueryA = HhFtsQuery<char>;
+using HhAkLinkA = HhAkLink<char>;
+using HhPopupA = HhPopup<char>;
+using HhFtsQueryW = HhFtsQuery<wchar_t>;
+using HhAkLinkW = HhAkLink<wchar_t>;
+using HhPopupW = HhPopup<wchar_t>;
+
 // The engine of each width reads its own layout: pointers and the module handle are
-// pointer-sized, and on x64 each is aligned to 8 bytes.
+// pointer-sized, and on x64 each is aligned to 8 bytes. Both forms, the same layout.
+template <class Char>
+constexpr bool hasTheEnginesLayout()
+{
+    using Fts = HhFtsQuery<Char>;
+    using Link = HhAkLink<Char>;
+    using Popup = HhPopup<Char>;
 #ifdef _WIN64
-static_assert(sizeof(HhFtsQueryA) == 40, "HH_FTS_QUERY is 40 bytes on x64");
-static_assert(sizeof(HhAkLinkA) == 56, "HH_AKLINK is 56 bytes on x64");
-static_assert(sizeof(HhPopupA) == 72, "HH_POPUP is 72 bytes on x64");
-static_assert(offsetof(HhFtsQueryA, pszSearchQuery) == 8 && offsetof(HhFtsQueryA, pszWindow) == 32);
-static_assert(offsetof(HhAkLinkA, pszKeywords) == 8 && offsetof(HhAkLinkA, pszWindow) == 40 &&
-              offsetof(HhAkLinkA, fIndexOnFail) == 48);
-static_assert(offsetof(HhPopupA, hinst) == 8 && offsetof(HhPopupA, idString) == 16 &&
-              offsetof(HhPopupA, pszText) == 24 && offsetof(HhPopupA, pt) == 32 &&
-              offsetof(HhPopupA, rcMargins) == 48 && offsetof(HhPopupA, pszFont) == 64);
+    return sizeof(Fts) == 40 && sizeof(Link) == 56 && sizeof(Popup) == 72 &&  //
+           offsetof(Fts, pszSearchQuery) == 8 && offsetof(Fts, pszWindow) == 32 &&
+           offsetof(Link, pszKeywords) == 8 && offsetof(Link, pszWindow) == 40 && offsetof(Link, fIndexOnFail) == 48 &&
+           offsetof(Popup, hinst) == 8 && offsetof(Popup, idString) == 16 && offsetof(Popup, pszText) == 24 &&
+           offsetof(Popup, pt) == 32 && offsetof(Popup, rcMargins) == 48 && offsetof(Popup, pszFont) == 64;
 #else
-static_assert(sizeof(HhFtsQueryA) == 32, "HH_FTS_QUERY is 32 bytes");
-static_assert(sizeof(HhAkLinkA) == 32, "HH_AKLINK is 32 bytes");
-static_assert(sizeof(HhPopupA) == 52, "HH_POPUP is 52 bytes");
-static_assert(offsetof(HhPopupA, hinst) == 4 && offsetof(HhPopupA, pszFont) == 48);
+    return sizeof(Fts) == 32 && sizeof(Link) == 32 && sizeof(Popup) == 52 &&  //
+           offsetof(Popup, hinst) == 4 && offsetof(Popup, pszFont) == 48;
+#endif
+}
+#ifdef _WIN64
+static_assert(hasTheEnginesLayout<char>(), "HH_FTS_QUERY, HH_AKLINK, HH_POPUP are 40, 56, 72 bytes on x64");
+static_assert(hasTheEnginesLayout<wchar_t>(), "the wide records are 40, 56, 72 bytes on x64");
+#else
+static_assert(hasTheEnginesLayout<char>(), "HH_FTS_QUERY, HH_AKLINK, HH_POPUP are 32, 32, 52 bytes");
+static_assert(hasTheEnginesLayout<wchar_t>(), "the wide records are 32, 32, 52 bytes");
 #endif
 
 }  // namespace morvel::htmlhelp

@@ -1,7 +1,9 @@
 #pragma once
 // The narrow platform interface of the HTML Help class. Each function mirrors one platform
-// entry point the class uses (ANSI forms: texts are byte strings in the ANSI code page) and
-// says what it gives back on failure. The Win32 adapter makes the real calls and captures
+// entry point the class uses and says what it gives back on failure. A text that goes in
+// is a PlatformText: the ANSI entry point when the code page spells it exactly, the wide
+// one otherwise (portable/PlatformText.h states the rule). A function that hands text
+// back mirrors the wide entry point and speaks UTF-16. The Win32 adapter makes the real calls and captures
 // the thread's last-error code after each; the fake platform of the unit tests keeps an
 // in-memory registry and file tree and records message boxes and help-engine calls.
 
@@ -10,6 +12,8 @@
 #include <string>
 #include <variant>
 #include <vector>
+
+#include "../portable/PlatformText.h"
 
 namespace morvel::htmlhelp {
 
@@ -52,11 +56,12 @@ struct FileVersion {
     std::uint32_t fileVersionLS = 0;
 };
 
-// One message box as MessageBoxIndirectA receives it (the record's other members are
-// fixed: no owner, no instance, no icon, no help id, no callback, language 0).
+// One message box as MessageBoxIndirect receives it (the record's other members are
+// fixed: no owner, no instance, no icon, no help id, no callback, language 0). The caption
+// is plain ASCII and follows the text's form.
 struct MessageBoxRequest {
-    std::string text;     // ANSI
-    std::string caption;  // ANSI
+    PlatformText text;
+    std::string caption;
     std::uint32_t style = 0;
 };
 
@@ -64,22 +69,22 @@ struct MessageBoxRequest {
 // x86, 40 on x64).
 struct FtsQuery {
     std::int32_t fUniCodeStrings = 0;
-    std::optional<std::string> pszSearchQuery;
+    std::optional<PlatformText> pszSearchQuery;
     std::int32_t iProximity = 0;
     std::int32_t fStemmedSearch = 0;
     std::int32_t fTitleOnly = 0;
     std::int32_t fExecute = 0;
-    std::optional<std::string> pszWindow;
+    std::optional<PlatformText> pszWindow;
 };
 
 // HH_AKLINK, portable form (32 bytes on x86, 56 on x64). A nullopt member is a null pointer.
 struct AkLink {
     std::int32_t fReserved = 0;
-    std::optional<std::string> pszKeywords;
-    std::optional<std::string> pszUrl;
-    std::optional<std::string> pszMsgText;
-    std::optional<std::string> pszMsgTitle;
-    std::optional<std::string> pszWindow;
+    std::optional<PlatformText> pszKeywords;
+    std::optional<PlatformText> pszUrl;
+    std::optional<PlatformText> pszMsgText;
+    std::optional<PlatformText> pszMsgTitle;
+    std::optional<PlatformText> pszWindow;
     std::int32_t fIndexOnFail = 0;
 };
 
@@ -88,23 +93,59 @@ struct AkLink {
 struct Popup {
     std::uint64_t hinst = 0;
     std::uint32_t idString = 0;
-    std::optional<std::string> pszText;
+    std::optional<PlatformText> pszText;
     std::int32_t ptX = 0, ptY = 0;
     std::int32_t clrForeground = 0;
     std::int32_t clrBackground = 0;
     std::int32_t marginLeft = 0, marginTop = 0, marginRight = 0, marginBottom = 0;
-    std::optional<std::string> pszFont;
+    std::optional<PlatformText> pszFont;
 };
 
-// The data argument of one HtmlHelpA call: a number, a text pointer (nullopt: null),
+// The data argument of one HtmlHelp call: a number, a text pointer (nullopt: null),
 // or one of the three records.
-using HelpData = std::variant<std::uint32_t, std::optional<std::string>, FtsQuery, AkLink, Popup>;
+using HelpData = std::variant<std::uint32_t, std::optional<PlatformText>, FtsQuery, AkLink, Popup>;
 
+// One call of the engine. Its texts all take one form (HtmlHelpA with the ANSI records, or
+// HtmlHelpW with the wide ones); wide() tells which.
 struct HelpCall {
     std::uint32_t owner = 0;
-    std::optional<std::string> file;  // nullopt: no file argument (null pointer)
+    std::optional<PlatformText> file;  // nullopt: no file argument (null pointer)
     std::uint32_t command = 0;
     HelpData data = std::uint32_t{0};
+
+    // Every text of a call, null ones included, for f(std::optional<PlatformText>&).
+    template <class Call, class F>
+    static void forEachText(Call& call, F&& f)
+    {
+        f(call.file);
+        if (auto* text = std::get_if<std::optional<PlatformText>>(&call.data)) f(*text);
+        if (auto* q = std::get_if<FtsQuery>(&call.data)) {
+            f(q->pszSearchQuery);
+            f(q->pszWindow);
+        }
+        if (auto* l = std::get_if<AkLink>(&call.data))
+            for (auto* text : {&l->pszKeywords, &l->pszUrl, &l->pszMsgText, &l->pszMsgTitle, &l->pszWindow}) f(*text);
+        if (auto* p = std::get_if<Popup>(&call.data)) {
+            f(p->pszText);
+            f(p->pszFont);
+        }
+    }
+    bool wide() const
+    {
+        bool any = false;
+        forEachText(*this, [&](const std::optional<PlatformText>& t) { any = any || (t && t->isWide()); });
+        return any;
+    }
+    // Gives every text of the call one form: wide when any of them is. A search record
+    // then says that its strings are Unicode, as the wide form's records are.
+    void sameWidth()
+    {
+        if (!wide()) return;
+        forEachText(*this, [](std::optional<PlatformText>& t) {
+            if (t) t->widen();
+        });
+        if (auto* q = std::get_if<FtsQuery>(&data)) q->fUniCodeStrings = 1;
+    }
 };
 
 struct CursorPos {
@@ -116,23 +157,26 @@ class HtmlHelpPort {
 public:
     virtual ~HtmlHelpPort() = default;
 
-    // --- Registry (advapi32, ANSI). Each returns the platform's status code. ---
+    // --- Registry (advapi32). Each returns the platform's status code. ---
     // Opens `path` below `root`; on failure `opened` is left 0.
-    virtual long RegOpenKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened) = 0;
-    // Enumerates value `index` with a name buffer of `nameCapacity` characters (the
+    virtual long RegOpenKeyEx(RegKey root, const PlatformText& path, std::uint32_t access, RegKey& opened) = 0;
+    // RegEnumValueW: value `index` with a name buffer of `nameCapacity` characters (the
     // terminating NUL included) and no data buffer. On success fills name, type and the
     // data size in bytes. A name that does not fit gives ERROR_MORE_DATA; past the last
     // value gives ERROR_NO_MORE_ITEMS.
-    virtual long RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::string& name,
+    virtual long RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::u16string& name,
                               std::uint32_t& type, std::uint32_t& dataSize) = 0;
-    // Reads the value `name` into `data`, whose size on entry is the buffer offered; on
-    // success `data` is resized to the bytes read and `type` is set.
-    virtual long RegQueryValueEx(RegKey key, const std::string& name, std::uint32_t& type,
+    // RegQueryValueExW: reads the value `name` into `data`, whose size on entry is the
+    // buffer offered; on success `data` is resized to the bytes read and `type` is set. Text
+    // data comes as the registry keeps it, UTF-16 in little-endian bytes.
+    virtual long RegQueryValueEx(RegKey key, const std::u16string& name, std::uint32_t& type,
                                  std::vector<std::uint8_t>& data) = 0;
-    virtual long RegCreateKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened) = 0;
-    virtual long RegSetValueEx(RegKey key, const std::string& name, std::uint32_t type,
+    virtual long RegCreateKeyEx(RegKey root, const PlatformText& path, std::uint32_t access, RegKey& opened) = 0;
+    // `data` is in the form of `name`: for a text value, the ANSI bytes of an ANSI name's
+    // call, UTF-16 little-endian bytes of a wide one's (RegistryAccess::textValueData).
+    virtual long RegSetValueEx(RegKey key, const PlatformText& name, std::uint32_t type,
                                const std::vector<std::uint8_t>& data) = 0;
-    virtual long RegDeleteValue(RegKey key, const std::string& name) = 0;
+    virtual long RegDeleteValue(RegKey key, const PlatformText& name) = 0;
     virtual long RegCloseKey(RegKey key) = 0;
     // RegQueryInfoKeyA for what tells whether a key's values changed: how many there are and
     // when the key or any of its values was last written (a FILETIME, in 100 ns ticks). A key
@@ -140,44 +184,45 @@ public:
     virtual long RegQueryInfoKey(RegKey key, std::uint32_t& values, std::uint64_t& lastWriteTime) = 0;
 
     // --- kernel32 ---
-    // Expands environment references in `source` (up to its first NUL) into `destination`,
-    // offering `capacity` characters. Returns the characters needed including the NUL (0 on
+    // ExpandEnvironmentStringsW: expands environment references in `source` (up to its
+    // first NUL) into `destination`, offering `capacity` characters. Returns the characters needed including the NUL (0 on
     // failure); when that exceeds `capacity`, `destination` is left unchanged. On success
     // the first n characters of `destination` (grown to n if shorter) become the expanded
     // text and its NUL, and whatever followed them stays as it was.
-    virtual std::uint32_t ExpandEnvironmentStrings(const std::string& source, std::string& destination,
+    virtual std::uint32_t ExpandEnvironmentStrings(const std::u16string& source, std::u16string& destination,
                                                    std::uint32_t capacity) = 0;
     // GetSystemTimeAsFileTime: the system time in 100 ns ticks, the clock registry write
     // times are taken from.
     virtual std::uint64_t GetSystemTimeAsFileTime() = 0;
     // GetVersionExA; false (and `info` untouched) when the query fails.
     virtual bool GetVersionEx(OsVersion& info) = 0;
-    // GetLongPathNameA with a buffer of `capacity` characters: the length of the long form
+    // GetLongPathNameW with a buffer of `capacity` characters: the length of the long form
     // on success (then `longPath` holds it), the size needed when the buffer is too small,
     // 0 on failure.
-    virtual std::uint32_t GetLongPathName(const std::string& shortPath, std::string& longPath,
+    virtual std::uint32_t GetLongPathName(const std::u16string& shortPath, std::u16string& longPath,
                                           std::uint32_t capacity) = 0;
-    // FindFirstFileA followed by FindClose: the name of the first entry found (the
+    // FindFirstFileW followed by FindClose: the name of the first entry found (the
     // cFileName field, up to its NUL), or nullopt when the search found nothing.
-    virtual std::optional<std::string> FindFirstFile(const std::string& pattern) = 0;
+    virtual std::optional<std::u16string> FindFirstFile(const std::u16string& pattern) = 0;
 
     // --- version.dll ---
-    // GetFileVersionInfoSizeA: 0 when the file has no version resource.
-    virtual std::uint32_t GetFileVersionInfoSize(const std::string& path) = 0;
-    // GetFileVersionInfoA into `block` (its size on entry is the size offered).
-    virtual bool GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block) = 0;
+    // GetFileVersionInfoSize: 0 when the file has no version resource.
+    virtual std::uint32_t GetFileVersionInfoSize(const PlatformText& path) = 0;
+    // GetFileVersionInfo into `block` (its size on entry is the size offered).
+    virtual bool GetFileVersionInfo(const PlatformText& path, std::vector<std::uint8_t>& block) = 0;
     // VerQueryValueA(block, "\\"): the fixed file information, or nullopt.
     virtual std::optional<FileVersion> VerQueryRoot(const std::vector<std::uint8_t>& block) = 0;
 
     // --- user32 ---
-    // MessageBoxIndirectA; returns the button pressed (IDOK 1), 0 or -1 on failure.
+    // MessageBoxIndirect; returns the button pressed (IDOK 1), 0 or -1 on failure.
     virtual std::int32_t MessageBoxIndirect(const MessageBoxRequest& request) = 0;
     virtual CursorPos GetCursorPos() = 0;
     virtual void DefWindowProc(std::uint32_t hwnd, std::uint32_t message, std::uint32_t wParam,
                                std::int32_t lParam) = 0;
 
     // --- HTML Help engine (hhctrl.ocx, loaded once and only from the system folder) ---
-    // Calls HtmlHelpA; returns false when the engine cannot be loaded (nothing was called).
+    // Calls HtmlHelpA, or HtmlHelpW for a wide call; returns false when the engine or the
+    // entry point cannot be loaded (nothing was called).
     virtual bool HtmlHelp(const HelpCall& call) = 0;
 
     // Loads the help engine as HtmlHelp would (once, from the system folder only) without
@@ -203,7 +248,9 @@ public:
     virtual void OutputDebugString(const std::u16string& line) = 0;
 
     // --- Text and module ---
-    virtual std::string ToAnsi(const std::u16string& text) = 0;
+    // The text in the ANSI code page when the code page spells every character of it
+    // exactly (no best fit, no default character); nullopt when it does not.
+    virtual std::optional<std::string> ToAnsi(const std::u16string& text) = 0;
     virtual std::u16string FromAnsi(const std::string& text) = 0;
     // The platform's collation without regard to letter case: <0, 0 or >0.
     virtual int CompareNoCase(const std::u16string& a, const std::u16string& b) = 0;

@@ -174,7 +174,7 @@ void InstallationCheck::checkInstall(const InstalledControl& control)
     // A walk that stops at a missing folder leaves the part it resolved, an existing
     // folder that a search would find; only a resolved path stands for the registered one.
     if (object_.platformHelpers.ResolveLongPath(registered, path, LongPathBufferLength) == 0) path = registered;
-    if (path.empty() || !object_.port.FindFirstFile(object_.port.ToAnsi(path))) {
+    if (path.empty() || !object_.port.FindFirstFile(path)) {
         object_.messageBoxes.ShowInstallMessage(control.fileMissing);
         return;
     }

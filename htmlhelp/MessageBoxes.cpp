@@ -9,7 +9,7 @@ std::int32_t MessageBoxes::ShowRegisterMessage(const std::u16string& text) { ret
 std::int32_t MessageBoxes::show(const std::u16string& text, std::uint32_t style)
 {
     MessageBoxRequest request;
-    request.text = port_.ToAnsi(text);
+    request.text = toPlatformText(port_, text);
     request.caption = MessageCaption;
     request.style = style;  // the single OK button is MB_OK, 0
     return port_.MessageBoxIndirect(request);

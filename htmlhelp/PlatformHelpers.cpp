@@ -61,10 +61,10 @@ std::int32_t PlatformHelpers::ResolveLongPath(const std::u16string& ShortPath, s
 
     // The platform's own query, with the path exactly as given.
     const std::uint32_t capacity = BufferLength > 0 ? std::uint32_t(BufferLength) : 0;
-    std::string longAnsi;
-    const std::uint32_t result = port_.GetLongPathName(port_.ToAnsi(ShortPath), longAnsi, capacity);
+    std::u16string longForm;
+    const std::uint32_t result = port_.GetLongPathName(ShortPath, longForm, capacity);
     // Only a result that fitted the offered buffer carries a long form.
-    if (result >= 1 && std::int64_t(result) <= std::int64_t(BufferLength) - 1) LongPath = port_.FromAnsi(longAnsi);
+    if (result >= 1 && std::int64_t(result) <= std::int64_t(BufferLength) - 1) LongPath = longForm;
     return std::int32_t(result);
 }
 
@@ -90,12 +90,12 @@ std::int32_t PlatformHelpers::walkDirectories(const std::u16string& ShortPath, s
             return std::int32_t(LongPath.size());
         }
         const std::u16string component = rest.substr(0, slash);
-        const auto entry = port_.FindFirstFile(port_.ToAnsi(resolved + u'\\' + component));
+        auto entry = port_.FindFirstFile(resolved + u'\\' + component);
         if (!entry) {
             LongPath = resolved;
             return 0;
         }
-        std::u16string name = port_.FromAnsi(*entry);
+        std::u16string& name = *entry;
         resolved += u'\\';
         resolved += TrimAtNull(name);
         rest.erase(0, slash + 1);
@@ -111,7 +111,7 @@ std::u16string PlatformHelpers::TrimAtNull(std::u16string& text)
 
 std::u16string PlatformHelpers::GetFileVersionText(const std::u16string& FilePath)
 {
-    const std::string path = port_.ToAnsi(FilePath);
+    const PlatformText path = toPlatformText(port_, FilePath);
     const std::uint32_t size = std::min(port_.GetFileVersionInfoSize(path), MaxVersionBlock);
     if (size == 0) return {};
     std::vector<std::uint8_t> block(size, 0);

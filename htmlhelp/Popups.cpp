@@ -51,11 +51,11 @@ void Popups::HHDisplayPopup(std::int32_t CallingForm)
 
     switch (type) {
     case HH_RESOURCE_POPUP_:
-        popup.pszText = port.ToAnsi(port.LoadResString(state.HHPopupID));
+        popup.pszText = toPlatformText(port, port.LoadResString(state.HHPopupID));
         break;
     case HH_TEXT_POPUP_:
         if (isEmpty(state.HHPopupText)) return;  // not an error; nothing shown, nothing reset
-        popup.pszText = port.ToAnsi(*state.HHPopupText);
+        popup.pszText = toPlatformText(port, *state.HHPopupText);
         popup.idString = 0;
         break;
     default:
@@ -71,14 +71,14 @@ void Popups::HHDisplayPopup(std::int32_t CallingForm)
 
     if (isEmpty(state.HHPopupTextFont)) state.HHPopupTextFont = u"Arial";
     if (isEmpty(state.HHPopupTextSize)) state.HHPopupTextSize = u"10";
-    popup.pszFont = port.ToAnsi(fontString(*state.HHPopupTextFont, *state.HHPopupTextSize, state.HHPopupTextBold,
+    popup.pszFont = toPlatformText(port, fontString(*state.HHPopupTextFont, *state.HHPopupTextSize, state.HHPopupTextBold,
                                            state.HHPopupTextItalic, state.HHPopupTextUnderline));
 
     HelpCall call{static_cast<std::uint32_t>(CallingForm), std::nullopt, HH_DISPLAY_TEXT_POPUP_, popup};
     switch (type) {
     case HH_CHM_POPUP_:
         if (!object_.helpFileChecks.ValidatePopupFile(textOrEmpty(state.HHPopupFile))) return;
-        call.file = port.ToAnsi(textOrEmpty(state.CHMFile) + u"::/" + textOrEmpty(state.HHPopupFile));
+        call.file = toPlatformText(port, textOrEmpty(state.CHMFile) + u"::/" + textOrEmpty(state.HHPopupFile));
         break;
     case HH_RESOURCE_POPUP_:
     case HH_TEXT_POPUP_:

@@ -19,52 +19,52 @@ public:
     void clearMessages() { messages_.clear(); }
     HtmlHelpPort& inner() { return inner_; }
 
-    long RegOpenKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened) override
+    long RegOpenKeyEx(RegKey root, const PlatformText& path, std::uint32_t access, RegKey& opened) override
     {
         return inner_.RegOpenKeyEx(root, path, access, opened);
     }
-    long RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::string& name,
+    long RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::u16string& name,
                       std::uint32_t& type, std::uint32_t& dataSize) override
     {
         return inner_.RegEnumValue(key, index, nameCapacity, name, type, dataSize);
     }
-    long RegQueryValueEx(RegKey key, const std::string& name, std::uint32_t& type,
+    long RegQueryValueEx(RegKey key, const std::u16string& name, std::uint32_t& type,
                          std::vector<std::uint8_t>& data) override
     {
         return inner_.RegQueryValueEx(key, name, type, data);
     }
-    long RegCreateKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened) override
+    long RegCreateKeyEx(RegKey root, const PlatformText& path, std::uint32_t access, RegKey& opened) override
     {
         return inner_.RegCreateKeyEx(root, path, access, opened);
     }
-    long RegSetValueEx(RegKey key, const std::string& name, std::uint32_t type,
+    long RegSetValueEx(RegKey key, const PlatformText& name, std::uint32_t type,
                        const std::vector<std::uint8_t>& data) override
     {
         return inner_.RegSetValueEx(key, name, type, data);
     }
-    long RegDeleteValue(RegKey key, const std::string& name) override { return inner_.RegDeleteValue(key, name); }
+    long RegDeleteValue(RegKey key, const PlatformText& name) override { return inner_.RegDeleteValue(key, name); }
     long RegCloseKey(RegKey key) override { return inner_.RegCloseKey(key); }
 
-    std::uint32_t ExpandEnvironmentStrings(const std::string& source, std::string& destination,
+    std::uint32_t ExpandEnvironmentStrings(const std::u16string& source, std::u16string& destination,
                                            std::uint32_t capacity) override
     {
         return inner_.ExpandEnvironmentStrings(source, destination, capacity);
     }
     bool GetVersionEx(OsVersion& info) override { return inner_.GetVersionEx(info); }
-    std::uint32_t GetLongPathName(const std::string& shortPath, std::string& longPath,
+    std::uint32_t GetLongPathName(const std::u16string& shortPath, std::u16string& longPath,
                                   std::uint32_t capacity) override
     {
         return inner_.GetLongPathName(shortPath, longPath, capacity);
     }
-    std::optional<std::string> FindFirstFile(const std::string& pattern) override
+    std::optional<std::u16string> FindFirstFile(const std::u16string& pattern) override
     {
         return inner_.FindFirstFile(pattern);
     }
-    std::uint32_t GetFileVersionInfoSize(const std::string& path) override
+    std::uint32_t GetFileVersionInfoSize(const PlatformText& path) override
     {
         return inner_.GetFileVersionInfoSize(path);
     }
-    bool GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block) override
+    bool GetFileVersionInfo(const PlatformText& path, std::vector<std::uint8_t>& block) override
     {
         return inner_.GetFileVersionInfo(path, block);
     }
@@ -97,7 +97,7 @@ public:
     std::uint32_t GetDriveType(const std::u16string& root) override { return inner_.GetDriveType(root); }
     void OutputDebugString(const std::u16string&) override {}
 
-    std::string ToAnsi(const std::u16string& text) override { return inner_.ToAnsi(text); }
+    std::optional<std::string> ToAnsi(const std::u16string& text) override { return inner_.ToAnsi(text); }
     std::u16string FromAnsi(const std::string& text) override { return inner_.FromAnsi(text); }
     int CompareNoCase(const std::u16string& a, const std::u16string& b) override { return inner_.CompareNoCase(a, b); }
     std::optional<std::string> LCMapString(const std::u16string& text) override { return inner_.LCMapString(text); }

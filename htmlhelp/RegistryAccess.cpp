@@ -19,20 +19,20 @@ RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept
 
 RegistryKey::~RegistryKey() { close(); }
 
-RegistryKey RegistryKey::open(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
+RegistryKey RegistryKey::open(HtmlHelpPort& port, RegKey root, const std::u16string& path, std::uint32_t access,
                               long& status)
 {
     RegKey opened = 0;
-    status = port.RegOpenKeyEx(root, path, access, opened);
+    status = port.RegOpenKeyEx(root, toPlatformText(port, path), access, opened);
     if (status != ERROR_SUCCESS_) return {};
     return {port, opened};
 }
 
-RegistryKey RegistryKey::create(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
+RegistryKey RegistryKey::create(HtmlHelpPort& port, RegKey root, const std::u16string& path, std::uint32_t access,
                                 long& status)
 {
     RegKey opened = 0;
-    status = port.RegCreateKeyEx(root, path, access, opened);
+    status = port.RegCreateKeyEx(root, toPlatformText(port, path), access, opened);
     if (status != ERROR_SUCCESS_) return {};
     return {port, opened};
 }
@@ -56,7 +56,7 @@ RegistryValueRecord RegistryAccess::GetRegistryValue(const std::u16string& RootN
         const RegKey root = GetRootKeyHandle(RootName);
         if (root == 0) return {};
         long status = ERROR_SUCCESS_;
-        const RegistryKey key = RegistryKey::open(port_, root, port_.ToAnsi(KeyPath), KEY_QUERY_VALUE_, status);
+        const RegistryKey key = RegistryKey::open(port_, root, KeyPath, KEY_QUERY_VALUE_, status);
         if (!key) return {};
 
         std::optional<TextValue> match;
@@ -78,7 +78,7 @@ EnumerationEnd RegistryAccess::forEachTextValue(RegKey key, const std::function<
     for (std::uint32_t index = 0;; ++index) {
         TextValue value;
         std::uint32_t type = 0;
-        const long status = port_.RegEnumValue(key, index, NameBufferLength, value.storedName, type, value.dataSize);
+        const long status = port_.RegEnumValue(key, index, NameBufferLength, value.name, type, value.dataSize);
         // A name too long for the buffer cannot be the one asked for (nor be read back),
         // but the values after it still can.
         if (status == ERROR_MORE_DATA_) {
@@ -89,7 +89,6 @@ EnumerationEnd RegistryAccess::forEachTextValue(RegKey key, const std::function<
         if (status == ERROR_NO_MORE_ITEMS_) return EnumerationEnd::Finished;
         if (status != ERROR_SUCCESS_) return EnumerationEnd::Failed;
         if (type != REG_SZ_ && type != REG_EXPAND_SZ_) continue;
-        value.name = port_.FromAnsi(value.storedName);
         if (!visit(value)) return EnumerationEnd::Stopped;
     }
 }
@@ -102,15 +101,15 @@ RegistryValueRecord RegistryAccess::recordFor(RegKey key, const TextValue& value
         record.ValueName = NameToFind;
         std::vector<std::uint8_t> data(value.dataSize);
         std::uint32_t readType = 0;
-        if (port_.RegQueryValueEx(key, value.storedName, readType, data) != ERROR_SUCCESS_) return record;
+        if (port_.RegQueryValueEx(key, value.name, readType, data) != ERROR_SUCCESS_) return record;
         if (readType != REG_SZ_ && readType != REG_EXPAND_SZ_) return record;  // changed under us
-        std::string text(data.begin(), data.end());
+        std::u16string text = textOfData(data);
         if (readType == REG_EXPAND_SZ_) {
             auto expanded = expandedData(text);
             if (!expanded) return record;
             text = std::move(*expanded);
         }
-        record.ValueLine = value.name + u'=' + port_.FromAnsi(text) + u'\r';
+        record.ValueLine = value.name + u'=' + text + u'\r';
     } catch (...) {
         // Matched but unreadable: the name stays, the line does not.
         record.ValueLine.clear();
@@ -120,20 +119,20 @@ RegistryValueRecord RegistryAccess::recordFor(RegKey key, const TextValue& value
 
 // The expansion in a 2048-character buffer of blanks, the form callers have always seen;
 // a longer expansion gets the buffer the platform asks for instead of being cut off.
-std::optional<std::string> RegistryAccess::expandedData(const std::string& stored)
+std::optional<std::u16string> RegistryAccess::expandedData(const std::u16string& stored)
 {
-    const std::string source = stored.substr(0, stored.find('\0'));
+    const std::u16string source = stored.substr(0, stored.find(u'\0'));
     std::uint32_t capacity = ExpandBufferLength;
-    std::string destination(capacity, ' ');
+    std::u16string destination(capacity, u' ');
     std::uint32_t needed = port_.ExpandEnvironmentStrings(source, destination, capacity);
-    // The ANSI form may ask for one more than it said; a few rounds settle it.
+    // The environment may change between two calls; a few rounds settle it.
     for (int round = 0; needed > capacity && round < 4; ++round) {
         capacity = std::max(needed, capacity + 1);
-        destination.assign(capacity, ' ');
+        destination.assign(capacity, u' ');
         needed = port_.ExpandEnvironmentStrings(source, destination, capacity);
     }
     if (needed == 0 || needed > capacity) return std::nullopt;
-    destination.resize(std::max<std::size_t>(needed, ExpandBufferLength), ' ');
+    destination.resize(std::max<std::size_t>(needed, ExpandBufferLength), u' ');
     return destination;
 }
 
@@ -151,7 +150,7 @@ RegKey RegistryAccess::GetRootKeyHandle(const std::u16string& RootName)
 bool RegistryAccess::GetKeyInfo(const std::u16string& key_name, [[maybe_unused]] std::int16_t indent)
 {
     long status = ERROR_SUCCESS_;
-    RegistryKey key = RegistryKey::open(port_, HKEY_LOCAL_MACHINE_, port_.ToAnsi(key_name), KEY_ALL_ACCESS_, status);
+    RegistryKey key = RegistryKey::open(port_, HKEY_LOCAL_MACHINE_, key_name, KEY_ALL_ACCESS_, status);
     if (!key) return false;
     return key.close() == ERROR_SUCCESS_;
 }
@@ -171,6 +170,29 @@ std::u16string RegistryAccess::dataOfLine(const RegistryValueRecord& record)
     const auto nul = data.find(u'\0');
     if (nul != std::u16string::npos) data.resize(nul);
     return data;
+}
+
+std::vector<std::uint8_t> RegistryAccess::textValueData(const PlatformText& text)
+{
+    std::vector<std::uint8_t> data;
+    if (!text.isWide()) {
+        data.assign(text.bytes().begin(), text.bytes().end());
+        data.push_back(0);
+        return data;
+    }
+    data.reserve(2 * (text.text().size() + 1));
+    for (const char16_t c : text.text() + u'\0') {
+        data.push_back(std::uint8_t(c & 0xFF));
+        data.push_back(std::uint8_t(c >> 8));
+    }
+    return data;
+}
+
+std::u16string RegistryAccess::textOfData(const std::vector<std::uint8_t>& data)
+{
+    std::u16string text(data.size() / 2, u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) text[i] = char16_t(data[2 * i] | data[2 * i + 1] << 8);
+    return text;
 }
 
 }  // namespace morvel::htmlhelp

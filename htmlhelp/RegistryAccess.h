@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "HtmlHelpPort.h"
 
@@ -32,9 +33,9 @@ public:
     ~RegistryKey();
 
     // Opens path below root; an empty owner when the open fails (status tells why).
-    static RegistryKey open(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
+    static RegistryKey open(HtmlHelpPort& port, RegKey root, const std::u16string& path, std::uint32_t access,
                             long& status);
-    static RegistryKey create(HtmlHelpPort& port, RegKey root, const std::string& path, std::uint32_t access,
+    static RegistryKey create(HtmlHelpPort& port, RegKey root, const std::u16string& path, std::uint32_t access,
                               long& status);
 
     RegKey get() const noexcept { return key_; }
@@ -46,10 +47,9 @@ private:
     RegKey key_ = 0;
 };
 
-// A text value as the enumeration meets it: the name the registry gave, that name as the
-// class compares it, and the size of the data at the time.
+// A text value as the enumeration meets it: its name as the registry keeps it, and the
+// size of its data at the time.
 struct TextValue {
-    std::string storedName;
     std::u16string name;
     std::uint32_t dataSize = 0;
 };
@@ -88,9 +88,15 @@ public:
     // The value's data inside a record's line: what follows the name and its "=", up to
     // the first NUL or, when the registry held none, up to the line's carriage return.
     static std::u16string dataOfLine(const RegistryValueRecord& record);
+    // The data RegSetValueEx takes for a REG_SZ value holding `text`, in the form of its
+    // call (ANSI bytes or UTF-16 little-endian), with the terminating NUL.
+    static std::vector<std::uint8_t> textValueData(const PlatformText& text);
+    // Text data as the wide read gives it: UTF-16 little-endian, all of it (NULs included);
+    // an odd last byte, which no character can use, is dropped.
+    static std::u16string textOfData(const std::vector<std::uint8_t>& data);
 
 private:
-    std::optional<std::string> expandedData(const std::string& stored);
+    std::optional<std::u16string> expandedData(const std::u16string& stored);
 
     HtmlHelpPort& port_;
 };

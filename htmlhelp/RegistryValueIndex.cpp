@@ -65,7 +65,7 @@ bool RegistryValueIndex::rebuild()
 {
     invalidate();
     long status = ERROR_SUCCESS_;
-    key_ = RegistryKey::open(port_, root_, port_.ToAnsi(keyPath_), KEY_QUERY_VALUE_, status);
+    key_ = RegistryKey::open(port_, root_, keyPath_, KEY_QUERY_VALUE_, status);
     if (!key_) return false;
 
     const bool known = port_.RegQueryInfoKey(key_.get(), valueCount_, lastWriteTime_) == ERROR_SUCCESS_;

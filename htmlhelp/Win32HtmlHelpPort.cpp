@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <mutex>
 #include <vector>
 
@@ -45,18 +46,84 @@ namespace morvel::htmlhelp {
 namespace {
 
 static_assert(sizeof(MSGBOXPARAMSA) == (sizeof(void*) == 8 ? 80 : 40), "MSGBOXPARAMSA is 40 bytes (80 on x64)");
+static_assert(sizeof(MSGBOXPARAMSW) == sizeof(MSGBOXPARAMSA), "MSGBOXPARAMSW is laid out as MSGBOXPARAMSA");
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
 static_assert(sizeof(VS_FIXEDFILEINFO) == 52, "VS_FIXEDFILEINFO is 52 bytes");
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "wide strings are UTF-16");
 
-using HtmlHelpAProc = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+template <class Char>
+using HtmlHelpProc = HWND(WINAPI*)(HWND, const Char*, UINT, DWORD_PTR);
 
 // Registry keys and windows travel as 32-bit values (see HandleValues.h for the rule).
 HKEY toHkey(RegKey key) { return handleFromLong<HKEY>(key); }
 RegKey fromHkey(HKEY key) { return longFromHandle(key); }
 HWND toHwnd(std::uint32_t hwnd) { return handleFromLong<HWND>(hwnd); }
-LPCSTR chars(const std::optional<std::string>& text) { return text ? text->c_str() : nullptr; }
 const wchar_t* wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+LPCSTR ansi(const PlatformText& text) { return text.bytes().c_str(); }
+
+// A text of a help-engine call in the call's form; null stays null. A wide call takes
+// every text as it is, whatever form each was given.
+template <class Char>
+const Char* chars(const std::optional<PlatformText>& text);
+template <>
+const char* chars<char>(const std::optional<PlatformText>& text)
+{
+    return text ? ansi(*text) : nullptr;
+}
+template <>
+const wchar_t* chars<wchar_t>(const std::optional<PlatformText>& text)
+{
+    return text ? wide(text->text()) : nullptr;
+}
+
+// One engine call in the form `Char` stands for. The records live here, and point into
+// `call`, until the engine has returned.
+template <class Char>
+HWND callEngine(HtmlHelpProc<Char> entry, const HelpCall& call)
+{
+    HhFtsQuery<Char> query{};
+    HhAkLink<Char> link{};
+    HhPopup<Char> popup{};
+    DWORD_PTR data = 0;
+    if (const auto* number = std::get_if<std::uint32_t>(&call.data)) {
+        data = *number;
+    } else if (const auto* text = std::get_if<std::optional<PlatformText>>(&call.data)) {
+        data = reinterpret_cast<DWORD_PTR>(chars<Char>(*text));
+    } else if (const auto* q = std::get_if<FtsQuery>(&call.data)) {
+        query = {sizeof(query), q->fUniCodeStrings, chars<Char>(q->pszSearchQuery), q->iProximity,
+                 q->fStemmedSearch, q->fTitleOnly, q->fExecute, chars<Char>(q->pszWindow)};
+        data = reinterpret_cast<DWORD_PTR>(&query);
+    } else if (const auto* l = std::get_if<AkLink>(&call.data)) {
+        link = {sizeof(link), l->fReserved, chars<Char>(l->pszKeywords), chars<Char>(l->pszUrl),
+                chars<Char>(l->pszMsgText), chars<Char>(l->pszMsgTitle), chars<Char>(l->pszWindow), l->fIndexOnFail};
+        data = reinterpret_cast<DWORD_PTR>(&link);
+    } else if (const auto* p = std::get_if<Popup>(&call.data)) {
+        popup.cbStruct = sizeof(popup);
+        popup.hinst = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(p->hinst));
+        popup.idString = p->idString;
+        popup.pszText = chars<Char>(p->pszText);
+        popup.pt = {p->ptX, p->ptY};
+        popup.clrForeground = static_cast<COLORREF>(p->clrForeground);
+        popup.clrBackground = static_cast<COLORREF>(p->clrBackground);
+        popup.rcMargins = {p->marginLeft, p->marginTop, p->marginRight, p->marginBottom};
+        popup.pszFont = chars<Char>(p->pszFont);
+        data = reinterpret_cast<DWORD_PTR>(&popup);
+    }
+    return entry(toHwnd(call.owner), chars<Char>(call.file), call.command, data);
+}
+
+// The record both forms share; only the strings differ. Every other member stays zero: no
+// owner, no instance, no icon, no help id, no callback, language 0.
+template <class Params, class Char>
+Params messageBoxParams(const Char* text, const Char* caption, std::uint32_t style)
+{
+    Params params{};
+    params.cbSize = sizeof(params);
+    params.lpszText = text;
+    params.lpszCaption = caption;
+    params.dwStyle = style;
+    return params;
+}
 
 AutomationError platformFailure() { return errors::internalError(); }
 
@@ -77,7 +144,8 @@ HMODULE ownModule(LastErrorCapture& lastError)
 
 struct Win32HtmlHelpPort::Engine {
     UniqueModule module;
-    HtmlHelpAProc entry = nullptr;
+    HtmlHelpProc<char> entryA = nullptr;  // either may be missing, not both
+    HtmlHelpProc<wchar_t> entryW = nullptr;
 };
 
 Win32HtmlHelpPort::Win32HtmlHelpPort() : engineLock_(std::make_unique<SlimLock>()) {}
@@ -85,38 +153,40 @@ Win32HtmlHelpPort::~Win32HtmlHelpPort() = default;
 
 // ---------------------------------------------------------------------------- registry
 
-long Win32HtmlHelpPort::RegOpenKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened)
+long Win32HtmlHelpPort::RegOpenKeyEx(RegKey root, const PlatformText& path, std::uint32_t access, RegKey& opened)
 {
     HKEY key = nullptr;
-    const LONG status = ::RegOpenKeyExA(toHkey(root), path.c_str(), 0, access, &key);
+    const LONG status = path.isWide() ? ::RegOpenKeyExW(toHkey(root), wide(path.text()), 0, access, &key)
+                                      : ::RegOpenKeyExA(toHkey(root), ansi(path), 0, access, &key);
     lastError_.capture();
     opened = status == ERROR_SUCCESS ? fromHkey(key) : 0;
     return status;
 }
 
 long Win32HtmlHelpPort::RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity,
-                                     std::string& name, std::uint32_t& type, std::uint32_t& dataSize)
+                                     std::u16string& name, std::uint32_t& type, std::uint32_t& dataSize)
 {
-    std::vector<char> buffer(std::max<std::uint32_t>(nameCapacity, 1));
+    std::vector<wchar_t> buffer(std::max<std::uint32_t>(nameCapacity, 1));
     DWORD length = nameCapacity;
     DWORD valueType = 0, size = 0;
-    const LONG status = ::RegEnumValueA(toHkey(key), index, buffer.data(), &length, nullptr, &valueType, nullptr, &size);
+    const LONG status = ::RegEnumValueW(toHkey(key), index, buffer.data(), &length, nullptr, &valueType, nullptr, &size);
     lastError_.capture();
     if (status != ERROR_SUCCESS) return status;
-    name.assign(buffer.data(), std::min<DWORD>(length, nameCapacity));
+    const std::size_t kept = std::min<DWORD>(length, nameCapacity);
+    name.assign(reinterpret_cast<const char16_t*>(buffer.data()), kept);
     type = valueType;
     dataSize = size;
     return status;
 }
 
-long Win32HtmlHelpPort::RegQueryValueEx(RegKey key, const std::string& name, std::uint32_t& type,
+long Win32HtmlHelpPort::RegQueryValueEx(RegKey key, const std::u16string& name, std::uint32_t& type,
                                         std::vector<std::uint8_t>& data)
 {
     // Never a null buffer: that would turn the read into a size query that "succeeds".
     std::vector<BYTE> buffer(std::max<std::size_t>(data.size(), 1));
     DWORD size = static_cast<DWORD>(data.size());
     DWORD valueType = 0;
-    const LONG status = ::RegQueryValueExA(toHkey(key), name.c_str(), nullptr, &valueType, buffer.data(), &size);
+    const LONG status = ::RegQueryValueExW(toHkey(key), wide(name), nullptr, &valueType, buffer.data(), &size);
     lastError_.capture();
     if (status != ERROR_SUCCESS) return status;
     data.assign(buffer.begin(), buffer.begin() + std::min<std::size_t>(size, data.size()));
@@ -124,29 +194,37 @@ long Win32HtmlHelpPort::RegQueryValueEx(RegKey key, const std::string& name, std
     return status;
 }
 
-long Win32HtmlHelpPort::RegCreateKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened)
+long Win32HtmlHelpPort::RegCreateKeyEx(RegKey root, const PlatformText& path, std::uint32_t access, RegKey& opened)
 {
     HKEY key = nullptr;
     char noClass[] = "";
-    const LONG status = ::RegCreateKeyExA(toHkey(root), path.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE, access,
-                                          nullptr, &key, nullptr);
+    wchar_t noClassW[] = L"";
+    const LONG status = path.isWide()
+                            ? ::RegCreateKeyExW(toHkey(root), wide(path.text()), 0, noClassW, REG_OPTION_NON_VOLATILE,
+                                                access, nullptr, &key, nullptr)
+                            : ::RegCreateKeyExA(toHkey(root), ansi(path), 0, noClass, REG_OPTION_NON_VOLATILE, access,
+                                                nullptr, &key, nullptr);
     lastError_.capture();
     opened = status == ERROR_SUCCESS ? fromHkey(key) : 0;
     return status;
 }
 
-long Win32HtmlHelpPort::RegSetValueEx(RegKey key, const std::string& name, std::uint32_t type,
+long Win32HtmlHelpPort::RegSetValueEx(RegKey key, const PlatformText& name, std::uint32_t type,
                                       const std::vector<std::uint8_t>& data)
 {
-    const LONG status = ::RegSetValueExA(toHkey(key), name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
-                                         static_cast<DWORD>(data.size()));
+    // The data is already in the form of the name's call; it passes as it is.
+    const BYTE* bytes = data.empty() ? nullptr : data.data();
+    const auto size = static_cast<DWORD>(data.size());
+    const LONG status = name.isWide() ? ::RegSetValueExW(toHkey(key), wide(name.text()), 0, type, bytes, size)
+                                      : ::RegSetValueExA(toHkey(key), ansi(name), 0, type, bytes, size);
     lastError_.capture();
     return status;
 }
 
-long Win32HtmlHelpPort::RegDeleteValue(RegKey key, const std::string& name)
+long Win32HtmlHelpPort::RegDeleteValue(RegKey key, const PlatformText& name)
 {
-    const LONG status = ::RegDeleteValueA(toHkey(key), name.c_str());
+    const LONG status = name.isWide() ? ::RegDeleteValueW(toHkey(key), wide(name.text()))
+                                      : ::RegDeleteValueA(toHkey(key), ansi(name));
     lastError_.capture();
     return status;
 }
@@ -180,12 +258,12 @@ std::uint64_t Win32HtmlHelpPort::GetSystemTimeAsFileTime()
     return (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
 }
 
-std::uint32_t Win32HtmlHelpPort::ExpandEnvironmentStrings(const std::string& source, std::string& destination,
+std::uint32_t Win32HtmlHelpPort::ExpandEnvironmentStrings(const std::u16string& source, std::u16string& destination,
                                                           std::uint32_t capacity)
 {
     // A scratch buffer, so a refused expansion leaves the caller's buffer as it was.
-    std::vector<char> scratch(std::max<std::uint32_t>(capacity, 1));
-    const DWORD needed = ::ExpandEnvironmentStringsA(source.c_str(), scratch.data(), capacity);
+    std::vector<wchar_t> scratch(std::max<std::uint32_t>(capacity, 1));
+    const DWORD needed = ::ExpandEnvironmentStringsW(wide(source), scratch.data(), capacity);
     lastError_.capture();
     if (needed == 0 || needed > capacity) return needed;
     if (destination.size() < needed) destination.resize(needed);
@@ -207,25 +285,25 @@ bool Win32HtmlHelpPort::GetVersionEx(OsVersion& info)
     return true;
 }
 
-std::uint32_t Win32HtmlHelpPort::GetLongPathName(const std::string& shortPath, std::string& longPath,
+std::uint32_t Win32HtmlHelpPort::GetLongPathName(const std::u16string& shortPath, std::u16string& longPath,
                                                  std::uint32_t capacity)
 {
-    std::vector<char> buffer(std::max<std::uint32_t>(capacity, 1));
-    const DWORD result = ::GetLongPathNameA(shortPath.c_str(), buffer.data(), capacity);
+    std::vector<wchar_t> buffer(std::max<std::uint32_t>(capacity, 1));
+    const DWORD result = ::GetLongPathNameW(wide(shortPath), buffer.data(), capacity);
     lastError_.capture();
-    if (result > 0 && result < capacity) longPath.assign(buffer.data(), result);
+    if (result > 0 && result < capacity) longPath.assign(reinterpret_cast<const char16_t*>(buffer.data()), result);
     return result;
 }
 
-std::optional<std::string> Win32HtmlHelpPort::FindFirstFile(const std::string& pattern)
+std::optional<std::u16string> Win32HtmlHelpPort::FindFirstFile(const std::u16string& pattern)
 {
-    std::optional<std::string> name;
+    std::optional<std::u16string> name;
     {
-        WIN32_FIND_DATAA data{};
-        const UniqueFind search(::FindFirstFileA(pattern.c_str(), &data));
+        WIN32_FIND_DATAW data{};
+        const UniqueFind search(::FindFirstFileW(wide(pattern), &data));
         lastError_.capture();
         if (!search) return std::nullopt;
-        name.emplace(data.cFileName, ::strnlen(data.cFileName, sizeof(data.cFileName)));
+        name.emplace(reinterpret_cast<const char16_t*>(data.cFileName), ::wcsnlen(data.cFileName, MAX_PATH));
     }  // FindClose
     lastError_.capture();
     return name;
@@ -233,18 +311,21 @@ std::optional<std::string> Win32HtmlHelpPort::FindFirstFile(const std::string& p
 
 // ---------------------------------------------------------------------------- version.dll
 
-std::uint32_t Win32HtmlHelpPort::GetFileVersionInfoSize(const std::string& path)
+std::uint32_t Win32HtmlHelpPort::GetFileVersionInfoSize(const PlatformText& path)
 {
     DWORD unused = 0;
-    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &unused);
+    const DWORD size = path.isWide() ? ::GetFileVersionInfoSizeW(wide(path.text()), &unused)
+                                     : ::GetFileVersionInfoSizeA(ansi(path), &unused);
     lastError_.capture();
     return size;
 }
 
-bool Win32HtmlHelpPort::GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block)
+bool Win32HtmlHelpPort::GetFileVersionInfo(const PlatformText& path, std::vector<std::uint8_t>& block)
 {
     if (block.empty()) return false;
-    const BOOL ok = ::GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data());
+    const auto size = static_cast<DWORD>(block.size());
+    const BOOL ok = path.isWide() ? ::GetFileVersionInfoW(wide(path.text()), 0, size, block.data())
+                                  : ::GetFileVersionInfoA(ansi(path), 0, size, block.data());
     lastError_.capture();
     return ok != FALSE;
 }
@@ -271,18 +352,17 @@ std::optional<FileVersion> Win32HtmlHelpPort::VerQueryRoot(const std::vector<std
 
 std::int32_t Win32HtmlHelpPort::MessageBoxIndirect(const MessageBoxRequest& request)
 {
-    MSGBOXPARAMSA params{};
-    params.cbSize = sizeof(params);
-    params.hwndOwner = nullptr;
-    params.hInstance = nullptr;
-    params.lpszText = request.text.c_str();
-    params.lpszCaption = request.caption.c_str();
-    params.dwStyle = request.style;
-    params.lpszIcon = nullptr;
-    params.dwContextHelpId = 0;
-    params.lpfnMsgBoxCallback = nullptr;
-    params.dwLanguageId = 0;
-    const int result = ::MessageBoxIndirectA(&params);
+    int result = 0;
+    if (request.text.isWide()) {
+        // The caption is plain ASCII: each byte is its own character.
+        const std::wstring caption(request.caption.begin(), request.caption.end());
+        const auto params =
+            messageBoxParams<MSGBOXPARAMSW>(wide(request.text.text()), caption.c_str(), request.style);
+        result = ::MessageBoxIndirectW(&params);
+    } else {
+        const auto params = messageBoxParams<MSGBOXPARAMSA>(ansi(request.text), request.caption.c_str(), request.style);
+        result = ::MessageBoxIndirectA(&params);
+    }
     lastError_.capture();
     return result;
 }
@@ -337,8 +417,12 @@ bool Win32HtmlHelpPort::loadEngine()
     }
     if (!module) return false;
 
-    const FARPROC proc = ::GetProcAddress(module.get(), "HtmlHelpA");
+    // An engine may offer either form; a call that needs the missing one fails on its own.
+    const FARPROC procA = ::GetProcAddress(module.get(), "HtmlHelpA");
     lastError_.capture();
+    const FARPROC procW = ::GetProcAddress(module.get(), "HtmlHelpW");
+    lastError_.capture();
+    const FARPROC proc = procA ? procA : procW;
     if (!proc) return false;
 
     // Help windows outlive the object that opened them, and may outlive this module too;
@@ -352,7 +436,8 @@ bool Win32HtmlHelpPort::loadEngine()
 
     auto engine = std::make_unique<Engine>();
     engine->module = std::move(module);
-    engine->entry = reinterpret_cast<HtmlHelpAProc>(reinterpret_cast<void*>(proc));
+    engine->entryA = reinterpret_cast<HtmlHelpProc<char>>(reinterpret_cast<void*>(procA));
+    engine->entryW = reinterpret_cast<HtmlHelpProc<wchar_t>>(reinterpret_cast<void*>(procW));
     engine_ = std::move(engine);
     return true;
 }
@@ -364,39 +449,17 @@ bool Win32HtmlHelpPort::HtmlHelp(const HelpCall& call)
     lastHelpWindow_ = 0;
     if (!loadEngine()) return false;
 
-    // The records point into `call`, which outlives the engine call.
-    HhFtsQueryA query{};
-    HhAkLinkA link{};
-    HhPopupA popup{};
-    DWORD_PTR data = 0;
-    if (const auto* number = std::get_if<std::uint32_t>(&call.data)) {
-        data = *number;
-    } else if (const auto* text = std::get_if<std::optional<std::string>>(&call.data)) {
-        data = reinterpret_cast<DWORD_PTR>(chars(*text));
-    } else if (const auto* q = std::get_if<FtsQuery>(&call.data)) {
-        query = {sizeof(query), q->fUniCodeStrings, chars(q->pszSearchQuery), q->iProximity,
-                 q->fStemmedSearch, q->fTitleOnly, q->fExecute, chars(q->pszWindow)};
-        data = reinterpret_cast<DWORD_PTR>(&query);
-    } else if (const auto* l = std::get_if<AkLink>(&call.data)) {
-        link = {sizeof(link), l->fReserved, chars(l->pszKeywords), chars(l->pszUrl), chars(l->pszMsgText),
-                chars(l->pszMsgTitle), chars(l->pszWindow), l->fIndexOnFail};
-        data = reinterpret_cast<DWORD_PTR>(&link);
-    } else if (const auto* p = std::get_if<Popup>(&call.data)) {
-        popup.cbStruct = sizeof(popup);
-        popup.hinst = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(p->hinst));
-        popup.idString = p->idString;
-        popup.pszText = chars(p->pszText);
-        popup.pt = {p->ptX, p->ptY};
-        popup.clrForeground = static_cast<COLORREF>(p->clrForeground);
-        popup.clrBackground = static_cast<COLORREF>(p->clrBackground);
-        popup.rcMargins = {p->marginLeft, p->marginTop, p->marginRight, p->marginBottom};
-        popup.pszFont = chars(p->pszFont);
-        data = reinterpret_cast<DWORD_PTR>(&popup);
+    const bool wideCall = call.wide();
+    if (wideCall ? !engine_->entryW : !engine_->entryA) {
+        // What GetProcAddress said when the engine was loaded: the core names the entry point.
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        lastError_.capture();
+        return false;
     }
 
     // The window the engine hands back tells only whether it showed anything: the display
     // commands tell a debugger why, when it did not.
-    const HWND window = engine_->entry(toHwnd(call.owner), chars(call.file), call.command, data);
+    const HWND window = wideCall ? callEngine(engine_->entryW, call) : callEngine(engine_->entryA, call);
     lastError_.capture();
     lastHelpWindow_ = reinterpret_cast<std::uintptr_t>(window);
     return true;
@@ -434,11 +497,11 @@ void Win32HtmlHelpPort::OutputDebugString(const std::u16string& line)
 
 // ---------------------------------------------------------------------------- text and module
 
-std::string Win32HtmlHelpPort::ToAnsi(const std::u16string& text)
+std::optional<std::string> Win32HtmlHelpPort::ToAnsi(const std::u16string& text)
 {
-    std::string ansi = toAnsi(text);
+    std::optional<std::string> bytes = exactAnsi(text);
     lastError_.capture();
-    return ansi;
+    return bytes;
 }
 
 std::u16string Win32HtmlHelpPort::FromAnsi(const std::string& text)

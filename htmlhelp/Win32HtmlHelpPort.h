@@ -1,7 +1,8 @@
 #pragma once
-// The HTML Help port on the real platform: the ANSI entry points of advapi32, kernel32,
-// user32 and version.dll, and the help engine (hhctrl.ocx) loaded on first use, from the
-// system folder only. Windows only. The thread's last-error code is taken after every
+// The HTML Help port on the real platform: the entry points of advapi32, kernel32, user32
+// and version.dll, in the ANSI form for texts the code page spells exactly and the wide
+// form otherwise, and the help engine (hhctrl.ocx) loaded on first use, from the system
+// folder only. Windows only. The thread's last-error code is taken after every
 // platform call, for LastError() and for Err.LastDllError alike.
 //
 // This header does without <windows.h> on purpose: its A/W macros (RegOpenKeyEx,
@@ -28,28 +29,28 @@ public:
     Win32HtmlHelpPort(const Win32HtmlHelpPort&) = delete;
     Win32HtmlHelpPort& operator=(const Win32HtmlHelpPort&) = delete;
 
-    long RegOpenKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened) override;
-    long RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::string& name,
+    long RegOpenKeyEx(RegKey root, const PlatformText& path, std::uint32_t access, RegKey& opened) override;
+    long RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::u16string& name,
                       std::uint32_t& type, std::uint32_t& dataSize) override;
-    long RegQueryValueEx(RegKey key, const std::string& name, std::uint32_t& type,
+    long RegQueryValueEx(RegKey key, const std::u16string& name, std::uint32_t& type,
                          std::vector<std::uint8_t>& data) override;
-    long RegCreateKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened) override;
-    long RegSetValueEx(RegKey key, const std::string& name, std::uint32_t type,
+    long RegCreateKeyEx(RegKey root, const PlatformText& path, std::uint32_t access, RegKey& opened) override;
+    long RegSetValueEx(RegKey key, const PlatformText& name, std::uint32_t type,
                        const std::vector<std::uint8_t>& data) override;
-    long RegDeleteValue(RegKey key, const std::string& name) override;
+    long RegDeleteValue(RegKey key, const PlatformText& name) override;
     long RegCloseKey(RegKey key) override;
     long RegQueryInfoKey(RegKey key, std::uint32_t& values, std::uint64_t& lastWriteTime) override;
 
-    std::uint32_t ExpandEnvironmentStrings(const std::string& source, std::string& destination,
+    std::uint32_t ExpandEnvironmentStrings(const std::u16string& source, std::u16string& destination,
                                            std::uint32_t capacity) override;
     std::uint64_t GetSystemTimeAsFileTime() override;
     bool GetVersionEx(OsVersion& info) override;
-    std::uint32_t GetLongPathName(const std::string& shortPath, std::string& longPath,
+    std::uint32_t GetLongPathName(const std::u16string& shortPath, std::u16string& longPath,
                                   std::uint32_t capacity) override;
-    std::optional<std::string> FindFirstFile(const std::string& pattern) override;
+    std::optional<std::u16string> FindFirstFile(const std::u16string& pattern) override;
 
-    std::uint32_t GetFileVersionInfoSize(const std::string& path) override;
-    bool GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block) override;
+    std::uint32_t GetFileVersionInfoSize(const PlatformText& path) override;
+    bool GetFileVersionInfo(const PlatformText& path, std::vector<std::uint8_t>& block) override;
     std::optional<FileVersion> VerQueryRoot(const std::vector<std::uint8_t>& block) override;
 
     std::int32_t MessageBoxIndirect(const MessageBoxRequest& request) override;
@@ -65,7 +66,7 @@ public:
     std::uint32_t GetDriveType(const std::u16string& root) override;
     void OutputDebugString(const std::u16string& line) override;
 
-    std::string ToAnsi(const std::u16string& text) override;
+    std::optional<std::string> ToAnsi(const std::u16string& text) override;
     std::u16string FromAnsi(const std::string& text) override;
     int CompareNoCase(const std::u16string& a, const std::u16string& b) override;
     std::optional<std::string> LCMapString(const std::u16string& text) override;
@@ -76,7 +77,7 @@ public:
     std::uint32_t LastError() const override { return lastError_.value(); }
 
 private:
-    struct Engine;  // the loaded hhctrl.ocx and its HtmlHelpA
+    struct Engine;  // the loaded hhctrl.ocx and its HtmlHelpA and HtmlHelpW
     bool loadEngine();
     std::string systemFolder();
 

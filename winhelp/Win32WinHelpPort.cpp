@@ -7,6 +7,9 @@
 #include "frame/AnsiText.h"
 #include "frame/basKvorCommonA.h"
 
+// The port's member carries the entry point's own name; the A/W macro must not rename it.
+#undef WinHelp
+
 namespace morvel::winhelp {
 namespace {
 
@@ -18,20 +21,30 @@ Handle handleOf(std::uint32_t value) noexcept
     return handleFromLong<Handle>(value);
 }
 
+const wchar_t* wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
 }  // namespace
 
-std::int32_t Win32WinHelpPort::WinHelpA(std::uint32_t window, const std::optional<std::string>& file,
-                                       std::uint32_t command, const WinHelpData& data)
+std::int32_t Win32WinHelpPort::WinHelp(std::uint32_t window, const std::optional<PlatformText>& file,
+                                      std::uint32_t command, const WinHelpData& data)
 {
-    // A text argument is the address of the string's NUL-terminated bytes, which live in
+    // A text argument is the address of the string's NUL-terminated form, which lives in
     // `data` until the call has returned. A number is the host's 32-bit value in the
     // unsigned pointer-sized field, so it widens by zero extension, as any DWORD stored in
     // a ULONG_PTR does: context ids and the other numeric arguments are unsigned, and a
     // 32-bit caller's value reaches the engine with the same 32 bits either way.
-    const ULONG_PTR argument = std::holds_alternative<std::string>(data)
-                                   ? reinterpret_cast<ULONG_PTR>(std::get<std::string>(data).c_str())
-                                   : static_cast<ULONG_PTR>(static_cast<std::uint32_t>(std::get<std::int32_t>(data)));
-    const BOOL result = ::WinHelpA(handleOf<HWND>(window), file ? file->c_str() : nullptr, command, argument);
+    const PlatformText* text = std::get_if<PlatformText>(&data);
+    const ULONG_PTR number = text ? 0 : static_cast<std::uint32_t>(std::get<std::int32_t>(data));
+    // The core gives both texts one form; should one still be wide, both go wide as they are.
+    const bool wideCall = (file && file->isWide()) || (text && text->isWide());
+    BOOL result = FALSE;
+    if (wideCall) {
+        const ULONG_PTR argument = text ? reinterpret_cast<ULONG_PTR>(text->text().c_str()) : number;
+        result = ::WinHelpW(handleOf<HWND>(window), file ? wide(file->text()) : nullptr, command, argument);
+    } else {
+        const ULONG_PTR argument = text ? reinterpret_cast<ULONG_PTR>(text->bytes().c_str()) : number;
+        result = ::WinHelpA(handleOf<HWND>(window), file ? file->bytes().c_str() : nullptr, command, argument);
+    }
     lastError_.capture();
     return result;
 }
@@ -64,11 +77,11 @@ std::int32_t Win32WinHelpPort::SetWindowContextHelpId(std::uint32_t window, std:
     return done;
 }
 
-std::string Win32WinHelpPort::ToAnsi(const std::u16string& text)
+std::optional<std::string> Win32WinHelpPort::ToAnsi(const std::u16string& text)
 {
-    std::string ansi = toAnsi(text);
+    std::optional<std::string> bytes = exactAnsi(text);
     lastError_.capture();
-    return ansi;
+    return bytes;
 }
 
 void Win32WinHelpPort::ReportError(const AutomationError& error, const std::u16string& source)

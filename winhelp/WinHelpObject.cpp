@@ -25,14 +25,14 @@ std::int32_t WinHelpObject::runWinHelp(std::uint32_t window, std::uint32_t comma
     // The data first: when it does not convert, no platform call has been made and the
     // report shows the last-error code of the call before.
     const AnyDataValue decided = decideAnyData(data);
-    std::optional<std::string> file;
-    if (FileName) file = port.ToAnsi(*FileName);
+    std::optional<PlatformText> file = toPlatformText(port, FileName);
     WinHelpData argument = std::int32_t{0};
     if (const auto* text = std::get_if<std::u16string>(&decided))
-        argument = port.ToAnsi(*text);
+        argument = toPlatformText(port, *text);
     else
         argument = std::get<std::int32_t>(decided);
-    return port.WinHelpA(window, file, command, argument);
+    sameWidth({file ? &*file : nullptr, std::get_if<PlatformText>(&argument)});
+    return port.WinHelp(window, file, command, argument);
 }
 
 std::int32_t WinHelpObject::GetMenuContextHelpIdHlpf(std::uint32_t menu)

@@ -5,8 +5,8 @@
 // reference on the object or on an object it was given.
 //
 // The help engine is the recording stand-in (the test runs through with-recorder.sh),
-// WinHelpA is taken over in the library's import table, message boxes are recorded and
-// dismissed, and the HTML Help file list is put back as it was after every round.
+// WinHelpA and WinHelpW are taken over in the library's import table, message boxes are
+// recorded and dismissed, and the HTML Help file list is put back as it was after every round.
 // MORVEL_SWEEP_ROUNDS=<n> runs n rounds in one process and prints the memory readings
 // after each (tools/sweep.sh); the last two rounds must not grow.
 
@@ -34,7 +34,11 @@ using morvel::TypeAttr;
 
 namespace {
 
-BOOL WINAPI quietWinHelp(HWND, LPCSTR, UINT, ULONG_PTR) { return TRUE; }
+template <class Char>
+BOOL WINAPI quietWinHelp(HWND, const Char*, UINT, ULONG_PTR)
+{
+    return TRUE;
+}
 
 // One member as the type library describes it.
 struct SweptMember {
@@ -354,9 +358,10 @@ TEST(MemberSweep, EveryMemberOfEveryClassSurvivesHostileArguments)
     // Keep the library loaded for the whole sweep, so its import table stays redirected.
     HMODULE module = LoadLibraryW(env(L"MORVEL_DLL").c_str());
     ASSERT_TRUE(module);
-    std::optional<ImportHook> winHelp;
-    winHelp.emplace(module, "user32.dll", "WinHelpA", reinterpret_cast<void*>(&quietWinHelp));
-    ASSERT_TRUE(winHelp->installed());
+    std::optional<ImportHook> winHelpA, winHelpW;
+    winHelpA.emplace(module, "user32.dll", "WinHelpA", reinterpret_cast<void*>(&quietWinHelp<char>));
+    winHelpW.emplace(module, "user32.dll", "WinHelpW", reinterpret_cast<void*>(&quietWinHelp<wchar_t>));
+    ASSERT_TRUE(winHelpA->installed() && winHelpW->installed());
 
     const std::vector<SweptClass> classes = classesOfTheLibrary();
     ASSERT_GE(classes.size(), 5u);
@@ -400,6 +405,7 @@ TEST(MemberSweep, EveryMemberOfEveryClassSurvivesHostileArguments)
                     static_cast<long long>(heap[n - 1]) - static_cast<long long>(heap[n - 2]),
                     static_cast<long long>(handles[n - 1]) - static_cast<long long>(handles[n - 2]));
     }
-    winHelp.reset();
+    winHelpA.reset();
+    winHelpW.reset();
     FreeLibrary(module);
 }

@@ -1,12 +1,13 @@
-// clsKvHlpfHlpA through real COM. WinHelpA is taken over in Morvel10.dll's import table,
-// so every call the class makes is recorded exactly as the platform would receive it;
-// caught errors go to the companion stand-in, whose log tells what was reported.
+// clsKvHlpfHlpA through real COM. WinHelpA and WinHelpW are taken over in Morvel10.dll's
+// import table, so every call the class makes is recorded exactly as the platform would
+// receive it; caught errors go to the companion stand-in, whose log tells what was reported.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "frame/Published.h"
@@ -19,22 +20,27 @@ namespace {
 constexpr HRESULT automationError(int number) { return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number); }
 constexpr DWORD lastErrorOfTheRecorder = 1234;
 
+// A text as the entry point received it: ANSI bytes from WinHelpA, UTF-16 from WinHelpW.
+using Text = std::variant<std::string, std::wstring>;
+
 struct WinHelpCall {
     HWND window;
-    std::optional<std::string> file;
+    std::optional<Text> file;
     UINT command;
     ULONG_PTR data;
-    std::string text;  // the bytes at `data` when a text was expected
+    Text text;  // the text at `data` when a text was expected
 };
 
 std::vector<WinHelpCall> g_calls;
 bool g_dataIsText = false;
 BOOL g_answer = TRUE;
 
-BOOL WINAPI recordWinHelp(HWND window, LPCSTR file, UINT command, ULONG_PTR data)
+template <class Char>
+BOOL WINAPI recordWinHelp(HWND window, const Char* file, UINT command, ULONG_PTR data)
 {
-    WinHelpCall c{window, file ? std::optional<std::string>(file) : std::nullopt, command, data, {}};
-    if (g_dataIsText && data) c.text = reinterpret_cast<const char*>(data);
+    using String = std::basic_string<Char>;
+    WinHelpCall c{window, file ? std::optional<Text>(String(file)) : std::nullopt, command, data, {}};
+    if (g_dataIsText && data) c.text = String(reinterpret_cast<const Char*>(data));
     g_calls.push_back(c);
     SetLastError(lastErrorOfTheRecorder);
     return g_answer;
@@ -47,8 +53,9 @@ protected:
         // Keep the module loaded for the whole test, so the redirected entry stays ours.
         module_ = LoadLibraryW(env(L"MORVEL_DLL").c_str());
         ASSERT_TRUE(module_);
-        hook_.emplace(module_, "user32.dll", "WinHelpA", reinterpret_cast<void*>(&recordWinHelp));
-        ASSERT_TRUE(hook_->installed());
+        hookA_.emplace(module_, "user32.dll", "WinHelpA", reinterpret_cast<void*>(&recordWinHelp<char>));
+        hookW_.emplace(module_, "user32.dll", "WinHelpW", reinterpret_cast<void*>(&recordWinHelp<wchar_t>));
+        ASSERT_TRUE(hookA_->installed() && hookW_->installed());
         g_calls.clear();
         g_dataIsText = false;
         g_answer = TRUE;
@@ -60,7 +67,8 @@ protected:
     {
         help_.reset();
         object_.reset();
-        hook_.reset();
+        hookA_.reset();
+        hookW_.reset();
         if (module_) FreeLibrary(module_);
     }
 
@@ -80,7 +88,7 @@ protected:
 
     Apartment apartment_;
     HMODULE module_ = nullptr;
-    std::optional<ImportHook> hook_;
+    std::optional<ImportHook> hookA_, hookW_;
     ComPtr<IDispatch> object_;
     ComPtr<_clsKvHlpfHlpA> help_;
 };
@@ -161,12 +169,13 @@ TEST_F(WinHelpObject, TextAnyDataIsPassedAsANulTerminatedAnsiBuffer)
     g_dataIsText = true;
     struct Case {
         const wchar_t* text;
-        std::string ansi;
+        Text received;
     } cases[] = {
         {L"Contents", "Contents"},
         {L"12", "12"},                                  // a text stays a text, even when it reads as a number
         {L"K\u00e4se \u20ac", "K\xe4se \x80"},          // the system ANSI code page (1252)
-        {L"\u65e5\u672c", "??"},                        // characters it lacks, as the platform converts them
+        {L"\u65e5\u672c", L"\u65e5\u672c"},              // characters it lacks: WinHelpW, as they are
+        {L"\u0100", L"\u0100"},                         // no best fit either (A macron is no A)
         {L"", ""},
     };
     for (const Case& c : cases) {
@@ -175,7 +184,7 @@ TEST_F(WinHelpObject, TextAnyDataIsPassedAsANulTerminatedAnsiBuffer)
         EXPECT_EQ(winHelp(0, 0x0101), TRUE);
         ASSERT_EQ(g_calls.size(), 1u);
         EXPECT_NE(g_calls[0].data, 0u);
-        EXPECT_EQ(g_calls[0].text, c.ansi) << testing::PrintToString(std::wstring(c.text));
+        EXPECT_EQ(g_calls[0].text, c.received) << testing::PrintToString(std::wstring(c.text));
     }
     // A null BSTR is the empty text too, not a null pointer.
     g_calls.clear();
@@ -184,14 +193,27 @@ TEST_F(WinHelpObject, TextAnyDataIsPassedAsANulTerminatedAnsiBuffer)
     winHelp(0, 0x0101);
     ASSERT_EQ(g_calls.size(), 1u);
     EXPECT_NE(g_calls[0].data, 0u);
-    EXPECT_EQ(g_calls[0].text, "");
+    EXPECT_EQ(g_calls[0].text, Text(""));
+}
+
+TEST_F(WinHelpObject, AWideFileTakesTheTextArgumentAlong)
+{
+    // One call, one form: the file needs WinHelpW, so the text that WinHelpA could take goes wide too.
+    g_dataIsText = true;
+    Bstr file(L"C:\\Hilfe\\\u65e5\u672c.hlp");
+    ASSERT_EQ(help_->put_FileName(file.get()), S_OK);
+    setAnyData(vStr(L"Contents"));
+    winHelp(0, 0x0101);
+    ASSERT_EQ(g_calls.size(), 1u);
+    EXPECT_EQ(g_calls[0].file, Text(L"C:\\Hilfe\\\u65e5\u672c.hlp"));
+    EXPECT_EQ(g_calls[0].text, Text(L"Contents"));
 }
 
 TEST_F(WinHelpObject, FileNameNullAndEmptyStayDifferent)
 {
     struct Case {
         const wchar_t* assigned;  // null: a null BSTR
-        std::optional<std::string> expected;
+        std::optional<Text> expected;
     } cases[] = {{L"", std::string()}, {L"C:\\Help\\Library.hlp", std::string("C:\\Help\\Library.hlp")},
                  {nullptr, std::nullopt}, {L"Library.hlp", std::string("Library.hlp")}};
     for (const Case& c : cases) {

@@ -1,7 +1,7 @@
-// A recording stand-in for the HTML Help engine: hhctrl.ocx with one entry point,
-// HtmlHelpA, that shows nothing and appends what it was given, decoded, to the file named
-// by MORVEL_HHLOG. Installed over the prefix's system copy for a test's duration, it lets
-// the tests compare every argument and record as the engine receives them.
+// A recording stand-in for the HTML Help engine: hhctrl.ocx with its two entry points,
+// HtmlHelpA and HtmlHelpW, that shows nothing and appends what it was given, decoded, to
+// the file named by MORVEL_HHLOG. Installed over the prefix's system copy for a test's
+// duration, it lets the tests compare every argument and record as the engine receives them.
 
 #include <windows.h>
 
@@ -15,20 +15,22 @@ namespace {
 using hhrecord::handle;
 using hhrecord::hex;
 using hhrecord::quote;
-using morvel::htmlhelp::HhAkLinkA;
-using morvel::htmlhelp::HhFtsQueryA;
-using morvel::htmlhelp::HhPopupA;
+using morvel::htmlhelp::HhAkLink;
+using morvel::htmlhelp::HhFtsQuery;
+using morvel::htmlhelp::HhPopup;
 
 std::string n(long value) { return std::to_string(value); }
 
+// The data argument in the form of the entry point it came through (Char: char or wchar_t).
+template <class Char>
 std::string decode(UINT command, DWORD_PTR data)
 {
     switch (command) {
     case 0x0000:  // HH_DISPLAY_TOPIC: a topic path, or 0 for none
-        return data ? quote(reinterpret_cast<LPCSTR>(data)) : "0";
+        return data ? quote(reinterpret_cast<const Char*>(data)) : "0";
     case 0x0003: {  // HH_DISPLAY_SEARCH
         if (!data) return "0";
-        const auto* q = reinterpret_cast<const HhFtsQueryA*>(data);
+        const auto* q = reinterpret_cast<const HhFtsQuery<Char>*>(data);
         return "fts{cbStruct=" + n(q->cbStruct) + " fUniCodeStrings=" + n(q->fUniCodeStrings) +
                " pszSearchQuery=" + quote(q->pszSearchQuery) + " iProximity=" + n(q->iProximity) +
                " fStemmedSearch=" + n(q->fStemmedSearch) + " fTitleOnly=" + n(q->fTitleOnly) +
@@ -37,7 +39,7 @@ std::string decode(UINT command, DWORD_PTR data)
     case 0x000D:    // HH_KEYWORD_LOOKUP
     case 0x0013: {  // HH_ALINK_LOOKUP
         if (!data) return "0";
-        const auto* l = reinterpret_cast<const HhAkLinkA*>(data);
+        const auto* l = reinterpret_cast<const HhAkLink<Char>*>(data);
         return "aklink{cbStruct=" + n(l->cbStruct) + " fReserved=" + n(l->fReserved) +
                " pszKeywords=" + quote(l->pszKeywords) + " pszUrl=" + quote(l->pszUrl) +
                " pszMsgText=" + quote(l->pszMsgText) + " pszMsgTitle=" + quote(l->pszMsgTitle) +
@@ -45,7 +47,7 @@ std::string decode(UINT command, DWORD_PTR data)
     }
     case 0x000E: {  // HH_DISPLAY_TEXT_POPUP
         if (!data) return "0";
-        const auto* p = reinterpret_cast<const HhPopupA*>(data);
+        const auto* p = reinterpret_cast<const HhPopup<Char>*>(data);
         return "popup{cbStruct=" + n(p->cbStruct) + " hinst=" + handle(reinterpret_cast<DWORD_PTR>(p->hinst)) +
                " idString=" + n(long(p->idString)) + " pszText=" + quote(p->pszText) + " pt=(" + n(p->pt.x) + "," +
                n(p->pt.y) + ") clrForeground=" + hex(p->clrForeground) + " clrBackground=" + hex(p->clrBackground) +
@@ -55,6 +57,13 @@ std::string decode(UINT command, DWORD_PTR data)
     default:  // a number: context id, or 0
         return n(long(data));
     }
+}
+
+template <class Char>
+std::string line(HWND caller, const Char* file, UINT command, DWORD_PTR data)
+{
+    return "owner=" + handle(reinterpret_cast<DWORD_PTR>(caller)) + " file=" + quote(file) +
+           " command=" + hex(command, 4) + " data=" + decode<Char>(command, data) + "\n";
 }
 
 void append(const std::string& line)
@@ -74,7 +83,12 @@ void append(const std::string& line)
 
 extern "C" HWND WINAPI HtmlHelpA(HWND caller, LPCSTR file, UINT command, DWORD_PTR data)
 {
-    append("owner=" + handle(reinterpret_cast<DWORD_PTR>(caller)) + " file=" + quote(file) +
-           " command=" + hex(command, 4) + " data=" + decode(command, data) + "\n");
+    append(line(caller, file, command, data));
+    return nullptr;
+}
+
+extern "C" HWND WINAPI HtmlHelpW(HWND caller, LPCWSTR file, UINT command, DWORD_PTR data)
+{
+    append("entry=HtmlHelpW " + line(caller, file, command, data));
     return nullptr;
 }

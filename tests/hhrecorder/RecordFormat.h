@@ -1,36 +1,46 @@
 #pragma once
-// How the recording engine writes what it receives, one line per HtmlHelpA call, and how
-// the tests spell what they expect. Shared so both sides quote texts the same way.
+// How the recording engine writes what it receives, one line per call, and how the tests
+// spell what they expect. Shared so both sides quote texts the same way.
 //
 //   owner=0x00001234 file="C:\\Help\\Demo.chm>Main" command=0x0003 data=fts{cbStruct=32 ...}
+//   entry=HtmlHelpW owner=0x00001234 file="C:\\Hilfe\\\u65E5.chm" command=0x0000 data="caf\u00E9.htm"
 //
-// A text is written in double quotes with \\, \" and \xHH for bytes outside printable
-// ASCII; a null pointer is written null.
+// An HtmlHelpA line is the bare fields; an HtmlHelpW line starts with its entry point. A
+// text is written in double quotes with \\ and \"; an ANSI text writes a byte outside
+// printable ASCII as \xHH, a wide text a UTF-16 unit outside it as \uXXXX. A null pointer
+// is written null.
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <type_traits>
 
 namespace hhrecord {
 
-inline std::string quote(const char* text)
+// Either form, by its character type: a byte of ANSI text, or a UTF-16 unit of wide text.
+template <class Char>
+std::string quoteUnits(const Char* text)
 {
     if (!text) return "null";
     std::string out = "\"";
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-        if (*p == '\\' || *p == '"') {
+    for (; *text; ++text) {
+        const auto unit = static_cast<std::make_unsigned_t<Char>>(*text);
+        if (unit == '\\' || unit == '"') {
             out += '\\';
-            out += char(*p);
-        } else if (*p < 0x20 || *p >= 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", *p);
-            out += hex;
+            out += char(unit);
+        } else if (unit < 0x20 || unit >= 0x7F) {
+            char spelled[8];
+            std::snprintf(spelled, sizeof spelled, sizeof(Char) == 1 ? "\\x%02X" : "\\u%04X", static_cast<unsigned>(unit));
+            out += spelled;
         } else {
-            out += char(*p);
+            out += char(unit);
         }
     }
     return out + "\"";
 }
+
+inline std::string quote(const char* text) { return quoteUnits(text); }
+inline std::string quote(const wchar_t* text) { return quoteUnits(text); }
 
 inline std::string quote(const std::string& text) { return quote(text.c_str()); }
 

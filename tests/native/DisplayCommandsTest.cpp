@@ -135,7 +135,7 @@ TEST_F(DisplayCommandsTest, ShowOnTopWithoutAFormShowsTheFixedMessageInEveryComm
 TEST_F(DisplayCommandsTest, TopicNeverSetIsANullPointerAndIdsGoAsTheyAre)
 {
     commands.HHDisplayTopicURL(&form);
-    EXPECT_EQ(std::get<std::optional<std::string>>(OnlyCall().data), std::nullopt);
+    EXPECT_EQ(std::get<std::optional<PlatformText>>(OnlyCall().data), std::nullopt);
     EXPECT_EQ(state.HHTopicURL, std::nullopt);
 
     fake.helpCalls.clear();
@@ -254,18 +254,33 @@ TEST_F(DisplayCommandsTest, OtherFailuresArePassedOverSilently)
     EXPECT_EQ(state.HHTopicURL, u"a\u0100.htm");  // no call made, nothing stored back
 }
 
-TEST_F(DisplayCommandsTest, PassedTextsComeBackInTheirAnsiForm)
+// A call whose texts the code page cannot all spell goes to the wide entry point whole,
+// and the properties keep the host's own text; one the code page spells stays ANSI.
+TEST_F(DisplayCommandsTest, TextsTheCodePageCannotSpellGoWideAndStayAsTheHostSetThem)
 {
-    state.HHTopicURL = u"html/\u0100ber.htm";
+    const std::u16string folder = u"C:\\\u0421\u043f\u0440\u0430\u0432\u043a\u0430 \u5e2e\u52a9";
+    fake.AddFile(utf8(folder + u"\\Guide \u2713.chm"));
+    state.CHMFile = folder + u"\\Guide \u2713.chm";
+    state.HHTopicURL = u"html/\u00fcber.htm";  // Latin-1 alone would spell this one
+    state.HHWindow = u"Main";
     commands.HHDisplayTopicURL(&form);
-    EXPECT_EQ(std::get<std::optional<std::string>>(OnlyCall().data), "html/?ber.htm");
-    EXPECT_EQ(state.HHTopicURL, u"html/?ber.htm");
+    EXPECT_EQ(OnlyCall().file, folder + u"\\Guide \u2713.chm>Main");
+    EXPECT_EQ(std::get<std::optional<PlatformText>>(OnlyCall().data), std::u16string(u"html/\u00fcber.htm"));
+    EXPECT_EQ(state.CHMFile, folder + u"\\Guide \u2713.chm");
 
     fake.helpCalls.clear();
-    state.CHMFile = u"\u0100.chm";  // HHClose checks nothing, so this is its own store-back
+    state.HHKeyword = u"\uff47uide";  // fullwidth: never the ASCII letter it looks like
+    commands.HHDisplayKeyword(&form);
+    ASSERT_EQ(fake.helpCalls.size(), 2u);
+    EXPECT_EQ(std::get<AkLink>(fake.helpCalls[1].data).pszKeywords, std::u16string(u"\uff47uide"));
+    EXPECT_EQ(std::get<AkLink>(fake.helpCalls[1].data).pszWindow, std::u16string(u"Main"));
+    EXPECT_EQ(fake.helpCalls[0].file, std::u16string(state.CHMFile.value()));
+
+    fake.helpCalls.clear();
+    state.CHMFile = u"C:\\Help\\Caf\u00e9.chm";
+    state.HHWindow = std::nullopt;
     commands.HHClose();
-    EXPECT_EQ(OnlyCall().file, "?.chm");
-    EXPECT_EQ(state.CHMFile, u"?.chm");
+    EXPECT_EQ(OnlyCall().file, "C:\\Help\\Caf\xE9.chm");
 }
 
 TEST_F(DisplayCommandsTest, CloseAlwaysClosesAllWithoutChecksOrOwner)

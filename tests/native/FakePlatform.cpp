@@ -94,6 +94,23 @@ std::string FakePlatform::Upper(std::string text)
     return text;
 }
 
+std::string FakePlatform::Received(const PlatformText& text) const
+{
+    return utf8(text.isWide() ? text.text() : fakeFromAnsi(text.bytes(), codePage));
+}
+
+namespace {
+std::vector<std::uint8_t> Utf16Data(const std::u16string& text)
+{
+    std::vector<std::uint8_t> data;
+    for (char16_t c : text) {
+        data.push_back(std::uint8_t(c & 0xFF));
+        data.push_back(std::uint8_t(c >> 8));
+    }
+    return data;
+}
+}  // namespace
+
 std::size_t FakePlatform::CallCount(const std::string& entry) const
 {
     return std::size_t(std::count(calls.begin(), calls.end(), entry));
@@ -197,17 +214,13 @@ FakePlatform& FakePlatform::SetValue(RegKey root, const std::string& path, const
 FakePlatform& FakePlatform::SetString(RegKey root, const std::string& path, const std::string& name,
                                       const std::string& text, bool withNul)
 {
-    std::vector<std::uint8_t> data(text.begin(), text.end());
-    if (withNul) data.push_back(0);
-    return SetValue(root, path, name, REG_SZ_, std::move(data));
+    return SetValue(root, path, name, REG_SZ_, Utf16Data(fromUtf8(text) + std::u16string(withNul ? 1 : 0, u'\0')));
 }
 
 FakePlatform& FakePlatform::SetExpandString(RegKey root, const std::string& path, const std::string& name,
                                             const std::string& text)
 {
-    std::vector<std::uint8_t> data(text.begin(), text.end());
-    data.push_back(0);
-    return SetValue(root, path, name, REG_EXPAND_SZ_, std::move(data));
+    return SetValue(root, path, name, REG_EXPAND_SZ_, Utf16Data(fromUtf8(text) + u'\0'));
 }
 
 FakePlatform& FakePlatform::SetDword(RegKey root, const std::string& path, const std::string& name,
@@ -252,8 +265,9 @@ std::optional<std::string> FakePlatform::StringValue(RegKey root, const std::str
 {
     const auto value = GetValue(root, path, name);
     if (!value) return std::nullopt;
-    std::string text(value->data.begin(), value->data.end());
-    return text.substr(0, text.find('\0'));
+    std::u16string text;
+    for (std::size_t i = 0; i + 1 < value->data.size(); i += 2) text += char16_t(value->data[i] | value->data[i + 1] << 8);
+    return utf8(text.substr(0, text.find(u'\0')));
 }
 
 std::optional<std::string> FakePlatform::ListedFolder(const std::string& name) const
@@ -293,8 +307,9 @@ long FakePlatform::findKey(RegKey key, std::uint32_t neededAccess, Key*& found)
     return ERROR_SUCCESS_;
 }
 
-long FakePlatform::RegOpenKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened)
+long FakePlatform::RegOpenKeyEx(RegKey root, const PlatformText& received, std::uint32_t access, RegKey& opened)
 {
+    const std::string path = Received(received);
     opened = 0;
     long status = ERROR_SUCCESS_;
     if (!Begin("RegOpenKeyEx", status)) return status;
@@ -307,7 +322,7 @@ long FakePlatform::RegOpenKeyEx(RegKey root, const std::string& path, std::uint3
     return status;
 }
 
-long FakePlatform::RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::string& name,
+long FakePlatform::RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::u16string& name,
                                 std::uint32_t& type, std::uint32_t& dataSize)
 {
     long status = ERROR_SUCCESS_;
@@ -320,10 +335,11 @@ long FakePlatform::RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t n
             status = ERROR_NO_MORE_ITEMS_;
         } else {
             const auto& [stored, value] = found->values[index];
-            if (stored.size() + 1 > nameCapacity) {
+            const std::u16string wide = fromUtf8(stored);
+            if (wide.size() + 1 > nameCapacity) {
                 status = ERROR_MORE_DATA_;
             } else {
-                name = stored;
+                name = wide;
                 type = value.type;
                 dataSize = std::uint32_t(value.data.size());
                 if (shortReadNow_) dataSize /= 2;
@@ -334,9 +350,10 @@ long FakePlatform::RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t n
     return status;
 }
 
-long FakePlatform::RegQueryValueEx(RegKey key, const std::string& name, std::uint32_t& type,
+long FakePlatform::RegQueryValueEx(RegKey key, const std::u16string& wideName, std::uint32_t& type,
                                    std::vector<std::uint8_t>& data)
 {
+    const std::string name = utf8(wideName);
     long status = ERROR_SUCCESS_;
     if (!Begin("RegQueryValueEx", status)) return status;
     Key* found = nullptr;
@@ -358,8 +375,9 @@ long FakePlatform::RegQueryValueEx(RegKey key, const std::string& name, std::uin
     return status;
 }
 
-long FakePlatform::RegCreateKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened)
+long FakePlatform::RegCreateKeyEx(RegKey root, const PlatformText& received, std::uint32_t access, RegKey& opened)
 {
+    const std::string path = Received(received);
     opened = 0;
     long status = ERROR_SUCCESS_;
     if (!Begin("RegCreateKeyEx", status)) return status;
@@ -380,9 +398,14 @@ long FakePlatform::RegCreateKeyEx(RegKey root, const std::string& path, std::uin
     return status;
 }
 
-long FakePlatform::RegSetValueEx(RegKey key, const std::string& name, std::uint32_t type,
-                                 const std::vector<std::uint8_t>& data)
+long FakePlatform::RegSetValueEx(RegKey key, const PlatformText& received, std::uint32_t type,
+                                 const std::vector<std::uint8_t>& given)
 {
+    const std::string name = Received(received);
+    // The ANSI entry point stores text data as the registry keeps it, read in the code page.
+    const bool text = type == REG_SZ_ || type == REG_EXPAND_SZ_;
+    const std::vector<std::uint8_t> data =
+        text && !received.isWide() ? Utf16Data(fakeFromAnsi(std::string(given.begin(), given.end()), codePage)) : given;
     long status = ERROR_SUCCESS_;
     if (!Begin("RegSetValueEx", status)) return status;
     Key* found = nullptr;
@@ -398,8 +421,9 @@ long FakePlatform::RegSetValueEx(RegKey key, const std::string& name, std::uint3
     return status;
 }
 
-long FakePlatform::RegDeleteValue(RegKey key, const std::string& name)
+long FakePlatform::RegDeleteValue(RegKey key, const PlatformText& received)
 {
+    const std::string name = Received(received);
     long status = ERROR_SUCCESS_;
     if (!Begin("RegDeleteValue", status)) return status;
     Key* found = nullptr;
@@ -456,9 +480,10 @@ FakePlatform& FakePlatform::SetEnv(const std::string& name, const std::string& v
     return *this;
 }
 
-std::uint32_t FakePlatform::ExpandEnvironmentStrings(const std::string& source, std::string& destination,
+std::uint32_t FakePlatform::ExpandEnvironmentStrings(const std::u16string& wideSource, std::u16string& destination,
                                                      std::uint32_t capacity)
 {
+    const std::string source = utf8(wideSource);
     long status = ERROR_SUCCESS_;
     if (!Begin("ExpandEnvironmentStrings", status)) return 0;
     expandCapacities.push_back(capacity);
@@ -475,11 +500,12 @@ std::uint32_t FakePlatform::ExpandEnvironmentStrings(const std::string& source, 
         expanded += var->second.second;
         i = close + 1;
     }
-    const std::uint32_t needed = std::uint32_t(expanded.size() + 1);
+    const std::u16string wide = fromUtf8(expanded);
+    const std::uint32_t needed = std::uint32_t(wide.size() + 1);
     if (needed > capacity) return needed;
     if (destination.size() < needed) destination.resize(needed);
-    std::copy(expanded.begin(), expanded.end(), destination.begin());
-    destination[needed - 1] = '\0';
+    std::copy(wide.begin(), wide.end(), destination.begin());
+    destination[needed - 1] = u'\0';
     return needed;
 }
 
@@ -579,8 +605,9 @@ const FakePlatform::Entry* FakePlatform::Resolve(const std::string& path) const
     return entry;
 }
 
-std::optional<std::string> FakePlatform::FindFirstFile(const std::string& pattern)
+std::optional<std::u16string> FakePlatform::FindFirstFile(const std::u16string& widePattern)
 {
+    const std::string pattern = utf8(widePattern);
     long status = ERROR_SUCCESS_;
     if (!Begin("FindFirstFile", status)) return std::nullopt;
     lastError_ = std::uint32_t(ERROR_FILE_NOT_FOUND_);
@@ -598,12 +625,13 @@ std::optional<std::string> FakePlatform::FindFirstFile(const std::string& patter
     const Entry* found = Child(parent, last, wild);
     if (!found) return std::nullopt;
     lastError_ = 0;
-    return LastComponent(found->path);
+    return fromUtf8(LastComponent(found->path));
 }
 
-std::uint32_t FakePlatform::GetLongPathName(const std::string& shortPath, std::string& longPath,
+std::uint32_t FakePlatform::GetLongPathName(const std::u16string& wideShortPath, std::u16string& longPath,
                                             std::uint32_t capacity)
 {
+    const std::string shortPath = utf8(wideShortPath);
     long status = ERROR_SUCCESS_;
     if (!Begin("GetLongPathName", status)) return 0;
     longPathCapacities.push_back(capacity);
@@ -624,13 +652,15 @@ std::uint32_t FakePlatform::GetLongPathName(const std::string& shortPath, std::s
         parent = Upper(entry->path);
     }
     if (trailingSlash || split.components.empty()) resolved += "\\";
-    if (resolved.size() + 1 > capacity) {
+    // Characters, as the wide entry point counts them.
+    const std::u16string wide = fromUtf8(resolved);
+    if (wide.size() + 1 > capacity) {
         lastError_ = std::uint32_t(ERROR_INSUFFICIENT_BUFFER_);
-        return std::uint32_t(resolved.size() + 1);
+        return std::uint32_t(wide.size() + 1);
     }
-    longPath = resolved;
+    longPath = wide;
     lastError_ = 0;
-    return std::uint32_t(resolved.size());
+    return std::uint32_t(wide.size());
 }
 
 // ------------------------------------------------------------------------ version resources
@@ -649,8 +679,9 @@ FakePlatform& FakePlatform::SetVersionResourceWithoutRoot(const std::string& pat
     return *this;
 }
 
-std::uint32_t FakePlatform::GetFileVersionInfoSize(const std::string& path)
+std::uint32_t FakePlatform::GetFileVersionInfoSize(const PlatformText& received)
 {
+    const std::string path = Received(received);
     long status = ERROR_SUCCESS_;
     if (!Begin("GetFileVersionInfoSize", status)) return 0;
     const auto it = versions_.find(Upper(Absolute(path)));
@@ -659,8 +690,9 @@ std::uint32_t FakePlatform::GetFileVersionInfoSize(const std::string& path)
 }
 
 // The fake's resource image: "VSFI", the two version words, then filler.
-bool FakePlatform::GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block)
+bool FakePlatform::GetFileVersionInfo(const PlatformText& received, std::vector<std::uint8_t>& block)
 {
+    const std::string path = Received(received);
     long status = ERROR_SUCCESS_;
     if (!Begin("GetFileVersionInfo", status)) return false;
     versionBlockSizes.push_back(std::uint32_t(block.size()));
@@ -756,7 +788,7 @@ long FakePlatform::ListCompiledHelp(const std::u16string& file, std::vector<std:
 {
     calls.push_back("ListCompiledHelp");
     streams.clear();
-    const Entry* entry = Resolve(fakeAnsi(file));  // by long or short names, as the storage opens it
+    const Entry* entry = Resolve(utf8(file));  // by long or short names, as the storage opens it
     if (!entry) return STG_E_FILENOTFOUND_;
     const auto it = compiledHelp_.find(Upper(entry->path));
     if (it == compiledHelp_.end()) return E_FAIL_;
@@ -768,7 +800,7 @@ long FakePlatform::ReadCompiledHelpStream(const std::u16string& file, const std:
                                           std::vector<std::uint8_t>& data)
 {
     calls.push_back("ReadCompiledHelpStream");
-    const Entry* entry = Resolve(fakeAnsi(file));
+    const Entry* entry = Resolve(utf8(file));
     const auto it = entry ? compiledHelp_.find(Upper(entry->path)) : compiledHelp_.end();
     if (it == compiledHelp_.end()) return STG_E_FILENOTFOUND_;
     const auto found = it->second.find(stream);
@@ -788,15 +820,9 @@ std::uint32_t FakePlatform::GetDriveType(const std::u16string& root)
     return 0;
 }
 
-std::string FakePlatform::ToAnsi(const std::u16string& text) { return fakeAnsi(text); }
+std::optional<std::string> FakePlatform::ToAnsi(const std::u16string& text) { return fakeExactAnsi(text, codePage); }
 
-std::u16string FakePlatform::FromAnsi(const std::string& text)
-{
-    std::u16string wide;
-    wide.reserve(text.size());
-    for (char c : text) wide += char16_t(static_cast<unsigned char>(c));
-    return wide;
-}
+std::u16string FakePlatform::FromAnsi(const std::string& text) { return fakeFromAnsi(text, codePage); }
 
 int FakePlatform::CompareNoCase(const std::u16string& a, const std::u16string& b)
 {

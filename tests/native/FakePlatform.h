@@ -7,8 +7,10 @@
 //   fake.AddFile("C:\\Help\\Library.chm").ListHelpFile("Library.chm", "C:\\Help\\");
 //
 // A fresh fake reports Windows 7 (NT 6.1), has its library in C:\Program Files\Morvel,
-// runs in C:\Work, and knows SystemRoot=C:\Windows. Texts are ANSI byte strings, as the
-// platform's A entry points see them; ToAnsi maps characters above 0xFF to '?'.
+// runs in C:\Work, and knows SystemRoot=C:\Windows. The fake keeps every name as the
+// real platform does, in Unicode; the set-up and inspection functions take and give it as
+// UTF-8 (plain ASCII in most tests). Its ANSI code page is FakeAnsi.h's: an ANSI call is
+// decoded through it, so a careless conversion shows as a wrong name.
 
 #include <cstdint>
 #include <map>
@@ -18,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "FakeAnsi.h"
 #include "htmlhelp/HtmlHelpPort.h"
 
 namespace morvel::htmlhelp {
@@ -26,7 +29,10 @@ class FakePlatform : public HtmlHelpPort {
 public:
     FakePlatform();
 
+    FakeCodePage codePage = FakeCodePage::Latin1;
+
     // ---------------------------------------------------------------- registry
+    // Text data is kept as the registry keeps it, UTF-16 little-endian.
     struct Value {
         std::uint32_t type = REG_SZ_;
         std::vector<std::uint8_t> data;
@@ -47,7 +53,7 @@ public:
 
     bool KeyExists(RegKey root, const std::string& path) const;
     std::optional<Value> GetValue(RegKey root, const std::string& path, const std::string& name) const;
-    // The data of a text value up to its first NUL.
+    // The data of a text value up to its first NUL, in UTF-8.
     std::optional<std::string> StringValue(RegKey root, const std::string& path, const std::string& name) const;
     std::optional<std::string> ListedFolder(const std::string& name) const;
     // Every value of a key in enumeration order; none when the key does not exist.
@@ -124,26 +130,26 @@ public:
     std::vector<std::uint32_t> enumNameCapacities, expandCapacities, longPathCapacities, versionBlockSizes;
 
     // ---------------------------------------------------------------- the port
-    long RegOpenKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened) override;
-    long RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::string& name,
+    long RegOpenKeyEx(RegKey root, const PlatformText& path, std::uint32_t access, RegKey& opened) override;
+    long RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::u16string& name,
                       std::uint32_t& type, std::uint32_t& dataSize) override;
-    long RegQueryValueEx(RegKey key, const std::string& name, std::uint32_t& type,
+    long RegQueryValueEx(RegKey key, const std::u16string& name, std::uint32_t& type,
                          std::vector<std::uint8_t>& data) override;
-    long RegCreateKeyEx(RegKey root, const std::string& path, std::uint32_t access, RegKey& opened) override;
-    long RegSetValueEx(RegKey key, const std::string& name, std::uint32_t type,
+    long RegCreateKeyEx(RegKey root, const PlatformText& path, std::uint32_t access, RegKey& opened) override;
+    long RegSetValueEx(RegKey key, const PlatformText& name, std::uint32_t type,
                        const std::vector<std::uint8_t>& data) override;
-    long RegDeleteValue(RegKey key, const std::string& name) override;
+    long RegDeleteValue(RegKey key, const PlatformText& name) override;
     long RegCloseKey(RegKey key) override;
     long RegQueryInfoKey(RegKey key, std::uint32_t& values, std::uint64_t& lastWriteTime) override;
     std::uint64_t GetSystemTimeAsFileTime() override;
-    std::uint32_t ExpandEnvironmentStrings(const std::string& source, std::string& destination,
+    std::uint32_t ExpandEnvironmentStrings(const std::u16string& source, std::u16string& destination,
                                            std::uint32_t capacity) override;
     bool GetVersionEx(OsVersion& info) override;
-    std::uint32_t GetLongPathName(const std::string& shortPath, std::string& longPath,
+    std::uint32_t GetLongPathName(const std::u16string& shortPath, std::u16string& longPath,
                                   std::uint32_t capacity) override;
-    std::optional<std::string> FindFirstFile(const std::string& pattern) override;
-    std::uint32_t GetFileVersionInfoSize(const std::string& path) override;
-    bool GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block) override;
+    std::optional<std::u16string> FindFirstFile(const std::u16string& pattern) override;
+    std::uint32_t GetFileVersionInfoSize(const PlatformText& path) override;
+    bool GetFileVersionInfo(const PlatformText& path, std::vector<std::uint8_t>& block) override;
     std::optional<FileVersion> VerQueryRoot(const std::vector<std::uint8_t>& block) override;
     std::int32_t MessageBoxIndirect(const MessageBoxRequest& request) override;
     CursorPos GetCursorPos() override;
@@ -156,7 +162,7 @@ public:
                                 std::vector<std::uint8_t>& data) override;
     std::uint32_t GetDriveType(const std::u16string& root) override;
     void OutputDebugString(const std::u16string& line) override { debugLines.push_back(line); }
-    std::string ToAnsi(const std::u16string& text) override;
+    std::optional<std::string> ToAnsi(const std::u16string& text) override;
     std::u16string FromAnsi(const std::string& text) override;
     // Letter case of ASCII does not count, and a soft hyphen (0xAD) is ignored, as the
     // platform ignores it.
@@ -171,6 +177,9 @@ public:
     std::uint32_t LastError() const override { return lastError_; }
 
     static std::string Upper(std::string text);
+    // What the platform makes of a text an entry point received: an ANSI one is read in
+    // the code page. UTF-8, as the fake keeps names.
+    std::string Received(const PlatformText& text) const;
 
 private:
     struct Key {

@@ -11,10 +11,12 @@ void FakeWinHelpPort::Called(const std::string& entry)
     lastError_ = it == lastErrorAfter.end() ? 0 : it->second;
 }
 
-std::int32_t FakeWinHelpPort::WinHelpA(std::uint32_t window, const std::optional<std::string>& file,
+std::int32_t FakeWinHelpPort::WinHelp(std::uint32_t window, const std::optional<PlatformText>& file,
                                       std::uint32_t command, const WinHelpData& data)
 {
-    Called("WinHelpA");
+    const bool wide = (file && file->isWide()) ||
+                      (std::holds_alternative<PlatformText>(data) && std::get<PlatformText>(data).isWide());
+    Called(wide ? "WinHelpW" : "WinHelpA");
     winHelpCalls.push_back({window, file, command, data});
     return winHelpResult;
 }
@@ -61,10 +63,10 @@ std::int32_t FakeWinHelpPort::SetWindowContextHelpId(std::uint32_t window, std::
     return SetIdOf(windows, window, id);
 }
 
-std::string FakeWinHelpPort::ToAnsi(const std::u16string& text)
+std::optional<std::string> FakeWinHelpPort::ToAnsi(const std::u16string& text)
 {
     Called("ToAnsi");
-    return fakeAnsi(text);
+    return fakeExactAnsi(text, FakeCodePage::Latin1);
 }
 
 void FakeWinHelpPort::ReportError(const AutomationError& error, const std::u16string& source)

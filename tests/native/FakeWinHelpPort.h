@@ -1,6 +1,6 @@
 #pragma once
 // A recording WinHelp platform for the core's unit tests: the entry points called, in
-// order, each WinHelpA call as the platform would receive it, context help ids kept per
+// order, each WinHelp call as the platform would receive it, context help ids kept per
 // menu and per window, and the companion's error reports with the last-error code each
 // would show. Every entry point leaves the last-error code that `lastErrorAfter` names for
 // it (0 when it names none), as the Win32 adapter captures one after every call. ToAnsi is
@@ -31,7 +31,7 @@ public:
     // ---------------------------------------------------------------- recorded
     struct WinHelpCall {
         std::uint32_t window;
-        std::optional<std::string> file;
+        std::optional<PlatformText> file;
         std::uint32_t command;
         WinHelpData data;
     };
@@ -45,13 +45,13 @@ public:
     std::vector<Report> reports;
 
     // ---------------------------------------------------------------- the port
-    std::int32_t WinHelpA(std::uint32_t window, const std::optional<std::string>& file, std::uint32_t command,
+    std::int32_t WinHelp(std::uint32_t window, const std::optional<PlatformText>& file, std::uint32_t command,
                          const WinHelpData& data) override;
     std::uint32_t GetMenuContextHelpId(std::uint32_t menu) override;
     std::uint32_t GetWindowContextHelpId(std::uint32_t window) override;
     std::int32_t SetMenuContextHelpId(std::uint32_t menu, std::uint32_t id) override;
     std::int32_t SetWindowContextHelpId(std::uint32_t window, std::uint32_t id) override;
-    std::string ToAnsi(const std::u16string& text) override;
+    std::optional<std::string> ToAnsi(const std::u16string& text) override;
     std::uint32_t LastError() const override { return lastError_; }
     void ReportError(const AutomationError& error, const std::u16string& source) override;
 

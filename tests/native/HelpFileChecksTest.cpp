@@ -16,7 +16,7 @@ protected:
     std::vector<std::string> Messages() const
     {
         std::vector<std::string> texts;
-        for (const auto& box : fake.messageBoxes) texts.push_back(box.text);
+        for (const auto& box : fake.messageBoxes) texts.push_back(utf8(box.text.text()));
         return texts;
     }
 };
@@ -89,12 +89,26 @@ TEST_F(HelpFileChecksTest, SearchMatchesWildcardsFoldersAndRelativePaths)
     EXPECT_TRUE(fake.messageBoxes.empty());
 }
 
-TEST_F(HelpFileChecksTest, TheCallerSeesTheAnsiName)
+// No conversion stands between the host's name and the file: a name the code page cannot
+// spell is found as itself, and one it would spell by best fit is not taken for another.
+TEST_F(HelpFileChecksTest, TheFileFoundIsTheFileNamed)
 {
-    fake.AddFile("C:\\Help\\Caf?.chm");
-    Text file = u"C:\\Help\\Caf\u0101.chm";
+    fake.AddFile(utf8(u"C:\\\u0421\u043f\u0440\u0430\u0432\u043a\u0430 \u5e2e\u52a9\\Guide \u2713.chm"));
+    fake.AddFile("C:\\Help\\guide2.chm").AddFile("C:\\Help\\Caf?.chm");
+    Text file = u"C:\\\u0421\u043f\u0440\u0430\u0432\u043a\u0430 \u5e2e\u52a9\\Guide \u2713.chm";
+    const Text named = file;
     EXPECT_TRUE(checks.EnsureFileExists(file));
-    EXPECT_EQ(file, u"C:\\Help\\Caf?.chm");
+    EXPECT_EQ(file, named);
+
+    for (const Text& other : {Text(u"C:\\Help\\\uff47\uff55\uff49\uff44\uff45\uff12.chm"), Text(u"C:\\Help\\Caf\u0101.chm")}) {
+        Text asked = other;
+        EXPECT_FALSE(checks.EnsureFileExists(asked));
+        EXPECT_EQ(asked, other);
+    }
+    ASSERT_EQ(fake.messageBoxes.size(), 2u);
+    EXPECT_EQ(fake.messageBoxes[0].text,
+              std::u16string(u"The file C:\\Help\\\uff47\uff55\uff49\uff44\uff45\uff12.chm does not exist.\n"
+                             u"Please make sure that you have installed ZELT Help files"));
 }
 
 TEST_F(HelpFileChecksTest, NonChmBareNameUsesWhatAnEarlierLookupLeft)
@@ -121,7 +135,7 @@ TEST_F(HelpFileChecksTest, HugeNamesAreJustNamesThatDoNotExist)
     Text file = u"C:\\" + std::u16string(100000, u'a') + u".chm";
     EXPECT_FALSE(checks.EnsureFileExists(file));
     ASSERT_EQ(fake.messageBoxes.size(), 1u);
-    const std::string& text = fake.messageBoxes[0].text;
+    const std::string& text = fake.messageBoxes[0].text.bytes();
     EXPECT_EQ(text.substr(0, 13), "The file C:\\a");
     EXPECT_EQ(text.size(), std::string("The file  does not exist.\nPlease make sure that you have installed ZELT Help files").size() + 100007);
 

@@ -25,7 +25,7 @@ protected:
     std::vector<std::string> Messages() const
     {
         std::vector<std::string> texts;
-        for (const auto& box : fake.messageBoxes) texts.push_back(box.text);
+        for (const auto& box : fake.messageBoxes) texts.push_back(utf8(box.text.text()));
         return texts;
     }
     void ExpectNoRegistration()
@@ -112,7 +112,7 @@ TEST_F(HelpFileRegistrationTest, RegisterWritesTheFolderWithItsBackslashAndNul)
     const auto value = fake.GetValue(HKEY_LOCAL_MACHINE_, ListKey, "Library.chm");
     ASSERT_TRUE(value);
     EXPECT_EQ(value->type, REG_SZ_);
-    EXPECT_EQ(value->data, (std::vector<std::uint8_t>{'C', ':', '\\', 'H', 'e', 'l', 'p', '\\', 0}));
+    EXPECT_EQ(RegistryAccess::textOfData(value->data), std::u16string(u"C:\\Help\\\0", 9));
     ExpectNoRegistration();  // the state is the lookup made before the write
     EXPECT_TRUE(fake.messageBoxes.empty());
 

@@ -136,9 +136,9 @@ TEST(InjectedFaultsTest, EveryCallFailsInTurnWithoutACrashALeakOrAPartialListEnt
                     // Only a whole entry may appear: the file's folder as text with its NUL.
                     EXPECT_EQ(name, "Extra.chm");
                     EXPECT_EQ(value.type, REG_SZ_);
-                    EXPECT_EQ(std::string(value.data.begin(), value.data.end()), std::string("C:\\Help\\\0", 9));
+                    EXPECT_EQ(RegistryAccess::textOfData(value.data), std::u16string(u"C:\\Help\\\0", 9));
                 }
-                for (const auto& box : fake.messageBoxes) EXPECT_FALSE(box.text.empty());
+                for (const auto& box : fake.messageBoxes) EXPECT_FALSE(box.text.text().empty());
             }
         }
     }

@@ -45,7 +45,7 @@ protected:
     std::vector<std::string> Messages() const
     {
         std::vector<std::string> texts;
-        for (const auto& box : fake.messageBoxes) texts.push_back(box.text);
+        for (const auto& box : fake.messageBoxes) texts.push_back(utf8(box.text.text()));
         return texts;
     }
 };
@@ -242,7 +242,7 @@ TEST_F(InstallationCheckTest, HHInstalledAsksForFullAccessEveryTime)
 // A platform whose version resources fail with a run-time error.
 class FailingVersionPlatform : public FakePlatform {
 public:
-    std::uint32_t GetFileVersionInfoSize(const std::string&) override
+    std::uint32_t GetFileVersionInfoSize(const PlatformText&) override
     {
         throw AutomationError(errors::OutOfMemory, u"Out of memory");
     }

@@ -6,7 +6,7 @@
 namespace morvel::htmlhelp {
 namespace {
 
-TEST(MessageBoxesTest, CaptionStyleAnsiTextAndTheButtonPressed)
+TEST(MessageBoxesTest, CaptionStyleTextAndTheButtonPressed)
 {
     FakePlatform fake;
     MessageBoxes boxes{fake};
@@ -21,7 +21,8 @@ TEST(MessageBoxesTest, CaptionStyleAnsiTextAndTheButtonPressed)
     EXPECT_EQ(fake.messageBoxes[1].style, 16u);
     EXPECT_EQ(fake.messageBoxes[2].style, 64u);
     for (const auto& box : fake.messageBoxes) EXPECT_EQ(box.caption, "Corvane! Error");
-    EXPECT_EQ(fake.messageBoxes[1].text, "usage ?");
+    EXPECT_EQ(fake.messageBoxes[0].text, "install");
+    EXPECT_EQ(fake.messageBoxes[1].text, std::u16string(u"usage \u0101"));  // the wide entry point
 }
 
 }  // namespace

@@ -55,14 +55,14 @@ TEST_F(PopupsTest, TextPopupRecord)
     const Popup& p = Shown();
     EXPECT_EQ(p.hinst, 0u);
     EXPECT_EQ(p.idString, 0u);
-    EXPECT_EQ(p.pszText, "Hello ?");
+    EXPECT_EQ(p.pszText, std::u16string(u"Hello \u0100"));  // the wide entry point, with the font along
     EXPECT_EQ(p.ptX, 321);
     EXPECT_EQ(p.ptY, 654);
     EXPECT_EQ(p.clrForeground, 0);  // nothing set: both black, not the engine's default
     EXPECT_EQ(p.clrBackground, 0);
     EXPECT_EQ((std::vector<int>{p.marginLeft, p.marginTop, p.marginRight, p.marginBottom}),
               (std::vector<int>{-1, -1, -1, -1}));
-    EXPECT_EQ(p.pszFont, "Arial, 10, ascii, ");
+    EXPECT_EQ(p.pszFont, std::u16string(u"Arial, 10, ascii, "));
 }
 
 TEST_F(PopupsTest, NothingIsShownOrResetForTypesZeroThreeAndAnEmptyText)

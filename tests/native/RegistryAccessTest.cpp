@@ -103,7 +103,10 @@ TEST_F(RegistryAccessTest, AFailedReadKeepsTheNameOnlyAndNeverThrows)
     EXPECT_EQ(RegistryAccess::dataOfLine(record), u"");
 
     struct ThrowingPlatform : FakePlatform {
-        std::u16string FromAnsi(const std::string&) override { throw errors::typeMismatch(); }
+        long RegEnumValue(RegKey, std::uint32_t, std::uint32_t, std::u16string&, std::uint32_t&, std::uint32_t&) override
+        {
+            throw errors::typeMismatch();
+        }
     } throwing;
     throwing.ListHelpFile("Library.chm", "C:\\Help\\");
     RegistryAccess fragile{throwing};
@@ -185,13 +188,13 @@ TEST(RegistryKeyTest, OwnersCloseOnMoveAssignmentAndScopeExit)
     fake.AddKey(HKEY_CURRENT_USER_, "A").AddKey(HKEY_CURRENT_USER_, "B");
     long status = 0;
     {
-        RegistryKey a = RegistryKey::open(fake, HKEY_CURRENT_USER_, "A", KEY_QUERY_VALUE_, status);
-        RegistryKey b = RegistryKey::open(fake, HKEY_CURRENT_USER_, "B", KEY_QUERY_VALUE_, status);
+        RegistryKey a = RegistryKey::open(fake, HKEY_CURRENT_USER_, u"A", KEY_QUERY_VALUE_, status);
+        RegistryKey b = RegistryKey::open(fake, HKEY_CURRENT_USER_, u"B", KEY_QUERY_VALUE_, status);
         ASSERT_EQ(fake.OpenKeyCount(), 2u);
         a = std::move(b);
         EXPECT_EQ(fake.OpenKeyCount(), 1u);
         EXPECT_FALSE(b);  // NOLINT(bugprone-use-after-move): moved-from owners are empty
-        RegistryKey missing = RegistryKey::open(fake, HKEY_CURRENT_USER_, "C", KEY_QUERY_VALUE_, status);
+        RegistryKey missing = RegistryKey::open(fake, HKEY_CURRENT_USER_, u"C", KEY_QUERY_VALUE_, status);
         EXPECT_FALSE(missing);
         EXPECT_EQ(status, ERROR_FILE_NOT_FOUND_);
     }

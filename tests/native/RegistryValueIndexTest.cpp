@@ -12,7 +12,7 @@ namespace {
 
 constexpr char ListKey[] = "Software\\Microsoft\\Windows\\HTML Help";
 constexpr char16_t ListKeyW[] = u"Software\\Microsoft\\Windows\\HTML Help";
-const std::string SoftHyphen = "\xAD";
+const std::string SoftHyphen = "\xC2\xAD";  // UTF-8, as the fake takes names
 
 class RegistryValueIndexTest : public ::testing::Test {
 protected:
@@ -28,25 +28,26 @@ protected:
         for (const auto& name : names) {
             const RegistryValueRecord expected = access.GetRegistryValue(u"HKLM", ListKeyW, name);
             const RegistryValueRecord actual = index.GetRegistryValue(name);
-            EXPECT_EQ(actual.ValueName, expected.ValueName) << fake.ToAnsi(name);
-            EXPECT_EQ(actual.ValueLine, expected.ValueLine) << fake.ToAnsi(name);
+            EXPECT_EQ(actual.ValueName, expected.ValueName) << utf8(name);
+            EXPECT_EQ(actual.ValueLine, expected.ValueLine) << utf8(name);
         }
     }
     // Another writer: its own handle on the list, as another program would have.
     void Write(const std::string& name, const std::string& folder, std::uint32_t type = REG_SZ_)
     {
         RegKey other = 0;
-        ASSERT_EQ(fake.RegCreateKeyEx(HKEY_LOCAL_MACHINE_, ListKey, KEY_SET_VALUE_, other), ERROR_SUCCESS_);
-        std::vector<std::uint8_t> data(folder.begin(), folder.end());
-        data.push_back(0);
-        ASSERT_EQ(fake.RegSetValueEx(other, name, type, data), ERROR_SUCCESS_);
+        ASSERT_EQ(fake.RegCreateKeyEx(HKEY_LOCAL_MACHINE_, ansiText(ListKey), KEY_SET_VALUE_, other), ERROR_SUCCESS_);
+        const PlatformText wideFolder = PlatformText::wide(fromUtf8(folder));
+        ASSERT_EQ(fake.RegSetValueEx(other, PlatformText::wide(fromUtf8(name)), type,
+                                     RegistryAccess::textValueData(wideFolder)),
+                  ERROR_SUCCESS_);
         fake.RegCloseKey(other);
     }
     void Delete(const std::string& name)
     {
         RegKey other = 0;
-        ASSERT_EQ(fake.RegOpenKeyEx(HKEY_LOCAL_MACHINE_, ListKey, KEY_SET_VALUE_, other), ERROR_SUCCESS_);
-        ASSERT_EQ(fake.RegDeleteValue(other, name), ERROR_SUCCESS_);
+        ASSERT_EQ(fake.RegOpenKeyEx(HKEY_LOCAL_MACHINE_, ansiText(ListKey), KEY_SET_VALUE_, other), ERROR_SUCCESS_);
+        ASSERT_EQ(fake.RegDeleteValue(other, PlatformText::wide(fromUtf8(name))), ERROR_SUCCESS_);
         fake.RegCloseKey(other);
     }
     std::u16string Folder(const std::u16string& name) { return RegistryAccess::dataOfLine(index.GetRegistryValue(name)); }
@@ -63,7 +64,7 @@ TEST_F(RegistryValueIndexTest, AnswersAsTheEnumerationOnATrickyList)
         .ListHelpFile("First.chm", "C:\\First\\")
         .ListHelpFile("Fir" + SoftHyphen + "st.chm", "C:\\Second\\")
         .ListHelpFile("Soft" + SoftHyphen + "Hyphen.chm", "C:\\Soft\\")
-        .ListHelpFile("Caf\xE9.chm", "C:\\Cafe\\")
+        .ListHelpFile("Caf\xC3\xA9.chm", "C:\\Cafe\\")
         .ListHelpFile("", "C:\\Unnamed\\")
         .ListHelpFile(std::string(RegistryAccess::NameBufferLength, 'L') + ".chm", "C:\\Long\\")
         .ListHelpFile("After Long.chm", "C:\\After\\")

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "FakeAnsi.h"
 #include "FakeAnyData.h"
 #include "FakeWinHelpPort.h"
 #include "winhelp/WinHelpObject.h"
@@ -49,10 +50,11 @@ TEST(WinHelpObject, EachKindOfAnyDataReachesWinHelpAAsItsTypeSays)
         {"I2 -1 is sign-extended", number(vtI2, -1), std::int32_t{-1}, {"I2"}},
         {"I2 32767", number(vtI2, 32767), std::int32_t{32767}, {"I2"}},
         {"I4 min", number(vtI4, INT32_MIN), std::int32_t{INT32_MIN}, {"I4"}},
-        {"a text", text(u"Contents"), std::string("Contents"), {"Bstr"}},
-        {"a text that reads as a number stays a text", text(u"12"), std::string("12"), {"Bstr"}},
-        {"a text in ANSI", text(u"K\u00e4se \u65e5"), std::string("K\xe4se ?"), {"Bstr"}},
-        {"a null BSTR is the empty text", text(std::nullopt), std::string(), {"Bstr"}},
+        {"a text", text(u"Contents"), ansiText("Contents"), {"Bstr"}},
+        {"a text that reads as a number stays a text", text(u"12"), ansiText("12"), {"Bstr"}},
+        {"a text in ANSI", text(u"K\u00e4se"), ansiText("K\xe4se"), {"Bstr"}},
+        {"a text the code page cannot spell", text(u"K\u00e4se \u65e5"), PlatformText::wide(u"K\u00e4se \u65e5"), {"Bstr"}},
+        {"a null BSTR is the empty text", text(std::nullopt), ansiText(""), {"Bstr"}},
         {"Empty is coerced", coerced(vtEmpty, [] { return 0; }), std::int32_t{0}, {"coerceToInt32"}},
         {"a Boolean is coerced", coerced(vtBool, [] { return -1; }), std::int32_t{-1}, {"coerceToInt32"}},
         {"a double is coerced", coerced(vtR8, [] { return 2; }), std::int32_t{2}, {"coerceToInt32"}},
@@ -84,10 +86,10 @@ TEST(WinHelpObject, FileWindowCommandAndResultPassUnchanged)
 
     struct Case {
         Text fileName;
-        std::optional<std::string> file;
-    } files[] = {{u"", std::string()},
-                 {u"C:\\Help\\Library.hlp", std::string("C:\\Help\\Library.hlp")},
-                 {u"C:\\\u65e5.hlp", std::string("C:\\?.hlp")},
+        std::optional<PlatformText> file;
+    } files[] = {{u"", ansiText("")},
+                 {u"C:\\Help\\Library.hlp", ansiText("C:\\Help\\Library.hlp")},
+                 {u"C:\\\u65e5.hlp", PlatformText::wide(u"C:\\\u65e5.hlp")},
                  {std::nullopt, std::nullopt}};
     for (const Case& c : files) {
         fake.winHelpCalls.clear();
@@ -96,6 +98,13 @@ TEST(WinHelpObject, FileWindowCommandAndResultPassUnchanged)
         ASSERT_EQ(fake.winHelpCalls.size(), 1u);
         EXPECT_EQ(fake.winHelpCalls[0].file, c.file);
     }
+    // One call takes one form: a key the code page cannot spell takes the file along.
+    fake.winHelpCalls.clear();
+    object.FileName = u"C:\\Help\\Library.hlp";
+    object.WinHelpHlpf(0, 0x0101, text(u"\u65e5"));
+    ASSERT_EQ(fake.winHelpCalls.size(), 1u);
+    EXPECT_EQ(fake.winHelpCalls[0].file, PlatformText::wide(u"C:\\Help\\Library.hlp"));
+    EXPECT_EQ(fake.calls.back(), "WinHelpW");
 
     for (std::uint32_t value : {0u, 0x8000u, 0x12345678u, 0xFFFFFFFFu}) {
         fake.winHelpCalls.clear();

@@ -16,17 +16,14 @@ std::vector<ListEntry> HelpFileListSurvey::survey()
     PlatformHelpers helpers(port_);
 
     long status = ERROR_SUCCESS_;
-    const RegistryKey key = RegistryKey::open(port_, HKEY_LOCAL_MACHINE_, port_.ToAnsi(HtmlHelpListKey),
-                                              KEY_QUERY_VALUE_, status);
+    const RegistryKey key = RegistryKey::open(port_, HKEY_LOCAL_MACHINE_, HtmlHelpListKey, KEY_QUERY_VALUE_, status);
     if (!key) return entries;
     for (std::uint32_t index = 0;; ++index) {
-        std::string stored;
+        ListEntry entry;
         std::uint32_t type = 0, dataSize = 0;
-        status = port_.RegEnumValue(key.get(), index, RegistryAccess::NameBufferLength, stored, type, dataSize);
+        status = port_.RegEnumValue(key.get(), index, RegistryAccess::NameBufferLength, entry.name, type, dataSize);
         if (status == ERROR_MORE_DATA_) continue;  // a name no lookup can match
         if (status != ERROR_SUCCESS_) break;
-        ListEntry entry;
-        entry.name = port_.FromAnsi(stored);
         entry.textValue = type == REG_SZ_ || type == REG_EXPAND_SZ_;
         entry.chmName = entry.name.size() >= 3 &&
                         port_.CompareNoCase(entry.name.substr(entry.name.size() - 3), u"chm") == 0;
@@ -38,10 +35,10 @@ std::vector<ListEntry> HelpFileListSurvey::survey()
         if (!entry.folder.empty()) {
             std::u16string folder = entry.folder;
             while (folder.size() > 3 && folder.back() == u'\\') folder.pop_back();
-            entry.folderExists = port_.FindFirstFile(port_.ToAnsi(folder)).has_value();
+            entry.folderExists = port_.FindFirstFile(folder).has_value();
             const std::u16string file = PlatformHelpers::joinFolder(entry.folder, entry.name);
             entry.fileExists = entry.folderExists && entry.name.find_first_of(u"*?") == std::u16string::npos &&
-                               port_.FindFirstFile(port_.ToAnsi(file)).has_value();
+                               port_.FindFirstFile(file).has_value();
             if (entry.fileExists) {
                 std::vector<std::u16string> streams;
                 entry.validHelpFile = port_.ListCompiledHelp(file, streams) == 0;
@@ -64,9 +61,9 @@ bool HelpFileListSurvey::remove(const std::u16string& name)
 {
     long status = ERROR_SUCCESS_;
     const RegistryKey key =
-        RegistryKey::open(port_, HKEY_LOCAL_MACHINE_, port_.ToAnsi(HtmlHelpListKey), KEY_SET_VALUE_, status);
+        RegistryKey::open(port_, HKEY_LOCAL_MACHINE_, HtmlHelpListKey, KEY_SET_VALUE_, status);
     if (!key) return false;
-    return port_.RegDeleteValue(key.get(), port_.ToAnsi(name)) == ERROR_SUCCESS_;
+    return port_.RegDeleteValue(key.get(), toPlatformText(port_, name)) == ERROR_SUCCESS_;
 }
 
 }  // namespace morvel::helpdoctor

@@ -133,13 +133,18 @@ TEST_F(HelpEngine, NoFormWithShowOnTopIsTheUsageMessage)
     EXPECT_EQ(log.take(), std::vector<std::string>{call(0, chm, 0x0002, "0")});
 }
 
-TEST_F(HelpEngine, TextsGoInTheAnsiCodePageAndComeBackSo)
+TEST_F(HelpEngine, TextsTheCodePageCannotSpellGoToHtmlHelpWAsTheyAre)
 {
-    // In code page 1252: e acute as it is, A macron by its best fit, a CJK character not at all.
+    // In code page 1252 e acute is exact; A macron has only a best fit, the CJK character nothing.
+    setText(L"HHTopicURL", L"caf\u00E9.htm");
+    ASSERT_EQ(withForm(L"HHDisplayTopicURL", 0), S_OK);
     setText(L"HHTopicURL", L"caf\u00E9 \u0100\u4E2D.htm");
     ASSERT_EQ(withForm(L"HHDisplayTopicURL", 0), S_OK);
-    EXPECT_EQ(log.take(), std::vector<std::string>{call(0, chm, 0x0000, quote("caf\xE9 A?.htm"))});
-    EXPECT_EQ(text(L"HHTopicURL"), L"caf\u00E9 A?.htm");
+    EXPECT_EQ(log.take(), (std::vector<std::string>{
+                              call(0, chm, 0x0000, quote("caf\xE9.htm")),
+                              "entry=HtmlHelpW " + call(0, chm, 0x0000, quote(L"caf\u00E9 \u0100\u4E2D.htm")),
+                          }));
+    EXPECT_EQ(text(L"HHTopicURL"), L"caf\u00E9 \u0100\u4E2D.htm");
 }
 
 TEST_F(HelpEngine, ChecksStopBeforeTheEngine)
