@@ -151,13 +151,22 @@ add_custom_command(TARGET PlantedEngineTest POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:hhrecorder> ${CMAKE_BINARY_DIR}/planted/hhctrl.ocx)
 add_test(NAME PlantedEngineTest COMMAND PlantedEngineTest)
 
+# Names beyond the ANSI code page, under the prefix's 1252 and again under 932: Wine takes
+# each process's code page from its LC_ALL (a locale name is enough, glibc need not have it).
+morvel_engine_test(UnicodeNamesTest)
+foreach(t UnicodeNamesTest UnicodeNamesTest_cp932)
+    add_test(NAME ${t} COMMAND ${with_recorder} ${CMAKE_BINARY_DIR} $<TARGET_FILE:hhrecorder> ${WINE_RUN}
+                               $<TARGET_FILE:UnicodeNamesTest>)
+endforeach()
+
 set_tests_properties(HelpEngineRecordTest script_HelpEngine.vbs HelpEngineMissingTest HelpViewerTest PlantedEngineTest
-    PROPERTIES
+    UnicodeNamesTest UnicodeNamesTest_cp932 PROPERTIES
     FIXTURES_REQUIRED registered RESOURCE_LOCK system_hhctrl ENVIRONMENT "${engine_env}")
 set_property(TEST HelpEngineMissingTest APPEND PROPERTY ENVIRONMENT "WINEDLLOVERRIDES=hhctrl.ocx=")
 set_property(TEST script_HelpEngine.vbs APPEND PROPERTY ENVIRONMENT "MORVEL_HHLOG=Z:${CMAKE_BINARY_DIR}/hhlog-vbs.txt")
 set_tests_properties(script_HelpEngine.vbs PROPERTIES PASS_REGULAR_EXPRESSION "HelpEngine.vbs: every check passed")
 set_property(TEST PlantedEngineTest APPEND PROPERTY ENVIRONMENT "WINEDLLOVERRIDES=hhctrl.ocx=n,b")
+set_property(TEST UnicodeNamesTest_cp932 APPEND PROPERTY ENVIRONMENT "LC_ALL=ja_JP.UTF-8;MORVEL_ACP=932")
 # The demo shows Demo.chm in Wine's viewer; tools/demo-run.sh shows its popup through the
 # recorder.
 add_dependencies(demo hhrecorder demo_chm manual)

@@ -201,12 +201,17 @@ void HelpDiagnosis::checkPathCharacters(const std::u16string& path, std::vector<
     const std::u16string checked = u"the characters of " + path;
     bool clean = true;
     if (!port_.ToAnsi(path)) {
-        clean = false;
+        // Not a problem of ours nor of the engine's: the library hands such a name to the
+        // engine's wide entry point as it is, and the engine opens it (measured under Wine's
+        // viewer). Only an ANSI interface outside the library still turns those characters
+        // into '?', so the finding says where to look, without raising an alarm.
         findings.push_back(finding(
-            u"path", Severity::Error, checked, u"characters the ANSI code page cannot carry",
-            u"The library and the engine take file names in the ANSI code page; those characters become '?' "
-            u"on the way, and the name then names another file or none.",
-            u"Install the help file in a folder whose path holds only characters of the system's code page."));
+            u"path", Severity::Info, checked, u"characters the ANSI code page cannot carry",
+            u"The library hands this name to the engine's wide entry point unchanged, so it opens as named. "
+            u"A program or shortcut that passes the name through the ANSI code page itself (its own HtmlHelpA "
+            u"call, an ANSI command line) turns those characters into '?'.",
+            u"Nothing to do for this library; a program that calls the engine itself must use HtmlHelpW for "
+            u"such a name."));
     }
     if (path.find(u'#') != std::u16string::npos) {
         clean = false;

@@ -232,5 +232,45 @@ TEST_F(HelpFileRegistrationTest, HugeNamesGoThroughWithoutHarm)
     EXPECT_EQ(fake.messageBoxes.size(), 2u);  // it is not registered
 }
 
+// Names the code page cannot spell are listed, found and removed under their real names; on
+// a multibyte code page (UTF-8 here) a folder of 150 CJK characters, far more than 260
+// bytes, registers like any other: nothing counts bytes where the platform counts characters.
+TEST(HelpFileListNamesTest, EntriesUnderTheirRealNamesOnAnyCodePage)
+{
+    const std::u16string cjk150 = [] {
+        std::u16string s;
+        for (int i = 0; i < 150; ++i) s += char16_t(0x5E2E + i % 2);
+        return s;
+    }();
+    struct Case {
+        FakeCodePage codePage;
+        std::u16string folder, name;
+    } cases[] = {
+        {FakeCodePage::Latin1, u"C:\\\u0421\u043f\u0440\u0430\u0432\u043a\u0430 \u5e2e\u52a9\\", u"Guide \u2713.chm"},
+        {FakeCodePage::Latin1, u"C:\\Caf\u00e9\\", u"Guide.chm"},
+        {FakeCodePage::Utf8, u"C:\\" + cjk150 + u"\\", u"\u5e2e\u52a9.chm"},
+    };
+    for (const Case& c : cases) {
+        FakePlatform fake;
+        fake.codePage = c.codePage;
+        fake.AddFile(utf8(c.folder + c.name));
+        HtmlHelpObject object{fake};
+        Text file = c.folder + c.name;
+        object.helpFileRegistration.HHRegister(file);
+        EXPECT_EQ(file, c.name);
+        EXPECT_EQ(fake.ListedFolder(utf8(c.name)), utf8(c.folder));
+        EXPECT_EQ(fake.CallCount("RegSetValueEx"), 1u);
+
+        object.helpFileRegistration.HHCheckRegistry(c.name);
+        EXPECT_EQ(object.state.HHRegFileName, c.name);
+        EXPECT_EQ(object.state.HHRegFilePath, c.folder);
+        EXPECT_EQ(object.state.HHRegFileExists, True);
+
+        object.helpFileRegistration.HHUnRegister(file);
+        EXPECT_FALSE(fake.ListedFolder(utf8(c.name)));
+        EXPECT_TRUE(fake.messageBoxes.empty()) << utf8(fake.messageBoxes[0].text.text());
+    }
+}
+
 }  // namespace
 }  // namespace morvel::htmlhelp
