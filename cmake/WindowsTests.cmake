@@ -152,7 +152,8 @@ add_custom_command(TARGET PlantedEngineTest POST_BUILD
 add_test(NAME PlantedEngineTest COMMAND PlantedEngineTest)
 
 # Names beyond the ANSI code page, under the prefix's 1252 and again under 932: Wine takes
-# each process's code page from its LC_ALL (a locale name is enough, glibc need not have it).
+# each process's code page from its LC_ALL, and spells non-Latin file names on its Unix side
+# only when the system has that locale (tools/setup.sh generates ja_JP.UTF-8).
 morvel_engine_test(UnicodeNamesTest)
 foreach(t UnicodeNamesTest UnicodeNamesTest_cp932)
     add_test(NAME ${t} COMMAND ${with_recorder} ${CMAKE_BINARY_DIR} $<TARGET_FILE:hhrecorder> ${WINE_RUN}

@@ -11,12 +11,28 @@ Sub Check(name, actual, expected)
     End If
 End Sub
 
+' Text from code points with ChrW. Wine 8's VBScript leaves ChrW a stub that fails (error
+' 445); there JScript's String.fromCharCode stands in, through the script control.
+Function Letters(codes)
+    Dim code, list
+    On Error Resume Next
+    For Each code In codes
+        Letters = Letters & ChrW(code)
+        list = list & "," & code
+    Next
+    If Err.Number = 0 Then Exit Function
+    On Error GoTo 0
+    Dim js : Set js = CreateObject("MSScriptControl.ScriptControl")
+    js.Language = "JScript"
+    Letters = js.Eval("String.fromCharCode(" & Mid(list, 2) & ")")
+End Function
+
 Dim files, base, folder, guide, path
 Set files = CreateObject("Scripting.FileSystemObject")
 base = files.GetSpecialFolder(2) & "\Morvel Script Names"
-folder = base & "\" & ChrW(&H421) & ChrW(&H43F) & ChrW(&H440) & ChrW(&H430) & ChrW(&H432) & ChrW(&H43A) & _
-         ChrW(&H430) & " " & ChrW(&H5E2E) & ChrW(&H52A9) & "\"
-guide = "Guide " & ChrW(&H2713) & ".chm"
+folder = base & "\" & Letters(Array(&H421, &H43F, &H440, &H430, &H432, &H43A, &H430, &H20, &H5E2E, &H52A9)) & "\"
+guide = "Guide " & Letters(Array(&H2713)) & ".chm"
+Check "letters", Len(folder) - Len(base) & " " & Len(guide), "12 11"
 path = folder & guide
 If Not files.FolderExists(base) Then files.CreateFolder base
 If Not files.FolderExists(folder) Then files.CreateFolder folder

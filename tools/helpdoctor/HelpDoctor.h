@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "htmlhelp/HtmlHelpPort.h"
+#include "portable/Utf8.h"
 
 namespace morvel::helpdoctor {
 
@@ -28,6 +29,5 @@ ToolResult runHelpDoctor(htmlhelp::HtmlHelpPort& port, const std::vector<std::u1
 
 extern const char UsageText[];
 
-std::string utf8(const std::u16string& text);
 
 }  // namespace morvel::helpdoctor

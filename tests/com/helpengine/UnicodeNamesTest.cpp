@@ -42,7 +42,8 @@ struct UnicodeNames : ::testing::Test {
         const std::string acp = envA("MORVEL_ACP");
         if (!acp.empty()) ASSERT_EQ(std::to_string(GetACP()), acp) << "the run's code page";
         for (const std::wstring& f : {base, folder})
-            ASSERT_TRUE(CreateDirectoryW(f.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+            ASSERT_TRUE(CreateDirectoryW(f.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+                << "Wine's Unix side spells such names only under a locale the system has (tools/setup.sh)";
         for (const std::wstring& file : {path, base + L"guide2.chm"}) {
             HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
             ASSERT_NE(h, INVALID_HANDLE_VALUE);
