@@ -48,7 +48,8 @@ expect 1 "which is not a page of the file" check "$raw" --id 1001
 expect 1 '"check":"id","severity":"error"' check "$raw" --id 1001 --json
 expect 1 "not a compiled help file" check "$(winpath "$work/NotHelp.chm")"
 expect 1 "a '#' in the path" check "$(winpath "$work/C#Help/Demo.chm")"
-expect 1 "characters the ANSI code page cannot carry" check "$(winpath "$work/Hélp✓/Demo.chm")"
+# Noted, not blamed: the library opens such a name through the wide entry points.
+expect 0 "characters the ANSI code page cannot carry" check "$(winpath "$work/Hélp✓/Demo.chm")"
 expect 1 "not found" check "$(winpath "$work/Nowhere/Demo.chm")"
 
 # The file list: a stale entry and a good one; pruning removes only the stale one.
