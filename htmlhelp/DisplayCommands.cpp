@@ -49,6 +49,8 @@ void DisplayCommands::runCommand(Asked asked, Steps&& steps)
 void DisplayCommands::tellDebugger(const Asked& asked, const std::u16string& fileAsSet)
 {
     try {
+        // The diagnosis reads the help file; nobody listening, no work beyond the command's own.
+        if (!object_.port.IsDebuggerPresent()) return;
         DiagnosisRequest request;
         request.file = fileAsSet;
         request.topic = asked.topic;

@@ -72,7 +72,8 @@ private:
     template <class Steps>
     void runCommand(Asked asked, Steps&& steps);
     // The debugger line: the member, the file as the host set it and the first finding
-    // of the diagnosis. Never throws; runs only when the command showed nothing.
+    // of the diagnosis. Never throws; runs only when the command showed nothing and a
+    // debugger is attached to read it.
     void tellDebugger(const Asked& asked, const std::u16string& fileAsSet);
     bool helpFileReady();
     std::uint32_t ownerOf(const std::int32_t* CallingForm);

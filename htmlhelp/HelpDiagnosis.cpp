@@ -188,6 +188,12 @@ Diagnosis HelpDiagnosis::diagnose(const DiagnosisRequest& request)
         // 4. What the path's characters do, then what the file holds.
         checkPathCharacters(completed, findings);
         checkContents(completed, request, findings);
+    } catch (const ContentsTooLarge&) {
+        findings.push_back(finding(
+            u"storage", Severity::Warning, result.path, u"too large or too malformed to check",
+            u"Its map, index or system data would take more memory or time than a check may spend (64 MiB, "
+            u"2 seconds); a help compiler makes far smaller ones, so the file is probably damaged.",
+            u"Compile the help project again and install the .chm as built."));
     } catch (const std::exception&) {
         findings.push_back(finding(u"diagnosis", Severity::Warning, u"the checks", u"stopped by a platform failure",
                                    u"The platform failed a query the checks depend on.", u"Run the check again."));
@@ -289,26 +295,24 @@ void HelpDiagnosis::checkContents(const std::u16string& path, const DiagnosisReq
     if (request.contextId) {
         const std::u16string checked = u"context id " + number(*request.contextId);
         const auto map = chm->contextMap();
-        const std::uint32_t id = std::uint32_t(*request.contextId);
-        const auto entry = map ? std::find_if(map->begin(), map->end(), [id](const auto& e) { return e.id == id; })
-                               : std::vector<HelpFileContents::MapEntry>::const_iterator{};
+        const ContextMap::Entry* entry = map ? map->find(std::uint32_t(*request.contextId)) : nullptr;
         if (!map) {
             findings.push_back(finding(
                 u"id", Severity::Error, checked, u"the file has no map of context ids",
                 u"The file was compiled without [MAP] and [ALIAS] sections, so the engine can show no topic by "
                 u"id; it closes the help window instead.",
                 u"Add [MAP] (#define name id) and [ALIAS] (name=page.htm) to the help project and compile again."));
-        } else if (entry == map->end()) {
+        } else if (!entry) {
             findings.push_back(finding(
                 u"id", Severity::Error, checked,
-                u"not in the file's map (" + number(std::int64_t(map->size())) + u" ids mapped)",
+                u"not in the file's map (" + number(std::int64_t(map->entries.size())) + u" ids mapped)",
                 u"The engine finds no topic for the id and shows none.",
                 u"Add the id to [MAP] and its topic to [ALIAS] and compile again, or use an id the map holds "
                 u"(helpdoctor audit lists them against the application's ids)."));
-        } else if (!chm->hasTopic(entry->topic)) {
-            const bool buildPath = looksLikeBuildPath(entry->topic);
+        } else if (const std::u16string& topic = map->topicOf(*entry); !chm->hasTopic(topic)) {
+            const bool buildPath = looksLikeBuildPath(topic);
             findings.push_back(finding(
-                u"id", Severity::Error, checked, u"mapped to " + quoted(entry->topic) + u", which is not a page of the file",
+                u"id", Severity::Error, checked, u"mapped to " + quoted(topic) + u", which is not a page of the file",
                 buildPath ? u"The map names a path of the machine that compiled the file instead of a page inside "
                             u"it: the compiler stored the alias target as a full path. The engine finds no page there."
                           : u"The alias names a page the file does not hold; the engine shows none.",
@@ -316,7 +320,7 @@ void HelpDiagnosis::checkContents(const std::u16string& path, const DiagnosisReq
                             u"the page by its path (HHTopicURL)."
                           : u"Correct the page in [ALIAS], or compile the page into the file."));
         } else {
-            findings.push_back(finding(u"id", Severity::Ok, checked, u"mapped to " + entry->topic));
+            findings.push_back(finding(u"id", Severity::Ok, checked, u"mapped to " + map->topicOf(*entry)));
         }
     }
 

@@ -1,6 +1,8 @@
 #include "HelpFileContents.h"
 
 #include <algorithm>
+#include <cctype>
+#include <unordered_map>
 
 namespace morvel::htmlhelp {
 
@@ -17,6 +19,12 @@ bool equalNoCase(const std::u16string& a, const std::u16string& b)
 bool startsWithNoCase(const std::u16string& text, const std::u16string& prefix)
 {
     return text.size() >= prefix.size() && equalNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::u16string folded(std::u16string text)
+{
+    for (char16_t& c : text) c = foldAscii(c);
+    return text;
 }
 
 std::uint32_t dword(const std::vector<std::uint8_t>& data, std::size_t at)
@@ -88,12 +96,35 @@ std::optional<std::string> attribute(const std::string& tag, const std::string& 
 
 }  // namespace
 
-std::optional<HelpFileContents> HelpFileContents::open(HtmlHelpPort& port, const std::u16string& file, long& status)
+const ContextMap::Entry* ContextMap::find(std::uint32_t id) const
+{
+    const auto it = std::find_if(entries.begin(), entries.end(), [id](const Entry& e) { return e.id == id; });
+    return it == entries.end() ? nullptr : &*it;
+}
+
+HelpFileContents::HelpFileContents(HtmlHelpPort& port, std::u16string file, std::vector<std::u16string> streams,
+                                   ReadingBudget budget)
+    : port_(&port), file_(std::move(file)), streams_(std::move(streams)), budget_(budget),
+      deadline_(std::chrono::steady_clock::now() + budget.time)
+{
+    std::size_t names = 0;
+    for (const std::u16string& stream : streams_) names += 2 * (stream.size() + 16);
+    spend(2 * names);  // the names, and the index kept of them
+}
+
+std::optional<HelpFileContents> HelpFileContents::open(HtmlHelpPort& port, const std::u16string& file, long& status,
+                                                       ReadingBudget budget)
 {
     std::vector<std::u16string> streams;
     status = port.ListCompiledHelp(file, streams);
     if (status != 0) return std::nullopt;
-    return HelpFileContents(port, file, std::move(streams));
+    return HelpFileContents(port, file, std::move(streams), budget);
+}
+
+void HelpFileContents::spend(std::size_t bytes)
+{
+    spent_ += bytes;
+    if (spent_ > budget_.bytes || std::chrono::steady_clock::now() > deadline_) throw ContentsTooLarge();
 }
 
 std::u16string HelpFileContents::topicPath(const std::u16string& url)
@@ -110,14 +141,22 @@ std::u16string HelpFileContents::topicPath(const std::u16string& url)
     return path;
 }
 
-const std::u16string* HelpFileContents::findStream(const std::u16string& path) const
+// Streams are looked up by name without regard to ASCII letter case, through an index made
+// on the first lookup: a map of a million ids may name as many pages.
+const std::u16string* HelpFileContents::findStream(const std::u16string& path)
 {
-    for (const std::u16string& stream : streams_)
-        if (equalNoCase(stream, path)) return &stream;
-    return nullptr;
+    if (folded_.empty() && !streams_.empty()) {
+        folded_.reserve(streams_.size());
+        for (std::size_t i = 0; i < streams_.size(); ++i) folded_.emplace_back(folded(streams_[i]), i);
+        std::sort(folded_.begin(), folded_.end());
+    }
+    const std::u16string key = folded(path);
+    const auto it = std::lower_bound(folded_.begin(), folded_.end(), key,
+                                     [](const auto& entry, const std::u16string& k) { return entry.first < k; });
+    return it != folded_.end() && it->first == key ? &streams_[it->second] : nullptr;
 }
 
-bool HelpFileContents::hasTopic(const std::u16string& url) const { return findStream(topicPath(url)) != nullptr; }
+bool HelpFileContents::hasTopic(const std::u16string& url) { return findStream(topicPath(url)) != nullptr; }
 
 bool HelpFileContents::hasBinaryIndex() const
 {
@@ -131,26 +170,48 @@ std::vector<std::uint8_t> HelpFileContents::read(const std::u16string& stream)
     if (!stored) return {};
     std::vector<std::uint8_t> data;
     if (port_->ReadCompiledHelpStream(file_, *stored, data) != 0) return {};
+    spend(data.size());
     return data;
 }
 
 // #SYSTEM: a version number, then records of a code, a length and that many bytes.
-std::u16string HelpFileContents::systemText(std::uint16_t code)
+std::string HelpFileContents::systemRecord(std::uint16_t code)
 {
-    const std::vector<std::uint8_t> data = read(u"/#SYSTEM");
-    for (std::size_t at = 4; at + 4 <= data.size();) {
-        const std::uint16_t recordCode = word(data, at);
-        const std::size_t length = word(data, at + 2);
+    if (!systemRead_) {
+        system_ = read(u"/#SYSTEM");
+        systemRead_ = true;
+    }
+    for (std::size_t at = 4; at + 4 <= system_.size();) {
+        const std::uint16_t recordCode = word(system_, at);
+        const std::size_t length = word(system_, at + 2);
         at += 4;
-        if (length > data.size() - at) break;
-        if (recordCode == code) {
-            std::string text(data.begin() + std::ptrdiff_t(at), data.begin() + std::ptrdiff_t(at + length));
-            text.resize(std::min(text.size(), text.find('\0')));
-            return port_->FromAnsi(text);
-        }
+        if (length > system_.size() - at) break;
+        if (recordCode == code)
+            return std::string(system_.begin() + std::ptrdiff_t(at), system_.begin() + std::ptrdiff_t(at + length));
         at += length;
     }
     return {};
+}
+
+std::u16string HelpFileContents::systemText(std::uint16_t code)
+{
+    std::string text = systemRecord(code);
+    text.resize(std::min(text.size(), text.find('\0')));
+    return port_->FromCodePage(text, codePage());
+}
+
+// Record 4 begins with the language the file was compiled for.
+std::uint32_t HelpFileContents::codePage()
+{
+    if (!codePage_) {
+        const std::string record = systemRecord(4);
+        codePage_ = 0;
+        if (record.size() >= 4) {
+            const std::vector<std::uint8_t> lcid(record.begin(), record.begin() + 4);
+            codePage_ = port_->CodePageOfLocale(dword(lcid, 0));
+        }
+    }
+    return *codePage_;
 }
 
 std::u16string HelpFileContents::defaultTopic() { return systemText(2); }
@@ -165,24 +226,34 @@ std::u16string HelpFileContents::indexFile()
     return {};
 }
 
-std::optional<std::vector<HelpFileContents::MapEntry>> HelpFileContents::contextMap()
+std::optional<ContextMap> HelpFileContents::contextMap()
 {
     if (!findStream(u"/#IVB")) return std::nullopt;
     const std::vector<std::uint8_t> ivb = read(u"/#IVB");
     const std::vector<std::uint8_t> strings = read(u"/#STRINGS");
-    std::vector<MapEntry> map;
+    const std::uint32_t page = codePage();
+    ContextMap map;
     if (ivb.size() < 4) return map;
     // The first double word counts the bytes of pairs that follow; trust no more than is there.
     const std::size_t end = 4 + std::min<std::size_t>(dword(ivb, 0), ivb.size() - 4);
+    const std::size_t pairs = (end - 4) / 8;
+    spend(pairs * sizeof(ContextMap::Entry));
+    map.entries.reserve(pairs);
+    std::unordered_map<std::uint32_t, std::size_t> topicAt;  // offset into #STRINGS -> topic
     for (std::size_t at = 4; at + 8 <= end; at += 8) {
-        MapEntry entry;
-        entry.id = dword(ivb, at);
-        const std::size_t offset = dword(ivb, at + 4);
-        if (offset < strings.size()) {
-            const auto first = strings.begin() + std::ptrdiff_t(offset);
-            entry.topic = port_->FromAnsi(std::string(first, std::find(first, strings.end(), std::uint8_t{0})));
+        const std::uint32_t offset = dword(ivb, at + 4);
+        const auto [known, fresh] = topicAt.try_emplace(offset, map.topics.size());
+        if (fresh) {
+            std::u16string topic;
+            if (offset < strings.size()) {
+                const auto first = strings.begin() + std::ptrdiff_t(offset);
+                const auto last = first + std::ptrdiff_t(std::min(strings.size() - offset, MaxTopicLength));
+                topic = port_->FromCodePage(std::string(first, std::find(first, last, std::uint8_t{0})), page);
+            }
+            spend(2 * topic.size() + 64);
+            map.topics.push_back(std::move(topic));
         }
-        map.push_back(std::move(entry));
+        map.entries.push_back({dword(ivb, at), known->second});
     }
     return map;
 }
@@ -192,28 +263,75 @@ std::optional<std::vector<std::u16string>> HelpFileContents::indexKeywords()
     const std::u16string index = indexFile();
     if (index.empty() || !findStream(index)) return std::nullopt;
     const std::vector<std::uint8_t> data = read(index);
-    return sitemapKeywords(std::string(data.begin(), data.end()), *port_);
+    std::vector<std::u16string> keywords =
+        sitemapKeywords(std::string(data.begin(), data.end()), *port_, codePage());
+    std::size_t held = 0;
+    for (const std::u16string& keyword : keywords) held += 2 * keyword.size() + 32;
+    spend(held);
+    return keywords;
 }
+
+std::uint32_t HelpFileContents::codePageOfCharset(std::string charset)
+{
+    charset = lower(std::move(charset));
+    static const std::pair<const char*, std::uint32_t> named[] = {
+        {"utf-8", 65001},       {"us-ascii", 1252},   {"iso-8859-1", 1252},  {"latin1", 1252},
+        {"iso-8859-2", 28592},  {"iso-8859-5", 28595}, {"iso-8859-7", 28597}, {"iso-8859-9", 28599},
+        {"koi8-r", 20866},      {"koi8-u", 21866},    {"shift_jis", 932},    {"shift-jis", 932},
+        {"x-sjis", 932},        {"euc-jp", 20932},    {"gb2312", 936},       {"gbk", 936},
+        {"big5", 950},          {"euc-kr", 949},      {"ks_c_5601-1987", 949}, {"tis-620", 874}};
+    for (const auto& [name, page] : named)
+        if (charset == name) return page;
+    // "windows-1251", "cp1251", "x-cp1251"
+    for (const char* prefix : {"windows-", "x-cp", "cp"}) {
+        const std::string p(prefix);
+        if (charset.rfind(p, 0) != 0 || charset.size() == p.size() || charset.size() > p.size() + 5) continue;
+        const std::string digits = charset.substr(p.size());
+        if (std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return std::uint32_t(std::stoul(digits));
+    }
+    return 0;
+}
+
+namespace {
+
+// The charset a sitemap's head declares (<meta ... content="text/html; charset=...">).
+std::uint32_t declaredCodePage(const std::string& sitemap)
+{
+    const std::string head = lower(sitemap.substr(0, 65536));
+    const std::size_t at = head.find("charset=");
+    if (at == std::string::npos) return 0;
+    std::size_t first = at + 8;
+    while (first < head.size() && (head[first] == '"' || head[first] == '\'' || head[first] == ' ')) ++first;
+    std::size_t last = first;
+    while (last < head.size() && last - first < 32 &&
+           (std::isalnum(static_cast<unsigned char>(head[last])) || head[last] == '-' || head[last] == '_'))
+        ++last;
+    return HelpFileContents::codePageOfCharset(head.substr(first, last - first));
+}
+
+}  // namespace
 
 // Each <object> of a sitemap is one entry; its first "Name" parameter is the keyword (the
 // Names after it title the entry's topics).
-std::vector<std::u16string> HelpFileContents::sitemapKeywords(const std::string& sitemap, HtmlHelpPort& port)
+std::vector<std::u16string> HelpFileContents::sitemapKeywords(const std::string& sitemap, HtmlHelpPort& port,
+                                                               std::uint32_t codePage)
 {
+    if (const std::uint32_t declared = declaredCodePage(sitemap)) codePage = declared;
     std::vector<std::u16string> keywords;
-    const std::string lowered = lower(sitemap);
     bool haveName = true;  // outside an object nothing counts
-    for (std::size_t at = lowered.find('<'); at != std::string::npos; at = lowered.find('<', at + 1)) {
-        const std::size_t close = lowered.find('>', at);
+    for (std::size_t at = sitemap.find('<'); at != std::string::npos; at = sitemap.find('<', at + 1)) {
+        const std::size_t close = sitemap.find('>', at);
         if (close == std::string::npos) break;
         const std::string tag = sitemap.substr(at, close - at);
-        const std::string lowerTag = lowered.substr(at, close - at);
+        const std::string lowerTag = lower(tag);
         if (lowerTag.rfind("<object", 0) == 0) {
             haveName = false;
         } else if (lowerTag.rfind("<param", 0) == 0 && !haveName) {
             const auto name = attribute(tag, lowerTag, "name");
             if (name && lower(*name) == "name") {
                 if (const auto value = attribute(tag, lowerTag, "value")) {
-                    keywords.push_back(port.FromAnsi(*value));
+                    keywords.push_back(port.FromCodePage(value->substr(0, MaxTopicLength), codePage));
                     haveName = true;
                 }
             }

@@ -246,12 +246,19 @@ public:
     virtual std::uint32_t GetDriveType(const std::u16string& root) = 0;
     // OutputDebugStringW: one line for whoever debugs the host.
     virtual void OutputDebugString(const std::u16string& line) = 0;
+    // IsDebuggerPresent: whether anyone would read that line.
+    virtual bool IsDebuggerPresent() = 0;
 
     // --- Text and module ---
     // The text in the ANSI code page when the code page spells every character of it
     // exactly (no best fit, no default character); nullopt when it does not.
     virtual std::optional<std::string> ToAnsi(const std::u16string& text) = 0;
     virtual std::u16string FromAnsi(const std::string& text) = 0;
+    // Text written in another code page (a file's own); 0, or one the platform does not
+    // know, is the ANSI code page.
+    virtual std::u16string FromCodePage(const std::string& text, std::uint32_t codePage) = 0;
+    // The ANSI code page of a language (LCID); 0 when the platform knows none for it.
+    virtual std::uint32_t CodePageOfLocale(std::uint32_t lcid) = 0;
     // The platform's collation without regard to letter case: <0, 0 or >0.
     virtual int CompareNoCase(const std::u16string& a, const std::u16string& b) = 0;
     // LCMapStringW with LCMAP_SORTKEY | NORM_IGNORECASE in the locale CompareNoCase uses: the

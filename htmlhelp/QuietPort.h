@@ -96,9 +96,15 @@ public:
     }
     std::uint32_t GetDriveType(const std::u16string& root) override { return inner_.GetDriveType(root); }
     void OutputDebugString(const std::u16string&) override {}
+    bool IsDebuggerPresent() override { return inner_.IsDebuggerPresent(); }
 
     std::optional<std::string> ToAnsi(const std::u16string& text) override { return inner_.ToAnsi(text); }
     std::u16string FromAnsi(const std::string& text) override { return inner_.FromAnsi(text); }
+    std::u16string FromCodePage(const std::string& text, std::uint32_t codePage) override
+    {
+        return inner_.FromCodePage(text, codePage);
+    }
+    std::uint32_t CodePageOfLocale(std::uint32_t lcid) override { return inner_.CodePageOfLocale(lcid); }
     int CompareNoCase(const std::u16string& a, const std::u16string& b) override { return inner_.CompareNoCase(a, b); }
     std::optional<std::string> LCMapString(const std::u16string& text) override { return inner_.LCMapString(text); }
     long RegQueryInfoKey(RegKey key, std::uint32_t& values, std::uint64_t& lastWriteTime) override

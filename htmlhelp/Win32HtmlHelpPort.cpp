@@ -4,6 +4,7 @@
 #include <winver.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <cwchar>
 #include <mutex>
@@ -40,6 +41,7 @@
 #undef HtmlHelp
 #undef GetDriveType
 #undef OutputDebugString
+#undef IsDebuggerPresent
 
 namespace morvel::htmlhelp {
 
@@ -495,6 +497,8 @@ void Win32HtmlHelpPort::OutputDebugString(const std::u16string& line)
     lastError_.capture();
 }
 
+bool Win32HtmlHelpPort::IsDebuggerPresent() { return ::IsDebuggerPresent() != FALSE; }
+
 // ---------------------------------------------------------------------------- text and module
 
 std::optional<std::string> Win32HtmlHelpPort::ToAnsi(const std::u16string& text)
@@ -504,19 +508,31 @@ std::optional<std::string> Win32HtmlHelpPort::ToAnsi(const std::u16string& text)
     return bytes;
 }
 
-std::u16string Win32HtmlHelpPort::FromAnsi(const std::string& text)
+std::u16string Win32HtmlHelpPort::FromAnsi(const std::string& text) { return FromCodePage(text, CP_ACP); }
+
+std::u16string Win32HtmlHelpPort::FromCodePage(const std::string& text, std::uint32_t codePage)
 {
     if (text.empty()) return {};
-    const int length = static_cast<int>(text.size());
-    const int needed = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (codePage != CP_ACP && !::IsValidCodePage(codePage)) codePage = CP_ACP;
+    const int length = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
+    const int needed = ::MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
     lastError_.capture();
     if (needed <= 0) return {};
     std::u16string wide(static_cast<std::size_t>(needed), u'\0');
-    const int written = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, reinterpret_cast<wchar_t*>(wide.data()),
-                                              needed);
+    const int written = ::MultiByteToWideChar(codePage, 0, text.data(), length,
+                                              reinterpret_cast<wchar_t*>(wide.data()), needed);
     lastError_.capture();
     wide.resize(static_cast<std::size_t>(std::max(written, 0)));
     return wide;
+}
+
+std::uint32_t Win32HtmlHelpPort::CodePageOfLocale(std::uint32_t lcid)
+{
+    DWORD codePage = 0;
+    const int got = ::GetLocaleInfoW(lcid, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                                     reinterpret_cast<wchar_t*>(&codePage), sizeof(codePage) / sizeof(wchar_t));
+    lastError_.capture();
+    return got > 0 ? codePage : 0;
 }
 
 int Win32HtmlHelpPort::CompareNoCase(const std::u16string& a, const std::u16string& b)

@@ -65,9 +65,12 @@ public:
                                 std::vector<std::uint8_t>& data) override;
     std::uint32_t GetDriveType(const std::u16string& root) override;
     void OutputDebugString(const std::u16string& line) override;
+    bool IsDebuggerPresent() override;
 
     std::optional<std::string> ToAnsi(const std::u16string& text) override;
     std::u16string FromAnsi(const std::string& text) override;
+    std::u16string FromCodePage(const std::string& text, std::uint32_t codePage) override;
+    std::uint32_t CodePageOfLocale(std::uint32_t lcid) override;
     int CompareNoCase(const std::u16string& a, const std::u16string& b) override;
     std::optional<std::string> LCMapString(const std::u16string& text) override;
     std::u16string ModuleFolder() override;

@@ -7,7 +7,8 @@
 // becomes the default character '?'. Code that converts without checking is therefore
 // caught twice over: it turns names into question marks, and it finds "guide2.chm" for
 // "ｇｕｉｄｅ２.chm". Utf8 is the system setting that makes UTF-8 the ANSI code page, a
-// multibyte one in which a character takes up to four bytes.
+// multibyte one in which a character takes up to four bytes. Cyrillic is code page 1251 as
+// far as its letters go (А..я, Ё, ё), with ASCII below; other bytes read as U+FFFD.
 
 #include <optional>
 #include <string>
@@ -17,7 +18,7 @@
 
 namespace morvel {
 
-enum class FakeCodePage { Latin1, Utf8 };
+enum class FakeCodePage { Latin1, Utf8, Cyrillic };
 
 // What the platform's conversion makes of text when nobody checks: best fit and the default
 // character included. `exact` says whether every character came through as itself.
@@ -37,6 +38,12 @@ inline std::string fakeAnsi(const std::u16string& text, FakeCodePage codePage = 
     } else {
         ansi.reserve(text.size());
         for (char16_t c : text) {
+            if (codePage == FakeCodePage::Cyrillic && c >= 0x80) {
+                const bool letter = (c >= 0x410 && c < 0x450) || c == 0x401 || c == 0x451;
+                same = same && letter;
+                ansi += !letter ? '?' : c == 0x401 ? '\xA8' : c == 0x451 ? '\xB8' : char(c - 0x410 + 0xC0);
+                continue;
+            }
             if (c < 0x100) {
                 ansi += char(c);
                 continue;
@@ -53,7 +60,11 @@ inline std::u16string fakeFromAnsi(const std::string& bytes, FakeCodePage codePa
 {
     if (codePage == FakeCodePage::Utf8) return fromUtf8(bytes);
     std::u16string text;
-    for (char c : bytes) text += char16_t(static_cast<unsigned char>(c));
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (codePage == FakeCodePage::Latin1 || b < 0x80) text += char16_t(b);
+        else text += b >= 0xC0 ? char16_t(0x410 + b - 0xC0) : b == 0xA8 ? u'\u0401' : b == 0xB8 ? u'\u0451' : u'\uFFFD';
+    }
     return text;
 }
 

@@ -824,6 +824,25 @@ std::optional<std::string> FakePlatform::ToAnsi(const std::u16string& text) { re
 
 std::u16string FakePlatform::FromAnsi(const std::string& text) { return fakeFromAnsi(text, codePage); }
 
+std::u16string FakePlatform::FromCodePage(const std::string& text, std::uint32_t page)
+{
+    switch (page) {
+    case 1252: return fakeFromAnsi(text, FakeCodePage::Latin1);
+    case 1251: return fakeFromAnsi(text, FakeCodePage::Cyrillic);
+    case 65001: return fakeFromAnsi(text, FakeCodePage::Utf8);
+    default: return FromAnsi(text);
+    }
+}
+
+std::uint32_t FakePlatform::CodePageOfLocale(std::uint32_t lcid)
+{
+    switch (lcid) {
+    case 0x409: case 0x407: case 0x809: return 1252;
+    case 0x419: case 0x422: return 1251;
+    default: return 0;
+    }
+}
+
 int FakePlatform::CompareNoCase(const std::u16string& a, const std::u16string& b)
 {
     auto fold = [](char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - u'a' + u'A') : c; };

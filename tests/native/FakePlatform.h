@@ -114,6 +114,7 @@ public:
     FakePlatform& AddCompiledHelp(const std::string& path, std::map<std::u16string, std::string> streams);
     std::uint64_t helpWindow = 0x10010;  // what an engine call that worked returns
     std::vector<char> remoteDrives;      // drive letters GetDriveType calls remote
+    bool debuggerPresent = true;         // IsDebuggerPresent
 
     // ---------------------------------------------------------------- recorded
     std::vector<std::u16string> debugLines;  // OutputDebugString
@@ -162,8 +163,12 @@ public:
                                 std::vector<std::uint8_t>& data) override;
     std::uint32_t GetDriveType(const std::u16string& root) override;
     void OutputDebugString(const std::u16string& line) override { debugLines.push_back(line); }
+    bool IsDebuggerPresent() override { return debuggerPresent; }
     std::optional<std::string> ToAnsi(const std::u16string& text) override;
     std::u16string FromAnsi(const std::string& text) override;
+    // Code pages 1252, 1251 and 65001 as the fake's code pages spell them; others as the ANSI one.
+    std::u16string FromCodePage(const std::string& text, std::uint32_t codePage) override;
+    std::uint32_t CodePageOfLocale(std::uint32_t lcid) override;
     // Letter case of ASCII does not count, and a soft hyphen (0xAD) is ignored, as the
     // platform ignores it.
     int CompareNoCase(const std::u16string& a, const std::u16string& b) override;

@@ -189,8 +189,46 @@ TEST(HelpFileContentsTest, TopicPathsAndACutShortMap)
     ASSERT_TRUE(chm);
     const auto map = chm->contextMap();
     ASSERT_TRUE(map);
-    ASSERT_EQ(map->size(), 1u);
-    EXPECT_EQ((*map)[0].topic, u"intro.htm");
+    ASSERT_EQ(map->entries.size(), 1u);
+    EXPECT_EQ(map->topicOf(map->entries[0]), u"intro.htm");
+}
+
+// A hostile map: a million ids pointing into one unterminated run of #STRINGS is read as one
+// bounded topic; past the budget the check says the file is too large rather than trying.
+TEST(HelpFileContentsTest, AMapBlowUpIsBounded)
+{
+    std::string ivb;
+    for (std::uint32_t id = 0; id < 1000000; ++id) ivb += le32(id) + le32(0);
+    FakePlatform fake;
+    fake.AddCompiledHelp("C:\\Big.chm", {{u"/#IVB", le32(std::uint32_t(ivb.size())) + ivb},
+                                           {u"/#STRINGS", std::string(1 << 20, 'x')}});
+    long status = 0;
+    auto chm = HelpFileContents::open(fake, u"C:\\Big.chm", status);
+    const auto map = chm->contextMap();
+    ASSERT_EQ(map->entries.size(), 1000000u);
+    ASSERT_EQ(map->topics.size(), 1u);
+    EXPECT_EQ(map->topics[0].size(), HelpFileContents::MaxTopicLength);
+
+    chm = HelpFileContents::open(fake, u"C:\\Big.chm", status, {.bytes = 4u << 20});
+    EXPECT_THROW(chm->contextMap(), ContentsTooLarge);
+}
+
+// Text in a file made for Russian (code page 1251) read on a Western machine (1252): the
+// map's topic and the index's keywords in the file's code page, or in the one its index declares.
+TEST_F(HelpDiagnosisTest, AFileIsReadInItsOwnCodePage)
+{
+    auto streams = helpStreams({{5, "\xF1\xEF\xF0\xE0\xE2\xEA\xE0.htm"}},  // справка.htm
+                               "<object><param name=\"Name\" value=\"\xEF\xEE\xE8\xF1\xEA\"></object>");  // поиск
+    streams[u"/\u0441\u043f\u0440\u0430\u0432\u043a\u0430.htm"] = "<html></html>";
+    streams[u"/#SYSTEM"] += std::string("\4\0\4\0", 4) + le32(0x419);
+    fake.AddCompiledHelp("C:\\Help\\Ru.chm", streams);
+    const Diagnosis d = diagnose({.file = u"C:\\Help\\Ru.chm", .contextId = 5});
+    EXPECT_EQ(find(d, u"id")->severity, Severity::Ok);
+    EXPECT_EQ(diagnose({.file = u"C:\\Help\\Ru.chm", .keyword = u"\u043f\u043e\u0438\u0441\u043a"}).problem(), false);
+
+    const std::string declared = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Windows-1251\">"
+                                 "<object><param name=\"Name\" value=\"\xE4\xE0\">";
+    EXPECT_EQ(HelpFileContents::sitemapKeywords(declared, fake), std::vector<std::u16string>{u"\u0434\u0430"});
 }
 
 // The display commands tell a debugger why nothing showed, and only then.
@@ -215,6 +253,13 @@ TEST_F(DebuggerLineTest, OneLineWhenNoWindowCameOfTheCommand)
     fake.helpWindow = 0x10010;
     object.displayCommands.HHDisplayTopicID(nullptr);
     EXPECT_EQ(fake.debugLines.size(), 1u);  // a window opened: nothing to say
+
+    fake.helpWindow = 0;
+    fake.debuggerPresent = false;  // nobody listening: the file is not even opened
+    fake.calls.clear();
+    object.displayCommands.HHDisplayTopicID(nullptr);
+    EXPECT_EQ(fake.debugLines.size(), 1u);
+    EXPECT_EQ(fake.CallCount("ListCompiledHelp"), 0u);
 }
 
 TEST_F(DebuggerLineTest, ACheckThatEndsTheCommandIsExplainedOnce)

@@ -91,18 +91,29 @@ AuditResult auditContextIds(htmlhelp::HtmlHelpPort& port, const std::u16string& 
     auto chm = htmlhelp::HelpFileContents::open(port, file, result.status);
     if (!chm) return result;
     result.opened = true;
-    const auto map = chm->contextMap();
-    result.hasMap = map.has_value();
-    if (!map) {
-        result.missing = ids.ids;
-        return result;
+    try {
+        auto map = chm->contextMap();
+        result.hasMap = map.has_value();
+        if (!map) {
+            result.missing = ids.ids;
+            return result;
+        }
+        result.map = std::move(*map);
+        result.mapped = result.map.entries.size();
+        std::vector<std::uint32_t> mapped;
+        mapped.reserve(result.mapped);
+        for (const auto& entry : result.map.entries) mapped.push_back(entry.id);
+        std::sort(mapped.begin(), mapped.end());
+        for (const ContextId& id : ids.ids)
+            if (!std::binary_search(mapped.begin(), mapped.end(), id.id)) result.missing.push_back(id);
+        // Each distinct topic is looked up once, however many ids point at it.
+        std::vector<char> present(result.map.topics.size());
+        for (std::size_t i = 0; i < present.size(); ++i) present[i] = chm->hasTopic(result.map.topics[i]);
+        for (const auto& entry : result.map.entries)
+            if (!present[entry.topic]) result.broken.push_back(entry);
+    } catch (const htmlhelp::ContentsTooLarge&) {
+        result.tooLarge = true;
     }
-    result.mapped = map->size();
-    for (const ContextId& id : ids.ids)
-        if (std::none_of(map->begin(), map->end(), [&](const auto& entry) { return entry.id == id.id; }))
-            result.missing.push_back(id);
-    for (const auto& entry : *map)
-        if (!chm->hasTopic(entry.topic)) result.broken.push_back(entry);
     return result;
 }
 

@@ -31,9 +31,11 @@ struct AuditResult {
     bool hasMap = false;
     std::size_t mapped = 0;                // entries of the file's map
     std::vector<ContextId> missing;        // the application's ids the map lacks
-    std::vector<htmlhelp::HelpFileContents::MapEntry> broken;  // map entries whose topic is not in the file
+    bool tooLarge = false;                 // the file's map is past what a check may read
+    htmlhelp::ContextMap map;
+    std::vector<htmlhelp::ContextMap::Entry> broken;  // map entries whose topic is not in the file
 
-    bool problem() const { return !opened || !hasMap || !missing.empty() || !broken.empty(); }
+    bool problem() const { return !opened || tooLarge || !hasMap || !missing.empty() || !broken.empty(); }
 };
 
 ContextIdList parseContextIds(const std::string& text);

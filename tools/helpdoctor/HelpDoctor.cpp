@@ -240,7 +240,7 @@ ToolResult audit(HtmlHelpPort& port, const Arguments& a, const ReadText& readTex
     std::string& out = result.out;
     if (a.json) {
         out = "{\"command\":\"audit\",\"file\":" + json(a.positional[1]) + ",\"opened\":" + jsonBool(audited.opened) +
-              ",\"hasMap\":" + jsonBool(audited.hasMap) + ",\"mapped\":" + std::to_string(audited.mapped) +
+              ",\"tooLarge\":" + jsonBool(audited.tooLarge) + ",\"hasMap\":" + jsonBool(audited.hasMap) + ",\"mapped\":" + std::to_string(audited.mapped) +
               ",\"ids\":" + std::to_string(ids.ids.size()) + ",\"missing\":[";
         for (std::size_t i = 0; i < audited.missing.size(); ++i)
             out += std::string(i ? "," : "") + "{\"name\":" + json(audited.missing[i].name) +
@@ -248,7 +248,7 @@ ToolResult audit(HtmlHelpPort& port, const Arguments& a, const ReadText& readTex
         out += "],\"brokenTopics\":[";
         for (std::size_t i = 0; i < audited.broken.size(); ++i)
             out += std::string(i ? "," : "") + "{\"id\":" + std::to_string(audited.broken[i].id) +
-                   ",\"topic\":" + json(audited.broken[i].topic) + "}";
+                   ",\"topic\":" + json(audited.map.topicOf(audited.broken[i])) + "}";
         out += "],\"badLines\":[";
         for (std::size_t i = 0; i < ids.badLines.size(); ++i)
             out += std::string(i ? "," : "") + std::to_string(ids.badLines[i]);
@@ -261,12 +261,13 @@ ToolResult audit(HtmlHelpPort& port, const Arguments& a, const ReadText& readTex
         out += "  the file does not open as a compiled help file\n";
         return result;
     }
-    if (!audited.hasMap) out += "  the file has no map of context ids\n";
+    if (audited.tooLarge) out += "  the file's map is too large or too malformed to check\n";
+    else if (!audited.hasMap) out += "  the file has no map of context ids\n";
     else out += "  the file maps " + std::to_string(audited.mapped) + " ids\n";
     for (const ContextId& id : audited.missing)
         out += "  missing from the map: " + id.name + " = " + std::to_string(id.id) + "\n";
     for (const auto& entry : audited.broken)
-        out += "  map entry " + std::to_string(entry.id) + " points to " + utf8(entry.topic) +
+        out += "  map entry " + std::to_string(entry.id) + " points to " + utf8(audited.map.topicOf(entry)) +
                ", which is not in the file\n";
     out += result.status == 0 ? "Nothing wrong found.\n"
                               : std::to_string(audited.missing.size()) + " id(s) missing, " +
