@@ -37,17 +37,25 @@ VARTYPE byRefTarget(ITypeInfo* info, const TYPEDESC& type)
     }
 }
 
-// Named arguments must name parameters the member has; standard dispatch would otherwise
-// quietly ignore a name it cannot place. The property-put value is the one exception.
+// Named arguments must name parameters the member has, each once; standard dispatch would
+// otherwise quietly ignore a name it cannot place, or hand one parameter two values. The
+// property-put value is the one name beyond the parameters. A parameter named twice gets the
+// answer the platform's own dispatch gives it (measured under Wine): the count is wrong.
 HRESULT checkNamedArguments(const DispatchTable::Member& func, WORD flags, const DISPPARAMS& params)
 {
     const SHORT declared = func.declared;
     const bool put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
+    std::vector<bool> named(static_cast<std::size_t>(std::max<SHORT>(declared, 0)) + 1);  // the last: the put value
     for (UINT i = 0; i < params.cNamedArgs; ++i) {
         const DISPID id = params.rgdispidNamedArgs[i];
-        if (put && id == DISPID_PROPERTYPUT) continue;
-        if (declared == 0 || (put && declared == 1)) return DISP_E_NONAMEDARGS;
-        if (id < 0 || id >= declared) return DISP_E_PARAMNOTFOUND;
+        std::size_t slot = named.size() - 1;
+        if (!put || id != DISPID_PROPERTYPUT) {
+            if (declared == 0 || (put && declared == 1)) return DISP_E_NONAMEDARGS;
+            if (id < 0 || id >= declared) return DISP_E_PARAMNOTFOUND;
+            slot = static_cast<std::size_t>(id);
+        }
+        if (named[slot]) return DISP_E_BADPARAMCOUNT;
+        named[slot] = true;
     }
     return S_OK;
 }
@@ -378,6 +386,7 @@ HRESULT invokeThroughTypeInfo(const DispatchTable& table, IUnknown* instance, DI
 {
     if (!params) return E_INVALIDARG;
     if (params->cNamedArgs > 0 && !params->rgdispidNamedArgs) return E_INVALIDARG;
+    if (params->cNamedArgs > params->cArgs) return E_INVALIDARG;  // a name without its value
     if (params->cArgs > 0 && !params->rgvarg) return E_INVALIDARG;
     std::vector<ByRefCoercion> coercions;
     const DispatchTable::Member* func = table.find(member, flags);

@@ -367,6 +367,16 @@ TEST(Server, BadCallsGetTheStandardAnswersAndNeverCrash)
               DISP_E_NONAMEDARGS);
     EXPECT_EQ(object->Invoke(id, IID_IDispatch, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
               DISP_E_UNKNOWNINTERFACE);
+    // More names than arguments, and two values for one parameter: the platform's own answers.
+    VARIANT two[2] = {vStr(L"a.chm"), vStr(L"b.chm")};
+    DISPID twice[2] = {0, 0};
+    LPOLESTR check = const_cast<LPOLESTR>(L"HHCheckRegistry");
+    ASSERT_EQ(object->GetIDsOfNames(IID_NULL, &check, 1, 0, &id), S_OK);
+    DISPPARAMS moreNames{two, twice, 1, 2}, sameName{two, twice, 2, 2};
+    EXPECT_EQ(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &moreNames, result.get(), nullptr, nullptr),
+              E_INVALIDARG);
+    EXPECT_EQ(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &sameName, result.get(), nullptr, nullptr),
+              DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr), E_INVALIDARG);
     DISPPARAMS countedButAbsent{nullptr, nullptr, 1, 0};
     EXPECT_EQ(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &countedButAbsent, nullptr, nullptr, nullptr),
@@ -546,3 +556,4 @@ TEST(Server, LateBoundCallsWorkAgainAfterTheModuleLetItsTablesGo)
     ASSERT_EQ(V_VT(read.get()), VT_I4);
     EXPECT_EQ(V_I4(read.get()), 9);
 }
+
