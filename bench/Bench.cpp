@@ -2,14 +2,18 @@
 // as a table of ratios (library / floor). Run by tools/bench.sh against a registered DLL;
 // the figures are for reading, nothing here asserts on them.
 //
-//   Bench.exe [scale]   scale multiplies every loop count (default 1)
+//   Bench.exe [scale [help file]]   scale multiplies every loop count (default 1); with a
+//                                   help file, the rows of a display command showing nothing
 
 #include <windows.h>
+#include <htmlhelp.h>
 #include <oleauto.h>
 #include <psapi.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,6 +33,8 @@ namespace {
 constexpr DISPID HHTopicIDId = 0x6803001D;
 constexpr DISPID GetWindowsVersionId = 0x6003003C;
 constexpr DISPID HHCheckRegistryId = 0x60030029;
+constexpr DISPID HHDisplayTopicIDId = 0x60030021;
+constexpr DISPID CHMFileId = 0x68030017;
 const char ListKey[] = "Software\\Microsoft\\Windows\\HTML Help";
 
 double nowNs()
@@ -160,6 +166,49 @@ void fileListRows(IDispatch* html, long scale)
     RegDeleteValueA(key.h, "BenchProbe.chm");
 }
 
+void put(IDispatch* object, DISPID id, VARIANT value)
+{
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&value, &named, 1, 1};
+    invoke(object, id, DISPATCH_PROPERTYPUT, params, nullptr);
+}
+
+// A display command the engine shows nothing for (an id the file does not map), against the
+// engine called straight. Without a debugger the library does no more than the command; with
+// one (the process's own flag set, as a debugger sets it) it reads the file to tell the
+// debugger why, as every such call did before the library asked whether anyone listens.
+void noWindowRows(IDispatch* html, long scale, const wchar_t* file)
+{
+    const HMODULE engine = LoadLibraryW(L"hhctrl.ocx");
+    const auto htmlHelp = engine ? reinterpret_cast<decltype(&HtmlHelpW)>(
+                                       reinterpret_cast<void*>(GetProcAddress(engine, "HtmlHelpW")))
+                                 : nullptr;
+    if (!htmlHelp) {
+        std::printf("| HHDisplayTopicID | the engine does not load |\n");
+        return;
+    }
+    constexpr long UnmappedId = 987654;
+    VARIANT value;
+    V_VT(&value) = VT_BSTR;
+    V_BSTR(&value) = SysAllocString(file);
+    put(html, CHMFileId, value);
+    VariantClear(&value);
+    V_VT(&value) = VT_I4;
+    V_I4(&value) = UnmappedId;
+    put(html, HHTopicIDId, value);
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    const long count = 50 * scale;
+    const double floor = timePerCall(count, [&] { htmlHelp(nullptr, file, HH_HELP_CONTEXT, UnmappedId); });
+    row("HHDisplayTopicID showing no window, no debugger",
+        timePerCall(count, [&] { invoke(html, HHDisplayTopicIDId, DISPATCH_METHOD, none, nullptr); }),
+        "HtmlHelpW straight", floor);
+    NtCurrentTeb()->ProcessEnvironmentBlock->BeingDebugged = TRUE;
+    row("HHDisplayTopicID showing no window, debugger attached",
+        timePerCall(count, [&] { invoke(html, HHDisplayTopicIDId, DISPATCH_METHOD, none, nullptr); }),
+        "HtmlHelpW straight", floor);
+    NtCurrentTeb()->ProcessEnvironmentBlock->BeingDebugged = FALSE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -194,6 +243,10 @@ int main(int argc, char** argv)
             row("create + release clsKvHlpfHtmlA", timePerCall(20000 * scale, [] { create(L"Morvel10.clsKvHlpfHtmlA"); }),
                 "Scripting.Dictionary", timePerCall(20000 * scale, [] { create(L"Scripting.Dictionary"); }));
             fileListRows(html.get(), scale);
+            if (argc > 2) {
+                const std::wstring file(argv[2], argv[2] + std::strlen(argv[2]));
+                noWindowRows(html.get(), scale, file.c_str());
+            }
 
             // Private bytes around 1,000,000 late-bound calls and 100,000 creations, after a
             // warm-up that has built every cache.
