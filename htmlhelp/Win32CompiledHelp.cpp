@@ -27,6 +27,8 @@ constexpr IID IID_ITStorage_ = {0x88cc31de, 0x27ab, 0x11d0, {0x9d, 0xf9, 0x00, 0
 
 // The most a stream is read whole; index and map streams are far smaller.
 constexpr ULONGLONG MaxStream = 64u << 20;
+// The most streams listed: a compiler's largest files hold tens of thousands.
+constexpr std::size_t MaxStreams = std::size_t(1) << 20;
 
 // COM for the length of one call, when the thread has none yet (the tool's own threads);
 // a host's apartment is left as it is.
@@ -75,12 +77,14 @@ HRESULT walk(IStorage* storage, const std::u16string& prefix, std::vector<std::u
         if (!inside.empty() && name.starts_with(inside)) name.erase(0, inside.size());
         const std::u16string path = prefix + name;
         if (stat.type == STGTY_STREAM) {
+            if (streams.size() >= MaxStreams) return E_OUTOFMEMORY;
             streams.push_back(path);
         } else if (stat.type == STGTY_STORAGE && depth < 16) {
             ComPtr<IStorage> sub;
             if (SUCCEEDED(storage->OpenStorage(stat.pwcsName, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
                                                sub.put())))
-                walk(sub.get(), path + u'/', streams, depth + 1);
+                if (HRESULT inner = walk(sub.get(), path + u'/', streams, depth + 1); inner == E_OUTOFMEMORY)
+                    return inner;
         }
     }
     return S_OK;
