@@ -27,21 +27,30 @@ inline constexpr RegKey HKEY_DYN_DATA_ = 0x80000006u;
 
 inline constexpr std::uint32_t REG_SZ_ = 1;
 inline constexpr std::uint32_t REG_EXPAND_SZ_ = 2;
+inline constexpr std::uint32_t REG_BINARY_ = 3;
 inline constexpr std::uint32_t REG_DWORD_ = 4;
 
 inline constexpr std::uint32_t KEY_QUERY_VALUE_ = 0x0001;
 inline constexpr std::uint32_t KEY_SET_VALUE_ = 0x0002;
 inline constexpr std::uint32_t KEY_CREATE_SUB_KEY_ = 0x0004;
 inline constexpr std::uint32_t KEY_ALL_ACCESS_ = 0xF003F;
+inline constexpr std::uint32_t KEY_WOW64_64KEY_ = 0x0100;
+inline constexpr std::uint32_t KEY_WOW64_32KEY_ = 0x0200;
 
 inline constexpr long ERROR_SUCCESS_ = 0;
 inline constexpr long ERROR_FILE_NOT_FOUND_ = 2;
+inline constexpr long ERROR_PATH_NOT_FOUND_ = 3;
 inline constexpr long ERROR_ACCESS_DENIED_ = 5;
 inline constexpr long ERROR_MORE_DATA_ = 234;
 inline constexpr long ERROR_NO_MORE_ITEMS_ = 259;
 inline constexpr long ERROR_KEY_DELETED_ = 1018;
 
+inline constexpr std::uint32_t DRIVE_NO_ROOT_DIR_ = 1;
+inline constexpr std::uint32_t DRIVE_REMOVABLE_ = 2;
+inline constexpr std::uint32_t DRIVE_FIXED_ = 3;
 inline constexpr std::uint32_t DRIVE_REMOTE_ = 4;
+inline constexpr std::uint32_t DRIVE_CDROM_ = 5;
+inline constexpr std::size_t MAX_PATH_ = 260;  // characters of a path, its NUL included
 
 // What GetVersionExA reports (the fields the class reads).
 struct OsVersion {
@@ -182,6 +191,10 @@ public:
     // when the key or any of its values was last written (a FILETIME, in 100 ns ticks). A key
     // deleted since it was opened gives ERROR_KEY_DELETED.
     virtual long RegQueryInfoKey(RegKey key, std::uint32_t& values, std::uint64_t& lastWriteTime) = 0;
+    // Whether the machine keeps two registry views (64-bit Windows), which KEY_WOW64_64KEY_
+    // and KEY_WOW64_32KEY_ choose between: always for the x64 build, IsWow64Process for the
+    // x86 one. false when that cannot be told.
+    virtual bool HasTwoRegistryViews() = 0;
 
     // --- kernel32 ---
     // ExpandEnvironmentStringsW: expands environment references in `source` (up to its
@@ -202,7 +215,8 @@ public:
     virtual std::uint32_t GetLongPathName(const std::u16string& shortPath, std::u16string& longPath,
                                           std::uint32_t capacity) = 0;
     // FindFirstFileW followed by FindClose: the name of the first entry found (the
-    // cFileName field, up to its NUL), or nullopt when the search found nothing.
+    // cFileName field, up to its NUL), or nullopt when the search found nothing; LastError()
+    // then says why (ERROR_FILE_NOT_FOUND_, ERROR_PATH_NOT_FOUND_, ERROR_ACCESS_DENIED_, ...).
     virtual std::optional<std::u16string> FindFirstFile(const std::u16string& pattern) = 0;
 
     // --- version.dll ---
@@ -242,7 +256,8 @@ public:
                                         std::vector<std::uint8_t>& data) = 0;
 
     // --- Diagnostics ---
-    // GetDriveTypeW of a root ("C:\\"): DRIVE_REMOTE_ for a network drive, 0 when unknown.
+    // GetDriveTypeW of a root ("C:\\", "\\\\server\\share\\"): DRIVE_FIXED_, DRIVE_REMOTE_, ...;
+    // DRIVE_NO_ROOT_DIR_ for a drive or share that is not there, 0 when unknown.
     virtual std::uint32_t GetDriveType(const std::u16string& root) = 0;
     // OutputDebugStringW: one line for whoever debugs the host.
     virtual void OutputDebugString(const std::u16string& line) = 0;

@@ -22,8 +22,9 @@ char16_t asciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c -
 bool hasDrive(const std::u16string& path) { return path.size() >= 2 && isAsciiLetter(path[0]) && path[1] == u':'; }
 bool isUnc(const std::u16string& path) { return path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\'; }
 
-// "C:" or "\\server\share" of an absolute folder; empty when it has neither.
-std::u16string rootOf(const std::u16string& folder)
+}  // namespace
+
+std::u16string PlatformHelpers::rootOf(const std::u16string& folder)
 {
     if (hasDrive(folder)) return folder.substr(0, 2);
     if (!isUnc(folder)) return {};
@@ -32,8 +33,6 @@ std::u16string rootOf(const std::u16string& folder)
     const auto share = folder.find(u'\\', server + 1);
     return share == std::u16string::npos ? folder : folder.substr(0, share);
 }
-
-}  // namespace
 
 std::int32_t PlatformHelpers::GetWindowsVersion()
 {

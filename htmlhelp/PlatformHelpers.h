@@ -39,6 +39,8 @@ public:
     static std::u16string fileNamePart(const std::u16string& path);
     // folder + name with exactly the one backslash a folder without its own needs.
     static std::u16string joinFolder(const std::u16string& folder, const std::u16string& name);
+    // "C:" or "\\server\share" of a path; empty when it has neither.
+    static std::u16string rootOf(const std::u16string& path);
     // A folder made absolute against the current folder; absolute ones come back as given.
     std::u16string absoluteFolder(const std::u16string& folder);
 

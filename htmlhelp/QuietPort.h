@@ -111,6 +111,7 @@ public:
     {
         return inner_.RegQueryInfoKey(key, values, lastWriteTime);
     }
+    bool HasTwoRegistryViews() override { return inner_.HasTwoRegistryViews(); }
     std::uint64_t GetSystemTimeAsFileTime() override { return inner_.GetSystemTimeAsFileTime(); }
     std::u16string ModuleFolder() override { return inner_.ModuleFolder(); }
     std::u16string CurrentFolder() override { return inner_.CurrentFolder(); }

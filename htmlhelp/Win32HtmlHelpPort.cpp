@@ -251,6 +251,26 @@ long Win32HtmlHelpPort::RegQueryInfoKey(RegKey key, std::uint32_t& values, std::
     return status;
 }
 
+bool Win32HtmlHelpPort::HasTwoRegistryViews()
+{
+#ifdef _WIN64
+    return true;
+#else
+    // Looked up, not imported: kernel32 of systems before XP SP2 lacks it, and they have one view.
+    using IsWow64ProcessProc = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    lastError_.capture();
+    const auto isWow64Process = kernel ? reinterpret_cast<IsWow64ProcessProc>(reinterpret_cast<void*>(
+                                             ::GetProcAddress(kernel, "IsWow64Process")))
+                                       : nullptr;
+    lastError_.capture();
+    BOOL wow64 = FALSE;
+    const BOOL ok = isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64);
+    lastError_.capture();
+    return ok && wow64;
+#endif
+}
+
 // ---------------------------------------------------------------------------- kernel32
 
 std::uint64_t Win32HtmlHelpPort::GetSystemTimeAsFileTime()

@@ -40,6 +40,7 @@ public:
     long RegDeleteValue(RegKey key, const PlatformText& name) override;
     long RegCloseKey(RegKey key) override;
     long RegQueryInfoKey(RegKey key, std::uint32_t& values, std::uint64_t& lastWriteTime) override;
+    bool HasTwoRegistryViews() override;
 
     std::uint32_t ExpandEnvironmentStrings(const std::u16string& source, std::u16string& destination,
                                            std::uint32_t capacity) override;

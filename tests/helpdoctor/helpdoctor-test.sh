@@ -1,7 +1,8 @@
 #!/bin/bash
 # Runs every helpdoctor command under Wine against real files and checks its output and
 # exit status: the chmcmd-built demo file (a map with aliases), a file that is no compiled
-# help, a '#' and a non-ANSI character in a folder name, stale list entries, a missing id,
+# help, a '#' and a non-ANSI character in a folder name, list entries in both registry
+# views (stale, good, unreachable) with their pruning, backup and restoring, a missing id,
 # a missing topic, the id list audit and a missing engine.
 #   tests/helpdoctor/helpdoctor-test.sh <build>
 set -u
@@ -52,24 +53,51 @@ expect 1 "a '#' in the path" check "$(winpath "$work/C#Help/Demo.chm")"
 expect 0 "characters the ANSI code page cannot carry" check "$(winpath "$work/Hélp✓/Demo.chm")"
 expect 1 "not found" check "$(winpath "$work/Nowhere/Demo.chm")"
 
-# The file list: a stale entry and a good one; pruning removes only the stale one.
-"$run" reg add "$listkey" /v DoctorGone.chm /t REG_SZ /d 'C:\Nowhere\' /f >/dev/null 2>&1
+# The file list, in each registry view: stale entries, good ones (one with a drive root as
+# its folder) and one on a drive that is not there. Pruning removes only the stale ones,
+# each from its own view, after saving them; the printed command and the saved file each
+# put them back.
+if grep -q '^export WINEARCH=win64' "$run"; then
+    view64=' (64-bit view)' view32=' (32-bit view)' reg64=/reg:64 reg32=/reg:32
+else  # a 32-bit prefix has one view: "DoctorGone32.chm" goes to the one list
+    view64= view32= reg64= reg32=
+fi
+listed() { "$run" reg query "$listkey" /v "$2" $1 >/dev/null 2>&1 </dev/null; }
+"$run" reg add "$listkey" /v DoctorGone.chm /t REG_SZ /d 'C:\Nowhere\' /f $reg64 >/dev/null 2>&1
+"$run" reg add "$listkey" /v DoctorGone32.chm /t REG_SZ /d 'C:\Nowhere\' /f $reg32 >/dev/null 2>&1
 "$run" reg add "$listkey" /v DoctorGood.chm /t REG_SZ /d "$(winpath "$work/Good")\\" /f >/dev/null 2>&1
+"$run" reg add "$listkey" /v DoctorRoot.chm /t REG_SZ /d 'C:\' /f >/dev/null 2>&1
+"$run" reg add "$listkey" /v DoctorAway.chm /t REG_SZ /d 'Q:\Help\' /f >/dev/null 2>&1
 cp "$work/Good/Demo.chm" "$work/Good/DoctorGood.chm"
+cp "$work/Good/Demo.chm" "$build/wineprefix/drive_c/DoctorRoot.chm"
 expect 1 "DoctorGone.chm" list
-grep -q "^  stale    DoctorGone.chm .*folder missing" <<<"$out" || fail "list does not call DoctorGone.chm stale"
-grep -q "^  ok       DoctorGood.chm" <<<"$out" || fail "list does not call DoctorGood.chm ok"
+grep -q "^  stale       DoctorGone.chm .*folder missing" <<<"$out" || fail "list does not call DoctorGone.chm stale"
+grep -q "^  ok          DoctorGood.chm" <<<"$out" || fail "list does not call DoctorGood.chm ok"
+grep -q "^  ok          DoctorRoot.chm" <<<"$out" || fail "list does not call DoctorRoot.chm (in C:\\) ok"
+grep -q "^  unreachable DoctorAway.chm .*drive not available" <<<"$out" || fail "list does not call DoctorAway.chm unreachable"
+[ -z "$view32" ] || grep -q "^HTML Help file list, 32-bit view " <<<"$out" || fail "list does not show the 32-bit view"
 expect 1 "listed in C:\\Nowhere\\, but the file is not there" check DoctorGone.chm
 expect 1 "would be removed" list --prune
 expect 2 "--yes goes with --prune" list --yes
+expect 2 "--backup goes with --prune --yes" list --prune --backup x.reg
 expect 1 '"name":"DoctorGone.chm"' list --json
-"$run" "$doctor" list --prune --yes >"$work/pruned" 2>&1
-grep -q "removed  DoctorGone.chm" "$work/pruned" || fail "prune did not remove DoctorGone.chm"
-"$run" "$doctor" list >"$work/after" 2>&1
-grep -q DoctorGone.chm "$work/after" && fail "DoctorGone.chm still listed after pruning"
-grep -q DoctorGood.chm "$work/after" || fail "pruning removed DoctorGood.chm too"
+"$run" "$doctor" list --prune --yes --backup "$(winpath "$work/pruned.reg")" >"$work/pruned" 2>&1
+grep -qF "removed  DoctorGone.chm$view64," "$work/pruned" || fail "prune did not remove DoctorGone.chm"
+grep -qF "removed  DoctorGone32.chm$view32," "$work/pruned" || fail "prune did not remove DoctorGone32.chm"
+listed "$reg64" DoctorGone.chm && fail "DoctorGone.chm still listed after pruning"
+listed "$reg32" DoctorGone32.chm && fail "DoctorGone32.chm still listed after pruning"
+for name in DoctorGood DoctorRoot DoctorAway; do listed "$reg64" $name.chm || fail "pruning removed $name.chm too"; done
 expect 0 "listed in" check DoctorGood.chm --topic intro.htm
-"$run" reg delete "$listkey" /v DoctorGood.chm /f >/dev/null 2>&1
+grep -o 'reg add .*"DoctorGone\.chm".*' "$work/pruned" >"$work/restore.cmd"
+"$run" cmd /c "$(winpath "$work/restore.cmd")" >/dev/null 2>&1 </dev/null
+"$run" reg query "$listkey" /v DoctorGone.chm 2>&1 </dev/null | grep -qF 'C:\Nowhere\' ||
+    fail "the printed command did not put DoctorGone.chm back as it was"
+"$run" reg delete "$listkey" /v DoctorGone.chm /f >/dev/null 2>&1
+"$run" regedit /s "$(winpath "$work/pruned.reg")" >/dev/null 2>&1 </dev/null
+listed "$reg64" DoctorGone.chm && listed "$reg32" DoctorGone32.chm || fail "importing the backup did not put the entries back"
+[ -z "$reg64" ] || ! listed "$reg64" DoctorGone32.chm || fail "importing the backup put DoctorGone32.chm into the 64-bit view"
+for name in DoctorGone DoctorGood DoctorRoot DoctorAway; do "$run" reg delete "$listkey" /v $name.chm /f >/dev/null 2>&1; done
+"$run" reg delete "$listkey" /v DoctorGone32.chm /f $reg32 >/dev/null 2>&1
 
 # The application's ids against the map.
 printf '#define IDH_INTRO 1001\r\nIDH_MISSING=0x10AB\r\n; a comment\r\nnot an id\r\n' >"$work/ids.h"

@@ -15,6 +15,11 @@ constexpr long ERROR_INSUFFICIENT_BUFFER_ = 122;
 // KEY_READ and the WOW64 view flags; any other bit asks for a write.
 constexpr std::uint32_t ReadAccess = 0x20019 | 0x0100 | 0x0200;
 
+std::string ListKeyPath(bool view32)
+{
+    return view32 ? "Software\\WOW6432Node\\Microsoft\\Windows\\HTML Help" : "Software\\Microsoft\\Windows\\HTML Help";
+}
+
 bool IsRoot(RegKey key) { return key >= 0x80000000u && key <= 0x80000006u; }
 
 // '*' matches any run of characters, '?' any one. Two pointers with a return to the last
@@ -231,9 +236,9 @@ FakePlatform& FakePlatform::SetDword(RegKey root, const std::string& path, const
                      std::uint8_t(number >> 24)});
 }
 
-FakePlatform& FakePlatform::ListHelpFile(const std::string& name, const std::string& folder)
+FakePlatform& FakePlatform::ListHelpFile(const std::string& name, const std::string& folder, bool view32)
 {
-    return SetString(HKEY_LOCAL_MACHINE_, "Software\\Microsoft\\Windows\\HTML Help", name, folder);
+    return SetString(HKEY_LOCAL_MACHINE_, ListKeyPath(view32), name, folder);
 }
 
 bool FakePlatform::KeyExists(RegKey root, const std::string& path) const { return FindKey(root, path) != nullptr; }
@@ -270,9 +275,9 @@ std::optional<std::string> FakePlatform::StringValue(RegKey root, const std::str
     return utf8(text.substr(0, text.find(u'\0')));
 }
 
-std::optional<std::string> FakePlatform::ListedFolder(const std::string& name) const
+std::optional<std::string> FakePlatform::ListedFolder(const std::string& name, bool view32) const
 {
-    return StringValue(HKEY_LOCAL_MACHINE_, "Software\\Microsoft\\Windows\\HTML Help", name);
+    return StringValue(HKEY_LOCAL_MACHINE_, ListKeyPath(view32), name);
 }
 
 std::vector<std::pair<std::string, FakePlatform::Value>> FakePlatform::Values(RegKey root,
@@ -289,6 +294,15 @@ RegKey FakePlatform::NewHandle(RegKey root, const std::string& path, std::uint32
     const RegKey handle = nextHandle_++;
     openKeys_[handle] = {root, Upper(path), access, FindKey(root, path)};
     return handle;
+}
+
+std::string FakePlatform::InView(RegKey root, const std::string& path, std::uint32_t access) const
+{
+    const std::string upper = Upper(path);
+    if (!twoRegistryViews || !(access & KEY_WOW64_32KEY_) || root != HKEY_LOCAL_MACHINE_ ||
+        (upper != "SOFTWARE" && upper.rfind("SOFTWARE\\", 0) != 0))
+        return path;
+    return path.substr(0, 8) + "\\WOW6432Node" + path.substr(8);
 }
 
 long FakePlatform::findKey(RegKey key, std::uint32_t neededAccess, Key*& found)
@@ -309,7 +323,7 @@ long FakePlatform::findKey(RegKey key, std::uint32_t neededAccess, Key*& found)
 
 long FakePlatform::RegOpenKeyEx(RegKey root, const PlatformText& received, std::uint32_t access, RegKey& opened)
 {
-    const std::string path = Received(received);
+    const std::string path = InView(root, Received(received), access);
     opened = 0;
     long status = ERROR_SUCCESS_;
     if (!Begin("RegOpenKeyEx", status)) return status;
@@ -377,7 +391,7 @@ long FakePlatform::RegQueryValueEx(RegKey key, const std::u16string& wideName, s
 
 long FakePlatform::RegCreateKeyEx(RegKey root, const PlatformText& received, std::uint32_t access, RegKey& opened)
 {
-    const std::string path = Received(received);
+    const std::string path = InView(root, Received(received), access);
     opened = 0;
     long status = ERROR_SUCCESS_;
     if (!Begin("RegCreateKeyEx", status)) return status;
@@ -463,6 +477,12 @@ long FakePlatform::RegQueryInfoKey(RegKey key, std::uint32_t& values, std::uint6
     }
     lastError_ = std::uint32_t(status);
     return status;
+}
+
+bool FakePlatform::HasTwoRegistryViews()
+{
+    calls.push_back("HasTwoRegistryViews");
+    return twoRegistryViews;
 }
 
 // ------------------------------------------------------------------------ kernel32
@@ -610,17 +630,28 @@ std::optional<std::u16string> FakePlatform::FindFirstFile(const std::u16string& 
     const std::string pattern = utf8(widePattern);
     long status = ERROR_SUCCESS_;
     if (!Begin("FindFirstFile", status)) return std::nullopt;
+    const auto failure = findFailsWith.find(Upper(pattern));
+    if (failure != findFailsWith.end()) {
+        lastError_ = std::uint32_t(failure->second);
+        return std::nullopt;
+    }
+    // As the platform answers: no match in a folder that is there (a root or a trailing
+    // backslash included) is "file not found", a folder on the way that is not is "path not found".
     lastError_ = std::uint32_t(ERROR_FILE_NOT_FOUND_);
     SplitPath split = Split(Absolute(pattern));
-    if (split.components.empty() || split.components.back().empty()) return std::nullopt;
+    if (split.components.empty()) return std::nullopt;
     const std::string last = split.components.back();
     split.components.pop_back();
     std::string parent = Upper(split.root);
     for (const std::string& component : split.components) {
         const Entry* folder = component.empty() ? nullptr : Child(parent, component, false);
-        if (!folder) return std::nullopt;
+        if (!folder) {
+            lastError_ = std::uint32_t(ERROR_PATH_NOT_FOUND_);
+            return std::nullopt;
+        }
         parent = Upper(folder->path);
     }
+    if (last.empty()) return std::nullopt;
     const bool wild = wildcards && last.find_first_of("*?") != std::string::npos;
     const Entry* found = Child(parent, last, wild);
     if (!found) return std::nullopt;
@@ -809,15 +840,14 @@ long FakePlatform::ReadCompiledHelpStream(const std::u16string& file, const std:
     return 0;
 }
 
-std::uint32_t FakePlatform::GetDriveType(const std::u16string& root)
+std::uint32_t FakePlatform::GetDriveType(const std::u16string& wideRoot)
 {
-    if (root.size() >= 2 && root[1] == u':') {
-        const char drive = Upper(std::string(1, char(root[0])))[0];
-        for (char remote : remoteDrives)
-            if (Upper(std::string(1, remote))[0] == drive) return DRIVE_REMOTE_;
-        return 3;  // DRIVE_FIXED
-    }
-    return 0;
+    std::string root = Upper(utf8(wideRoot));
+    while (!root.empty() && root.back() == '\\') root.pop_back();
+    for (const auto& [named, type] : driveTypes)
+        if (Upper(named) == root) return type;
+    if (root.size() == 2 && root[1] == ':') return DRIVE_FIXED_;
+    return root.rfind("\\\\", 0) == 0 ? DRIVE_REMOTE_ : 0;
 }
 
 std::optional<std::string> FakePlatform::ToAnsi(const std::u16string& text) { return fakeExactAnsi(text, codePage); }

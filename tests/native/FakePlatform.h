@@ -48,14 +48,14 @@ public:
     FakePlatform& SetExpandString(RegKey root, const std::string& path, const std::string& name,
                                   const std::string& text);
     FakePlatform& SetDword(RegKey root, const std::string& path, const std::string& name, std::uint32_t number);
-    // An entry of the HTML Help file list.
-    FakePlatform& ListHelpFile(const std::string& name, const std::string& folder);
+    // An entry of the HTML Help file list; view32 puts it in the 32-bit view's list.
+    FakePlatform& ListHelpFile(const std::string& name, const std::string& folder, bool view32 = false);
 
     bool KeyExists(RegKey root, const std::string& path) const;
     std::optional<Value> GetValue(RegKey root, const std::string& path, const std::string& name) const;
     // The data of a text value up to its first NUL, in UTF-8.
     std::optional<std::string> StringValue(RegKey root, const std::string& path, const std::string& name) const;
-    std::optional<std::string> ListedFolder(const std::string& name) const;
+    std::optional<std::string> ListedFolder(const std::string& name, bool view32 = false) const;
     // Every value of a key in enumeration order; none when the key does not exist.
     std::vector<std::pair<std::string, Value>> Values(RegKey root, const std::string& path) const;
     std::size_t OpenKeyCount() const { return openKeys_.size(); }
@@ -66,6 +66,10 @@ public:
     // coarse clock would. The default step makes every index old enough to keep.
     std::uint64_t systemTime = 0x01D0000000000000;
     std::uint64_t clockStep = 100'000'000;  // ten seconds
+    // A 64-bit machine: KEY_WOW64_32KEY_ opens HKLM\Software\... at
+    // HKLM\Software\WOW6432Node\..., as Windows keeps the 32-bit view; without the flag, or
+    // with KEY_WOW64_64KEY_, the fake is a 64-bit process. false: one view, flags ignored.
+    bool twoRegistryViews = false;
 
     // ---------------------------------------------------------------- files
     // Parent folders are created as needed. shortName is the 8.3 alias of the last
@@ -75,6 +79,8 @@ public:
     FakePlatform& RemoveFile(const std::string& path);
     bool FileExists(const std::string& path) const;
     bool wildcards = true;  // '*' and '?' in the last component of a search
+    // Searched path (any letter case) -> the error FindFirstFile fails with for it.
+    std::map<std::string, long> findFailsWith;
 
     // ---------------------------------------------------------------- system
     FakePlatform& SetWindows(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor);
@@ -113,8 +119,10 @@ public:
     // fails to open, as a file that is no compiled help file does.
     FakePlatform& AddCompiledHelp(const std::string& path, std::map<std::u16string, std::string> streams);
     std::uint64_t helpWindow = 0x10010;  // what an engine call that worked returns
-    std::vector<char> remoteDrives;      // drive letters GetDriveType calls remote
-    bool debuggerPresent = true;         // IsDebuggerPresent
+    // Root (N: or \\server\share, any case) -> what GetDriveType says of it; other
+    // drive letters are fixed, other shares remote.
+    std::map<std::string, std::uint32_t> driveTypes;
+    bool debuggerPresent = true;  // IsDebuggerPresent
 
     // ---------------------------------------------------------------- recorded
     std::vector<std::u16string> debugLines;  // OutputDebugString
@@ -142,6 +150,7 @@ public:
     long RegDeleteValue(RegKey key, const PlatformText& name) override;
     long RegCloseKey(RegKey key) override;
     long RegQueryInfoKey(RegKey key, std::uint32_t& values, std::uint64_t& lastWriteTime) override;
+    bool HasTwoRegistryViews() override;
     std::uint64_t GetSystemTimeAsFileTime() override;
     std::uint32_t ExpandEnvironmentStrings(const std::u16string& source, std::u16string& destination,
                                            std::uint32_t capacity) override;
@@ -217,6 +226,7 @@ private:
     Key* WalkKey(RegKey root, const std::string& path, bool create, Key** nearest);
     long findKey(RegKey key, std::uint32_t neededAccess, Key*& found);
     RegKey NewHandle(RegKey root, const std::string& path, std::uint32_t access);
+    std::string InView(RegKey root, const std::string& path, std::uint32_t access) const;
 
     std::string Absolute(const std::string& path) const;
     const Entry* Resolve(const std::string& path) const;  // by long or short names

@@ -147,7 +147,7 @@ TEST_F(HelpDiagnosisTest, PathCharactersThatBreakTheViewer)
     doctor.checkPathCharacters(u"C:\\100%\\Demo.chm", findings);
     doctor.checkPathCharacters(u"C:\\\u0425\u0435\u043b\u043f\\Demo.chm", findings);  // no ANSI form
     doctor.checkPathCharacters(u"\\\\server\\share\\Demo.chm", findings);
-    fake.remoteDrives = {'N'};
+    fake.driveTypes["N:"] = DRIVE_REMOTE_;
     doctor.checkPathCharacters(u"n:\\Demo.chm", findings);
     std::vector<std::u16string> found;
     for (const Finding& f : findings) found.push_back(f.found);

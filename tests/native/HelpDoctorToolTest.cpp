@@ -3,6 +3,8 @@
 #include "FakePlatform.h"
 #include "tools/helpdoctor/ContextIdAudit.h"
 #include "tools/helpdoctor/HelpDoctor.h"
+#include "tools/helpdoctor/HelpFileListSurvey.h"
+#include "htmlhelp/RegistryAccess.h"
 
 namespace morvel::htmlhelp {
 namespace {
@@ -21,11 +23,17 @@ protected:
     helpdoctor::ToolResult run(std::vector<std::u16string> args)
     {
         args.insert(args.begin(), u"helpdoctor");
-        return helpdoctor::runHelpDoctor(fake, args, [this](const std::u16string&) { return ids; });
+        return helpdoctor::runHelpDoctor(fake, args, [this](const std::u16string&) { return ids; },
+                                         [this](const std::u16string& path, const std::string& bytes) {
+                                             written[utf8(path)] = bytes;
+                                             return writable;
+                                         });
     }
 
     FakePlatform fake;
     std::optional<std::string> ids;
+    std::map<std::string, std::string> written;  // by the files' names
+    bool writable = true;
 };
 
 TEST_F(HelpDoctorToolTest, ExitStatusesAndUsage)
@@ -34,7 +42,8 @@ TEST_F(HelpDoctorToolTest, ExitStatusesAndUsage)
     for (auto bad : std::vector<std::vector<std::u16string>>{
              {}, {u"check"}, {u"check", u"a.chm", u"--id"}, {u"check", u"a.chm", u"--id", u"x"},
              {u"check", u"a.chm", u"--id", u"1", u"--keyword", u"k"}, {u"list", u"--yes"}, {u"engine", u"--prune"},
-             {u"audit", u"a.chm"}, {u"cure"}, {u"list", u"--colour"}}) {
+             {u"audit", u"a.chm"}, {u"cure"}, {u"list", u"--colour"},
+             {u"list", u"--prune", u"--backup", u"b.reg"}}) {
         const auto result = run(bad);
         EXPECT_EQ(result.status, 2);
         EXPECT_NE(result.err.find("usage: helpdoctor"), std::string::npos);
@@ -57,10 +66,10 @@ TEST_F(HelpDoctorToolTest, ListNamesStaleEntriesAndPrunesOnlyThem)
         .SetDword(HKEY_LOCAL_MACHINE_, "Software\\Microsoft\\Windows\\HTML Help", "Number.chm", 1);
     auto listed = run({u"list"});
     EXPECT_EQ(listed.status, 1);
-    EXPECT_NE(listed.out.find("  stale    Gone.chm "), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("  stale       Gone.chm "), std::string::npos) << listed.out;
     EXPECT_NE(listed.out.find("C:\\Nowhere\\ "), std::string::npos);
     EXPECT_NE(listed.out.find("folder missing\n"), std::string::npos);
-    EXPECT_NE(listed.out.find("  problem  Plain.chm"), std::string::npos);
+    EXPECT_NE(listed.out.find("  problem     Plain.chm"), std::string::npos);
     EXPECT_NE(listed.out.find("not a compiled help file"), std::string::npos);
     EXPECT_NE(listed.out.find("Number.chm          "), std::string::npos);
 
@@ -68,7 +77,12 @@ TEST_F(HelpDoctorToolTest, ListNamesStaleEntriesAndPrunesOnlyThem)
     EXPECT_TRUE(fake.ListedFolder("Gone.chm"));
 
     listed = run({u"list", u"--prune", u"--yes"});
-    EXPECT_NE(listed.out.find("removed  Gone.chm\nremoved  Number.chm\n"), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("removed  Gone.chm, folder C:\\Nowhere\\\n         to put it back: reg add \"HKLM\\"
+                              "Software\\Microsoft\\Windows\\HTML Help\" /v \"Gone.chm\" /t REG_SZ "
+                              "/d \"C:\\Nowhere\\\\\" /f\n"
+                              "removed  Number.chm, not a text value\n         to put it back: reg add \"HKLM\\Software\\"
+                              "Microsoft\\Windows\\HTML Help\" /v \"Number.chm\" /t REG_DWORD /d \"1\" /f\n"),
+              std::string::npos) << listed.out;
     EXPECT_FALSE(fake.ListedFolder("Gone.chm"));
     EXPECT_TRUE(fake.ListedFolder("Demo.chm"));
     EXPECT_TRUE(fake.ListedFolder("Plain.chm"));  // there, just not compiled help: not pruned
@@ -86,6 +100,86 @@ TEST_F(HelpDoctorToolTest, ListTellsTwoNamesForOneFile)
     EXPECT_NE(listed.out.find("\"name\":\"LIBRAR~1.CHM\",\"folder\":\"C:\\\\Help\\\\\",\"folderExists\":true,"
                               "\"fileExists\":true,\"validHelpFile\":true,\"duplicateOf\":\"Library.chm\""),
               std::string::npos) << listed.out;
+}
+
+TEST_F(HelpDoctorToolTest, ListKeepsEveryEntryItCannotProveGone)
+{
+    const std::string longFolder = "C:\\" + std::string(250, 'x') + "\\";
+    fake.AddCompiledHelp("C:\\Root.chm", {{u"/a.htm", ""}});
+    fake.ListHelpFile("Root.chm", "C:\\").ListHelpFile("Gone.chm", "C:\\Nowhere\\");
+    fake.findFailsWith["C:\\LOCKED"] = ERROR_ACCESS_DENIED_;
+    fake.driveTypes = {{"E:", DRIVE_REMOVABLE_}, {"N:", DRIVE_REMOTE_}, {"M:", DRIVE_NO_ROOT_DIR_}};
+    const std::pair<std::string, std::string> kept[] = {
+        {"C:\\Locked\\", "access denied"}, {"E:\\Help\\", "removable drive"}, {"N:\\Help\\", "network drive"},
+        {"M:", "drive not available"},       {"\\\\server\\share\\", "network share"}, {longFolder, "path too long"},
+        {"Help\\", "relative folder"},
+    };
+    for (const auto& [folder, why] : kept) fake.ListHelpFile(why + ".chm", folder);
+
+    const auto listed = run({u"list", u"--prune", u"--yes"});
+    EXPECT_NE(listed.out.find("  ok          Root.chm"), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("removed  Gone.chm"), std::string::npos);
+    EXPECT_EQ(listed.out.find("removed  ", listed.out.find("removed  Gone.chm") + 1), std::string::npos);
+    EXPECT_NE(listed.out.find("7 unreachable entries are kept"), std::string::npos);
+    for (const auto& [folder, why] : kept) {
+        EXPECT_TRUE(fake.ListedFolder(why + ".chm")) << why;
+        EXPECT_NE(listed.out.find("unreachable: " + why), std::string::npos) << why << listed.out;
+    }
+    EXPECT_NE(run({u"list", u"--json"}).out.find("\"stale\":false,\"state\":\"unreachable: access denied\","
+                                                 "\"unreachable\":true,\"view\":\"32-bit\"}"),
+              std::string::npos);
+}
+
+TEST_F(HelpDoctorToolTest, PruneChecksEachEntryAgainRightBeforeItsDelete)
+{
+    fake.ListHelpFile("Gone.chm", "C:\\Nowhere\\");
+    helpdoctor::HelpFileListSurvey survey(fake);
+    const helpdoctor::ListEntry surveyed = survey.survey().at(0);
+    ASSERT_TRUE(surveyed.stale());
+    std::optional<helpdoctor::ListEntry> now;
+
+    fake.AddFile("C:\\Nowhere\\Gone.chm");  // back since the survey
+    EXPECT_EQ(survey.removeIfStale(surveyed, now), helpdoctor::Removal::Kept);
+    EXPECT_FALSE(now->stale());
+    fake.RemoveFile("C:\\Nowhere\\Gone.chm").ListHelpFile("Gone.chm", "C:\\Elsewhere\\");  // stale, but other data
+    EXPECT_EQ(survey.removeIfStale(surveyed, now), helpdoctor::Removal::Kept);
+    EXPECT_EQ(fake.ListedFolder("Gone.chm"), "C:\\Elsewhere\\");
+    const std::string listKey = "Software\\Microsoft\\Windows\\HTML Help";
+    fake.ListHelpFile("Gone.chm", "C:\\Nowhere\\").SetReadOnly(HKEY_LOCAL_MACHINE_, listKey);
+    EXPECT_EQ(survey.removeIfStale(surveyed, now), helpdoctor::Removal::Failed);
+    fake.SetReadOnly(HKEY_LOCAL_MACHINE_, listKey, false);
+    EXPECT_EQ(survey.removeIfStale(surveyed, now), helpdoctor::Removal::Removed);
+    EXPECT_FALSE(fake.ListedFolder("Gone.chm"));
+}
+
+TEST_F(HelpDoctorToolTest, BothViewsAreListedAndPrunedApartWithABackupFirst)
+{
+    fake.twoRegistryViews = true;
+    fake.ListHelpFile("Demo.chm", "C:\\Help\\").ListHelpFile("Demo.chm", "C:\\Old \"1\"\\", true);
+    writable = false;
+    auto listed = run({u"list", u"--prune", u"--yes", u"--backup", u"C:\\b.reg"});
+    EXPECT_EQ(listed.status, 1);
+    EXPECT_NE(listed.err.find("cannot write the backup C:\\b.reg; nothing was removed"), std::string::npos);
+    EXPECT_TRUE(fake.ListedFolder("Demo.chm", true));
+
+    writable = true;
+    listed = run({u"list", u"--prune", u"--yes", u"--backup", u"C:\\b.reg"});
+    EXPECT_NE(listed.out.find("removed  Demo.chm (32-bit view), folder C:\\Old \"1\"\\\n         to put it back: reg add "
+                              "\"HKLM\\Software\\Microsoft\\Windows\\HTML Help\" /v \"Demo.chm\" /t REG_SZ /d "
+                              "\"C:\\Old \\\"1\\\"\\\\\" /f /reg:32\n"
+                              "HTML Help file list, 64-bit view (HKLM\\Software\\Microsoft\\Windows\\HTML Help): "
+                              "1 entries\n  ok          Demo.chm"),
+              std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("list, 32-bit view (HKLM\\Software\\Microsoft\\Windows\\HTML Help): 0 entries\n"),
+              std::string::npos);
+    EXPECT_TRUE(fake.ListedFolder("Demo.chm"));
+    EXPECT_FALSE(fake.ListedFolder("Demo.chm", true));
+
+    const std::string& bytes = written["C:\\b.reg"];
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(utf8(RegistryAccess::textOfData({bytes.begin() + 2, bytes.end()})), "Windows Registry Editor Version 5.00\r\n\r\n"
+                          "[HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\HTML Help]\r\n"
+                          "\"Demo.chm\"=\"C:\\\\Old \\\"1\\\"\\\\\"\r\n\r\n");
 }
 
 TEST(ContextIdAuditTest, ParsesHeaderAndProjectForms)

@@ -6,6 +6,7 @@
 #include "HelpFileListSurvey.h"
 #include "htmlhelp/HelpDiagnosis.h"
 #include "htmlhelp/HelpFileRegistration.h"
+#include "htmlhelp/RegistryAccess.h"
 
 namespace morvel::helpdoctor {
 
@@ -13,13 +14,15 @@ using namespace htmlhelp;
 
 const char UsageText[] =
     "usage: helpdoctor check FILE [--topic URL | --id N | --keyword K] [--json]\n"
-    "       helpdoctor list [--prune [--yes]] [--json]\n"
+    "       helpdoctor list [--prune [--yes [--backup FILE]]] [--json]\n"
     "       helpdoctor audit FILE IDS [--json]\n"
     "       helpdoctor engine [--json]\n"
     "\n"
     "  check   why help for FILE (as a host sets CHMFile) would not appear\n"
-    "  list    the HTML Help file list and the state of each entry; --prune shows the stale\n"
-    "          entries, --prune --yes removes them\n"
+    "  list    the HTML Help file list (both registry views' on 64-bit Windows) and the state\n"
+    "          of each entry; entries whose folder cannot be checked from here are unreachable\n"
+    "          and kept; --prune shows the stale entries, --prune --yes removes them and prints\n"
+    "          how to put each back, --backup FILE saves them to a .reg file first\n"
     "  audit   the context ids of IDS (lines \"name=number\" or \"#define name number\")\n"
     "          against the map of FILE\n"
     "  engine  the help engine's installation, versions and releases\n"
@@ -58,7 +61,7 @@ std::u16string wide(const std::string& ascii) { return {ascii.begin(), ascii.end
 
 struct Arguments {
     std::vector<std::u16string> positional;
-    std::optional<std::u16string> topic, keyword, id;
+    std::optional<std::u16string> topic, keyword, id, backup;
     bool json = false, prune = false, yes = false;
     bool bad = false;
 };
@@ -78,6 +81,7 @@ Arguments parse(const std::vector<std::u16string>& args)
         else if (arg == u"--topic") value(a.topic);
         else if (arg == u"--keyword") value(a.keyword);
         else if (arg == u"--id") value(a.id);
+        else if (arg == u"--backup") value(a.backup);
         else if (arg.rfind(u"--", 0) == 0) a.bad = true;
         else a.positional.push_back(arg);
     }
@@ -167,6 +171,7 @@ ToolResult check(HtmlHelpPort& port, const Arguments& a)
 
 std::string entryState(const ListEntry& e)
 {
+    if (!e.unreachable.empty()) return "unreachable: " + e.unreachable;
     if (!e.textValue) return "not a text value";
     if (e.folder.empty()) return "no folder";
     if (!e.folderExists) return "folder missing";
@@ -178,22 +183,137 @@ std::string entryState(const ListEntry& e)
     return state.empty() ? "ok" : state;
 }
 
-ToolResult list(HtmlHelpPort& port, const Arguments& a)
+const char* viewJson(ListView view) { return view == ListView::Bits64 ? "64-bit" : "32-bit"; }
+std::string viewName(ListView view)
+{
+    return view == ListView::Only ? "" : view == ListView::Bits64 ? "64-bit view" : "32-bit view";
+}
+std::string viewText(ListView view) { return view == ListView::Only ? "" : " (" + viewName(view) + ")"; }
+
+std::u16string hexBytes(const std::vector<std::uint8_t>& data, const char16_t* separator)
+{
+    static const char16_t digits[] = u"0123456789abcdef";
+    std::u16string out;
+    for (std::size_t i = 0; i < data.size(); ++i)
+        out += (i ? separator : u"") + std::u16string{digits[data[i] >> 4], digits[data[i] & 0xF]};
+    return out;
+}
+
+// reg.exe reads its command line by the C runtime's rules: backslashes are plain except
+// before a quote, where each pair stands for one. So a run of them before a quote (the
+// closing one included) is doubled, and a quote inside gets one of its own.
+std::u16string quotedArgument(const std::u16string& text)
+{
+    std::u16string out = u"\"";
+    std::size_t backslashes = 0;
+    for (char16_t c : text) {
+        if (c == u'"') out.append(backslashes + 1, u'\\');
+        backslashes = c == u'\\' ? backslashes + 1 : 0;
+        out += c;
+    }
+    return out.append(backslashes, u'\\') + u'"';
+}
+
+// The reg.exe command that puts a removed value back as it was; none for a value of a
+// kind the command cannot write exactly (the .reg backup holds every kind).
+std::optional<std::u16string> restoreCommand(const ListEntry& e)
+{
+    std::u16string type, data;
+    const std::u16string text = RegistryAccess::textOfData(e.data);
+    if (e.textValue && text.find_first_not_of(u'\0', text.find(u'\0')) == std::u16string::npos) {
+        type = e.type == REG_SZ_ ? u"REG_SZ" : u"REG_EXPAND_SZ";
+        data = text.substr(0, text.find(u'\0'));
+    } else if (e.type == REG_DWORD_ && e.data.size() == 4) {
+        type = u"REG_DWORD";
+        data = wide(std::to_string(e.data[0] | e.data[1] << 8 | e.data[2] << 16 | std::uint32_t(e.data[3]) << 24));
+    } else if (e.type == REG_BINARY_) {
+        type = u"REG_BINARY";
+        data = hexBytes(e.data, u"");
+    } else {
+        return std::nullopt;
+    }
+    return u"reg add " + quotedArgument(u"HKLM\\" + std::u16string(HtmlHelpListKey)) + u" /v " +
+           quotedArgument(e.name) + u" /t " + type + u" /d " + quotedArgument(data) + u" /f" +
+           (e.view == ListView::Only ? u"" : e.view == ListView::Bits64 ? u" /reg:64" : u" /reg:32");
+}
+
+// A .reg file that puts the values back when imported: UTF-16LE with its byte-order mark
+// and CRLF, as the registry editor writes it. A text value is written as text when it is
+// one line ending in its NUL; any other value byte for byte. The 32-bit view of a 64-bit
+// machine is named by its WOW6432Node path, which the editor writes as it stands.
+std::string regFile(const std::vector<const ListEntry*>& entries)
+{
+    auto escaped = [](const std::u16string& text) {
+        std::u16string out = u"\"";
+        for (char16_t c : text) out += c == u'\\' || c == u'"' ? std::u16string{u'\\', c} : std::u16string{c};
+        return out + u'"';
+    };
+    const std::u16string key = HtmlHelpListKey;
+    std::u16string text = u"Windows Registry Editor Version 5.00\r\n";
+    std::optional<ListView> section;
+    for (const ListEntry* e : entries) {
+        if (e->view != section) {
+            section = e->view;
+            text += u"\r\n[HKEY_LOCAL_MACHINE\\" +
+                    (e->view == ListView::Bits32 ? key.substr(0, 9) + u"WOW6432Node\\" + key.substr(9) : key) + u"]\r\n";
+        }
+        const std::u16string data = RegistryAccess::textOfData(e->data);
+        const bool oneLine = e->type == REG_SZ_ && data.size() * 2 == e->data.size() &&
+                             data.find(u'\0') + 1 == data.size() && data.find_first_of(u"\r\n") == std::u16string::npos;
+        text += escaped(e->name) + u"=" +
+                (oneLine ? escaped(data.substr(0, data.size() - 1))
+                         : u"hex(" + wide(std::to_string(e->type)) + u"):" + hexBytes(e->data, u",")) +
+                u"\r\n";
+    }
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text + u"\r\n") {
+        bytes += char(c & 0xFF);
+        bytes += char(c >> 8);
+    }
+    return bytes;
+}
+
+ToolResult list(HtmlHelpPort& port, const Arguments& a, const WriteText& writeText)
 {
     if (a.positional.size() != 1) return usage("list takes no FILE");
     if (a.yes && !a.prune) return usage("--yes goes with --prune");
+    if (a.backup && !a.yes) return usage("--backup goes with --prune --yes");
     HelpFileListSurvey survey(port);
+    const std::vector<ListView> views = survey.views();
     std::vector<ListEntry> entries = survey.survey();
-    std::vector<std::u16string> removed, notRemoved;
+    ToolResult result;
+    struct Outcome {
+        const ListEntry& surveyed;
+        Removal removal;
+        std::optional<ListEntry> now;
+    };
+    std::vector<Outcome> outcomes;
+    const std::vector<ListEntry> surveyed = entries;
     if (a.prune && a.yes) {
-        for (const ListEntry& e : entries)
-            if (e.stale()) (survey.remove(e.name) ? removed : notRemoved).push_back(e.name);
-        if (!removed.empty()) entries = survey.survey();
+        std::vector<const ListEntry*> stale;
+        for (const ListEntry& e : surveyed)
+            if (e.stale()) stale.push_back(&e);
+        if (a.backup && !(writeText && writeText(*a.backup, regFile(stale)))) {
+            result.err = "helpdoctor: cannot write the backup " + utf8(*a.backup) + "; nothing was removed\n";
+            stale.clear();
+        }
+        for (const ListEntry* e : stale) {
+            std::optional<ListEntry> now;
+            const Removal removal = survey.removeIfStale(*e, now);
+            outcomes.push_back({*e, removal, std::move(now)});
+        }
+        if (std::any_of(outcomes.begin(), outcomes.end(), [](const Outcome& o) { return o.removal == Removal::Removed; }))
+            entries = survey.survey();
     }
     const bool problem = std::any_of(entries.begin(), entries.end(), [](const ListEntry& e) { return e.problem(); });
+    result.status = problem || !result.err.empty() ? 1 : 0;
+    auto keptWhy = [](const Outcome& o) -> std::string {
+        if (o.removal == Removal::Failed) return "the list cannot be written (run as administrator)";
+        if (!o.now) return "gone already";
+        if (!o.now->stale()) return "no longer stale: " + entryState(*o.now);
+        return "changed since the survey";
+    };
 
-    ToolResult result;
-    result.status = problem ? 1 : 0;
     std::string& out = result.out;
     if (a.json) {
         out = "{\"command\":\"list\",\"key\":" + json(std::u16string(u"HKLM\\") + HtmlHelpListKey) + ",\"entries\":[";
@@ -202,26 +322,63 @@ ToolResult list(HtmlHelpPort& port, const Arguments& a)
             out += std::string(i ? "," : "") + "{\"name\":" + json(e.name) + ",\"folder\":" + json(e.folder) +
                    ",\"folderExists\":" + jsonBool(e.folderExists) + ",\"fileExists\":" + jsonBool(e.fileExists) +
                    ",\"validHelpFile\":" + jsonBool(e.validHelpFile) + ",\"duplicateOf\":" + json(e.duplicateOf) +
-                   ",\"stale\":" + jsonBool(e.stale()) + ",\"state\":" + json(entryState(e)) + "}";
+                   ",\"stale\":" + jsonBool(e.stale()) + ",\"state\":" + json(entryState(e)) +
+                   ",\"unreachable\":" + jsonBool(!e.unreachable.empty()) + ",\"view\":" + json(viewJson(e.view)) + "}";
         }
-        out += "],\"removed\":[";
-        for (std::size_t i = 0; i < removed.size(); ++i) out += std::string(i ? "," : "") + json(removed[i]);
-        out += "],\"notRemoved\":[";
-        for (std::size_t i = 0; i < notRemoved.size(); ++i) out += std::string(i ? "," : "") + json(notRemoved[i]);
+        for (const bool removed : {true, false}) {
+            out += removed ? "],\"removed\":[" : "],\"notRemoved\":[";
+            bool first = true;
+            for (const Outcome& o : outcomes) {
+                if ((o.removal == Removal::Removed) != removed) continue;
+                const auto restore = restoreCommand(o.surveyed);
+                out += std::string(first ? "" : ",") + "{\"name\":" + json(o.surveyed.name) +
+                       ",\"view\":" + json(viewJson(o.surveyed.view)) + ",\"folder\":" + json(o.surveyed.folder) +
+                       (removed ? ",\"restore\":" + json(restore.value_or(u"")) : ",\"why\":" + json(keptWhy(o))) + "}";
+                first = false;
+            }
+        }
         out += "]}\n";
         return result;
     }
-    for (const auto& name : removed) out += "removed  " + utf8(name) + "\n";
-    for (const auto& name : notRemoved) out += "could not remove " + utf8(name) + " (run as administrator)\n";
-    out += "HTML Help file list (HKLM\\" + utf8(HtmlHelpListKey) + "): " + std::to_string(entries.size()) + " entries\n";
-    std::size_t stale = 0;
-    for (const ListEntry& e : entries) {
-        stale += e.stale();
-        out += "  " + padded(e.stale() ? "stale" : e.problem() ? "problem" : "ok", 9) + padded(utf8(e.name), 20) +
-               padded(utf8(e.folder), 30) + entryState(e) + "\n";
+    for (const Outcome& o : outcomes) {
+        const ListEntry& e = o.surveyed;
+        if (o.removal != Removal::Removed) {
+            out += (o.removal == Removal::Failed ? "could not remove " : "kept     ") + utf8(e.name) + viewText(e.view) +
+                   ": " + keptWhy(o) + "\n";
+            continue;
+        }
+        const auto restore = restoreCommand(e);
+        out += "removed  " + utf8(e.name) + viewText(e.view) +
+               (e.textValue && !e.folder.empty() ? ", folder " + utf8(e.folder) : ", " + entryState(e)) + "\n" +
+               "         to put it back: " +
+               (restore ? utf8(*restore)
+                        : "import a --backup file (type " + std::to_string(e.type) + ", data " +
+                              utf8(hexBytes(e.data, u",")) + ")") +
+               "\n";
+    }
+    std::size_t stale = 0, unreachable = 0;
+    for (ListView view : views) {
+        const auto inView =
+            std::count_if(entries.begin(), entries.end(), [&](const ListEntry& e) { return e.view == view; });
+        out += "HTML Help file list" + (view == ListView::Only ? "" : ", " + viewName(view)) + " (HKLM\\" +
+               utf8(HtmlHelpListKey) + "): " + std::to_string(inView) + " entries\n";
+        for (const ListEntry& e : entries) {
+            if (e.view != view) continue;
+            stale += e.stale();
+            unreachable += !e.unreachable.empty();
+            const char* label = e.stale()                 ? "stale"
+                                : !e.unreachable.empty() ? "unreachable"
+                                : e.problem()            ? "problem"
+                                                         : "ok";
+            out += "  " + padded(label, 12) + padded(utf8(e.name), 20) + padded(utf8(e.folder), 30) + entryState(e) +
+                   "\n";
+        }
     }
     if (a.prune && !a.yes && stale > 0)
         out += std::to_string(stale) + " stale entries would be removed; run with --prune --yes to remove them.\n";
+    if (a.prune && unreachable > 0)
+        out += std::to_string(unreachable) +
+               " unreachable entries are kept: whether they work cannot be told from here.\n";
     return result;
 }
 
@@ -325,7 +482,8 @@ ToolResult engine(HtmlHelpPort& port, const Arguments& a)
 
 }  // namespace
 
-ToolResult runHelpDoctor(HtmlHelpPort& port, const std::vector<std::u16string>& args, const ReadText& readText)
+ToolResult runHelpDoctor(HtmlHelpPort& port, const std::vector<std::u16string>& args, const ReadText& readText,
+                         const WriteText& writeText)
 {
     for (std::size_t i = 1; i < args.size(); ++i)
         if (args[i] == u"--help" || args[i] == u"-h" || args[i] == u"/?") return {UsageText, {}, 0};
@@ -333,11 +491,11 @@ ToolResult runHelpDoctor(HtmlHelpPort& port, const std::vector<std::u16string>& 
     if (a.bad) return usage("unknown option, or an option without its value");
     if (a.positional.empty()) return usage("no command");
     const std::u16string& command = a.positional[0];
-    if ((a.prune || a.yes) && command != u"list") return usage("--prune and --yes go with list");
+    if ((a.prune || a.yes || a.backup) && command != u"list") return usage("--prune, --yes and --backup go with list");
     if ((a.topic || a.id || a.keyword) && command != u"check") return usage("--topic, --id and --keyword go with check");
     try {
         if (command == u"check") return check(port, a);
-        if (command == u"list") return list(port, a);
+        if (command == u"list") return list(port, a, writeText);
         if (command == u"audit") return audit(port, a, readText);
         if (command == u"engine") return engine(port, a);
     } catch (const std::exception&) {

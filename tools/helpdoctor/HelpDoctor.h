@@ -24,8 +24,11 @@ struct ToolResult {
 // Reads a text file whole (for audit's id list); nullopt when it cannot.
 using ReadText = std::function<std::optional<std::string>(const std::u16string& path)>;
 
+// Writes a file whole, replacing it (for list's --backup); false when it cannot.
+using WriteText = std::function<bool(const std::u16string& path, const std::string& bytes)>;
+
 ToolResult runHelpDoctor(htmlhelp::HtmlHelpPort& port, const std::vector<std::u16string>& args,
-                         const ReadText& readText);
+                         const ReadText& readText, const WriteText& writeText = {});
 
 extern const char UsageText[];
 

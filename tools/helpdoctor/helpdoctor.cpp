@@ -46,17 +46,33 @@ std::optional<std::string> readText(const std::u16string& path)
     return text;
 }
 
+// Replaces the file whole; a file that cannot be written whole is not left half written.
+bool writeText(const std::u16string& path, const std::string& bytes)
+{
+    const wchar_t* name = reinterpret_cast<const wchar_t*>(path.c_str());
+    const HANDLE file = ::CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool whole = ::WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+                       written == bytes.size() && ::FlushFileBuffers(file);
+    ::CloseHandle(file);
+    if (!whole) ::DeleteFileW(name);
+    return whole;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    // A drive without its medium answers the list's checks with an error, not a dialog.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int status = 1;
     {
         std::vector<std::u16string> args;
         for (int i = 0; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
         morvel::htmlhelp::Win32HtmlHelpPort port;
-        const morvel::helpdoctor::ToolResult result = morvel::helpdoctor::runHelpDoctor(port, args, readText);
+        const morvel::helpdoctor::ToolResult result = morvel::helpdoctor::runHelpDoctor(port, args, readText, writeText);
         write(STD_OUTPUT_HANDLE, result.out);
         write(STD_ERROR_HANDLE, result.err);
         status = result.status;
