@@ -102,7 +102,7 @@ for name in DoctorGone DoctorGood DoctorRoot DoctorAway; do "$run" reg delete "$
 # The application's ids against the map.
 printf '#define IDH_INTRO 1001\r\nIDH_MISSING=0x10AB\r\n; a comment\r\nnot an id\r\n' >"$work/ids.h"
 expect 1 "missing from the map: IDH_MISSING = 4267" audit "$good" "$(winpath "$work/ids.h")"
-grep -qF "line 4 of the id list is not understood" <<<"$out" || fail "audit does not name the bad line"
+grep -qF "note: line 4: not an id definition (not an id)" <<<"$out" || fail "audit does not note the line it does not understand"
 grep -qF "map entry 1001 points to" <<<"$out" && fail "audit calls a good map entry broken"
 expect 1 "map entry 1001 points to" audit "$raw" "$(winpath "$work/ids.h")"
 expect 1 '"missing":[{"name":"IDH_MISSING","id":4267}]' audit "$good" "$(winpath "$work/ids.h")" --json

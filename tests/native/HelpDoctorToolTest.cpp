@@ -182,16 +182,67 @@ TEST_F(HelpDoctorToolTest, BothViewsAreListedAndPrunedApartWithABackupFirst)
                           "\"Demo.chm\"=\"C:\\\\Old \\\"1\\\"\\\\\"\r\n\r\n");
 }
 
-TEST(ContextIdAuditTest, ParsesHeaderAndProjectForms)
+// Each id as "name=value", and the lines of the notes.
+std::string idsOf(const helpdoctor::ContextIdList& list)
+{
+    std::string out;
+    for (const auto& id : list.ids) out += id.name + "=" + std::to_string(id.id) + " ";
+    return out;
+}
+std::vector<std::size_t> noteLines(const helpdoctor::ContextIdList& list)
+{
+    std::vector<std::size_t> lines;
+    for (const auto& note : list.notes) lines.push_back(note.line);
+    return lines;
+}
+
+TEST(ContextIdAuditTest, ParsesProjectListsAndEnums)
 {
     const auto list = helpdoctor::parseContextIds(
-        "\xEF\xBB\xBF#define IDH_A 10\n IDH_B = 0x1F \r\n; comment\n// comment\n[MAP]\n#define IDH_C 12L // c\n"
-        "IDH_D=\nIDH_E=99999999999\n= 5\n#pragma once\n#ifndef IDS_H\n");
-    ASSERT_EQ(list.ids.size(), 3u);
-    EXPECT_EQ(list.ids[0].name, "IDH_A");
-    EXPECT_EQ(list.ids[1].id, 31u);
-    EXPECT_EQ(list.ids[2].id, 12u);
-    EXPECT_EQ(list.badLines, (std::vector<std::size_t>{7, 8, 9}));
+        "\xEF\xBB\xBFIDH_A=10\n IDH_B = 0x1F ; b\r\n; comment\n[MAP]\nIDH_C=010\n"
+        "IDH_D=\nIDH_E=99999999999\n= 5\n"
+        "enum HelpIds : int { IDH_F = 0x20, IDH_G, IDH_H = IDH_A,\n  IDH_I, IDH_J = (5) };\n"
+        "typedef enum\n{\n  IDH_K,  // first\n  IDH_L\n} Ids;\n");
+    EXPECT_EQ(idsOf(list), "IDH_A=10 IDH_B=31 IDH_C=10 IDH_F=32 IDH_G=33 IDH_J=5 IDH_K=0 IDH_L=1 ");
+    EXPECT_EQ(noteLines(list), (std::vector<std::size_t>{6, 7, 8, 9, 10}));
+    EXPECT_EQ(list.notes[1].text, "IDH_E: the value does not fit 32 bits (99999999999)");
+    EXPECT_EQ(list.notes[4].text, "IDH_I: follows a member whose value was not read");
+}
+
+TEST(ContextIdAuditTest, ReadsAResourceEditorHeader)
+{
+    const auto list = helpdoctor::parseContextIds(
+        "//{{NO_DEPENDENCIES}}\r\n// Microsoft Visual C++ generated include file.\r\n// Used by App.rc\r\n"
+        "//\r\n#ifndef APP_IDS_H\r\n#define APP_IDS_H\r\n#pragma once\r\n\r\n"
+        "#define IDH_ORDERS                      1000\r\n"
+        "#define IDH_OCTAL 010u /* octal, as C reads it */\r\n"
+        "/* a comment\r\n   of two lines */ #  define IDH_SPACED ((DWORD)0x10)\r\n"
+        "#define IDH_CAST (UINT)5\r\n#define IDC_STATIC -1\r\n#define IDH_LONG \\\r\n        0x7FFFFFFFL\r\n"
+        "#define HELP_MACRO(x) ((x) + 1)\r\n#define IDH_ALIAS IDH_ORDERS\r\n\r\n"
+        "// Next default values for new objects\r\n//\r\n"
+        "#ifdef APSTUDIO_INVOKED\r\n#ifndef APSTUDIO_READONLY_SYMBOLS\r\n"
+        "#define _APS_NEXT_RESOURCE_VALUE        101\r\n#define _APS_NEXT_COMMAND_VALUE         40001\r\n"
+        "#endif\r\n#endif\r\n#endif // APP_IDS_H\r\n");
+    EXPECT_EQ(idsOf(list),
+              "IDH_ORDERS=1000 IDH_OCTAL=8 IDH_SPACED=16 IDH_CAST=5 IDC_STATIC=4294967295 IDH_LONG=2147483647 ");
+    ASSERT_EQ(list.notes.size(), 1u);
+    EXPECT_EQ(list.notes[0].line, 18u);
+    EXPECT_EQ(list.notes[0].text, "IDH_ALIAS: the value is not a number (IDH_ORDERS)");
+    EXPECT_EQ(list.ids[2].line, 12u);
+}
+
+TEST(ContextIdAuditTest, ReadsAVbModule)
+{
+    const auto list = helpdoctor::parseContextIds(
+        "Attribute VB_Name = \"HelpIds\"\r\noption explicit\r\n' Help context ids\r\n"
+        "Public Const IDH_ORDERS = 1010 ' the orders form\r\nConst IDH_X As Long = &H3F2\r\n"
+        "Private Const IDH_Y& = &HFFFF, IDH_Z As Integer = &O17%\r\nGlobal Const IDH_W As Long = -&H10&\r\n"
+        "REM older ones\r\nPublic Const IDH_NAME As String = \"x\"\r\n"
+        "Public Enum HelpIds\r\n    IDH_E1 = 2000\r\n    IDH_E2 ' 2001\r\nEnd Enum\r\nSub Main()\r\n");
+    EXPECT_EQ(idsOf(list),
+              "IDH_ORDERS=1010 IDH_X=1010 IDH_Y=4294967295 IDH_Z=15 IDH_W=4294967280 IDH_E1=2000 IDH_E2=2001 ");
+    EXPECT_EQ(noteLines(list), (std::vector<std::size_t>{9, 14}));
+    EXPECT_EQ(list.notes[1].text, "not an id definition (Sub Main())");
 }
 
 TEST_F(HelpDoctorToolTest, AuditListsMissingIdsAndMapEntriesWithoutTheirPage)
@@ -204,6 +255,23 @@ TEST_F(HelpDoctorToolTest, AuditListsMissingIdsAndMapEntriesWithoutTheirPage)
               std::string::npos) << audited.out;
     ids.reset();
     EXPECT_EQ(run({u"audit", u"C:\\Help\\Demo.chm", u"ids.h"}).status, 2);  // cannot read the id list
+}
+
+TEST_F(HelpDoctorToolTest, AuditNotesLinesItDoesNotUnderstandWithoutFailing)
+{
+    fake.AddCompiledHelp("C:\\Help\\Good.chm", {{u"/intro.htm", "x"},
+                                                  {u"/#IVB", std::string("\x08\0\0\0\x07\0\0\0\x01\0\0\0", 12)},
+                                                  {u"/#STRINGS", std::string("\0intro.htm\0", 11)}});
+    ids = "#define IDH_INTRO 7\nint helpFor(int id);\n";
+    auto audited = run({u"audit", u"C:\\Help\\Good.chm", u"ids.h"});
+    EXPECT_EQ(audited.status, 0);
+    EXPECT_NE(audited.out.find("  note: line 2: not an id definition (int helpFor(int id);)\n"), std::string::npos)
+        << audited.out;
+    EXPECT_NE(audited.out.find("Nothing wrong found."), std::string::npos);
+    audited = run({u"audit", u"C:\\Help\\Good.chm", u"ids.h", u"--json"});
+    EXPECT_EQ(audited.status, 0);
+    EXPECT_NE(audited.out.find("\"badLines\":[2],\"notes\":[{\"line\":2,\"text\":\"not an id definition"),
+              std::string::npos) << audited.out;
 }
 
 }  // namespace

@@ -23,8 +23,8 @@ const char UsageText[] =
     "          of each entry; entries whose folder cannot be checked from here are unreachable\n"
     "          and kept; --prune shows the stale entries, --prune --yes removes them and prints\n"
     "          how to put each back, --backup FILE saves them to a .reg file first\n"
-    "  audit   the context ids of IDS (lines \"name=number\" or \"#define name number\")\n"
-    "          against the map of FILE\n"
+    "  audit   the context ids of IDS against the map of FILE; IDS is a C or C++ header\n"
+    "          (#define, enum), a VB or VBA module (Const, Enum) or \"name=number\" lines\n"
     "  engine  the help engine's installation, versions and releases\n"
     "\n"
     "exit status: 0 nothing wrong, 1 something is, 2 bad usage\n";
@@ -95,13 +95,9 @@ std::optional<std::int32_t> parseId(const std::u16string& text)
         if (c > 0x7F) return std::nullopt;
         ascii += char(c);
     }
-    bool negative = !ascii.empty() && ascii[0] == '-';
-    if (negative) ascii.erase(0, 1);
-    const ContextIdList parsed = parseContextIds("x=" + ascii);
-    if (parsed.ids.size() != 1) return std::nullopt;
-    const std::int64_t value = negative ? -std::int64_t(parsed.ids[0].id) : std::int64_t(parsed.ids[0].id);
-    if (value < INT32_MIN || value > std::int64_t(UINT32_MAX)) return std::nullopt;
-    return std::int32_t(std::uint32_t(value));
+    const auto value = parseContextIdNumber(ascii);
+    if (!value) return std::nullopt;
+    return std::int32_t(*value);
 }
 
 ToolResult usage(const std::string& why)
@@ -393,7 +389,7 @@ ToolResult audit(HtmlHelpPort& port, const Arguments& a, const ReadText& readTex
     const AuditResult audited = auditContextIds(port, a.positional[1], ids);
 
     ToolResult result;
-    result.status = audited.problem() || !ids.badLines.empty() ? 1 : 0;
+    result.status = audited.problem() ? 1 : 0;  // a line not understood is noted, not blamed
     std::string& out = result.out;
     if (a.json) {
         out = "{\"command\":\"audit\",\"file\":" + json(a.positional[1]) + ",\"opened\":" + jsonBool(audited.opened) +
@@ -406,14 +402,21 @@ ToolResult audit(HtmlHelpPort& port, const Arguments& a, const ReadText& readTex
         for (std::size_t i = 0; i < audited.broken.size(); ++i)
             out += std::string(i ? "," : "") + "{\"id\":" + std::to_string(audited.broken[i].id) +
                    ",\"topic\":" + json(audited.map.topicOf(audited.broken[i])) + "}";
-        out += "],\"badLines\":[";
-        for (std::size_t i = 0; i < ids.badLines.size(); ++i)
-            out += std::string(i ? "," : "") + std::to_string(ids.badLines[i]);
-        out += "]}\n";
+        // The lines noted, also as a list of numbers: badLines, which came first.
+        std::string lines, notes;
+        for (std::size_t i = 0; i < ids.notes.size(); ++i) {
+            const ContextIdNote& note = ids.notes[i];
+            if (i == 0 || note.line != ids.notes[i - 1].line)
+                lines += std::string(lines.empty() ? "" : ",") + std::to_string(note.line);
+            notes += std::string(i ? "," : "") + "{\"line\":" + std::to_string(note.line) +
+                     ",\"text\":" + json(note.text) + "}";
+        }
+        out += "],\"badLines\":[" + lines + "],\"notes\":[" + notes + "]}\n";
         return result;
     }
     out = "Auditing " + std::to_string(ids.ids.size()) + " context ids against " + utf8(a.positional[1]) + "\n";
-    for (std::size_t line : ids.badLines) out += "  line " + std::to_string(line) + " of the id list is not understood\n";
+    for (const ContextIdNote& note : ids.notes)
+        out += "  note: line " + std::to_string(note.line) + ": " + note.text + "\n";
     if (!audited.opened) {
         out += "  the file does not open as a compiled help file\n";
         return result;
