@@ -100,6 +100,12 @@ TEST_F(HelpDoctorToolTest, ListTellsTwoNamesForOneFile)
     EXPECT_NE(listed.out.find("\"name\":\"LIBRAR~1.CHM\",\"folder\":\"C:\\\\Help\\\\\",\"folderExists\":true,"
                               "\"fileExists\":true,\"validHelpFile\":true,\"duplicateOf\":\"Library.chm\""),
               std::string::npos) << listed.out;
+
+    // Names from the registry reach the terminal escaped: no control character, no override.
+    fake.ListHelpFile("Evil\x1B[2J\u202E.chm", "C:\\Help\\");
+    const std::string text = run({u"list"}).out;
+    EXPECT_NE(text.find("Evil\\x1B[2J\\u202E.chm"), std::string::npos) << text;
+    EXPECT_EQ(text.find('\x1B'), std::string::npos);
 }
 
 TEST_F(HelpDoctorToolTest, ListKeepsEveryEntryItCannotProveGone)

@@ -54,6 +54,26 @@ std::string json(const std::u16string& text)
     }
     return out + "\"";
 }
+// Text for the terminal: names come from files and the registry, so a control character
+// (C0, DEL, C1) or a bidirectional override is shown as an escape instead of acting on the
+// terminal or reordering what the reader sees.
+std::string shown(const std::u16string& text)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::u16string safe;
+    safe.reserve(text.size());
+    for (char16_t c : text) {
+        const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
+        const bool bidi = (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x200E || c == 0x200F;
+        if (!control && !bidi) {
+            safe += c;
+            continue;
+        }
+        safe += control ? u"\\x" : u"\\u";
+        for (int shift = control ? 4 : 12; shift >= 0; shift -= 4) safe += char16_t(digits[(c >> shift) & 0xF]);
+    }
+    return utf8(safe);
+}
 std::string json(const std::string& ascii) { return json(std::u16string(ascii.begin(), ascii.end())); }
 const char* jsonBool(bool value) { return value ? "true" : "false"; }
 
@@ -147,16 +167,16 @@ ToolResult check(HtmlHelpPort& port, const Arguments& a)
         out += "]}\n";
         return result;
     }
-    out = "Checking " + utf8(request.file);
-    if (request.topic) out += " for topic " + utf8(*request.topic);
+    out = "Checking " + shown(request.file);
+    if (request.topic) out += " for topic " + shown(*request.topic);
     if (request.contextId) out += " for context id " + std::to_string(*request.contextId);
-    if (request.keyword) out += " for keyword " + utf8(*request.keyword);
+    if (request.keyword) out += " for keyword " + shown(*request.keyword);
     out += "\n";
     for (const Finding& f : diagnosis.findings) {
-        out += "  " + padded(utf8(HelpDiagnosis::severityName(f.severity)), 8) + padded(utf8(f.check), 8) +
-               utf8(f.checked) + ": " + utf8(f.found) + "\n";
-        if (!f.cause.empty()) out += "                  why: " + utf8(f.cause) + "\n";
-        if (!f.remedy.empty()) out += "                  fix: " + utf8(f.remedy) + "\n";
+        out += "  " + padded(shown(HelpDiagnosis::severityName(f.severity)), 8) + padded(shown(f.check), 8) +
+               shown(f.checked) + ": " + shown(f.found) + "\n";
+        if (!f.cause.empty()) out += "                  why: " + shown(f.cause) + "\n";
+        if (!f.remedy.empty()) out += "                  fix: " + shown(f.remedy) + "\n";
     }
     out += errors + warnings == 0 ? "Nothing wrong found.\n"
                                   : std::to_string(errors) + " error(s), " + std::to_string(warnings) + " warning(s).\n";
@@ -175,7 +195,7 @@ std::string entryState(const ListEntry& e)
     std::string state;
     if (!e.validHelpFile) state = "not a compiled help file";
     if (!e.chmName) state += std::string(state.empty() ? "" : "; ") + "name does not end in chm";
-    if (!e.duplicateOf.empty()) state += std::string(state.empty() ? "" : "; ") + "same file as " + utf8(e.duplicateOf);
+    if (!e.duplicateOf.empty()) state += std::string(state.empty() ? "" : "; ") + "same file as " + shown(e.duplicateOf);
     return state.empty() ? "ok" : state;
 }
 
@@ -290,7 +310,7 @@ ToolResult list(HtmlHelpPort& port, const Arguments& a, const WriteText& writeTe
         for (const ListEntry& e : surveyed)
             if (e.stale()) stale.push_back(&e);
         if (a.backup && !(writeText && writeText(*a.backup, regFile(stale)))) {
-            result.err = "helpdoctor: cannot write the backup " + utf8(*a.backup) + "; nothing was removed\n";
+            result.err = "helpdoctor: cannot write the backup " + shown(*a.backup) + "; nothing was removed\n";
             stale.clear();
         }
         for (const ListEntry* e : stale) {
@@ -339,17 +359,17 @@ ToolResult list(HtmlHelpPort& port, const Arguments& a, const WriteText& writeTe
     for (const Outcome& o : outcomes) {
         const ListEntry& e = o.surveyed;
         if (o.removal != Removal::Removed) {
-            out += (o.removal == Removal::Failed ? "could not remove " : "kept     ") + utf8(e.name) + viewText(e.view) +
+            out += (o.removal == Removal::Failed ? "could not remove " : "kept     ") + shown(e.name) + viewText(e.view) +
                    ": " + keptWhy(o) + "\n";
             continue;
         }
         const auto restore = restoreCommand(e);
-        out += "removed  " + utf8(e.name) + viewText(e.view) +
-               (e.textValue && !e.folder.empty() ? ", folder " + utf8(e.folder) : ", " + entryState(e)) + "\n" +
+        out += "removed  " + shown(e.name) + viewText(e.view) +
+               (e.textValue && !e.folder.empty() ? ", folder " + shown(e.folder) : ", " + entryState(e)) + "\n" +
                "         to put it back: " +
-               (restore ? utf8(*restore)
+               (restore ? shown(*restore)
                         : "import a --backup file (type " + std::to_string(e.type) + ", data " +
-                              utf8(hexBytes(e.data, u",")) + ")") +
+                              shown(hexBytes(e.data, u",")) + ")") +
                "\n";
     }
     std::size_t stale = 0, unreachable = 0;
@@ -357,7 +377,7 @@ ToolResult list(HtmlHelpPort& port, const Arguments& a, const WriteText& writeTe
         const auto inView =
             std::count_if(entries.begin(), entries.end(), [&](const ListEntry& e) { return e.view == view; });
         out += "HTML Help file list" + (view == ListView::Only ? "" : ", " + viewName(view)) + " (HKLM\\" +
-               utf8(HtmlHelpListKey) + "): " + std::to_string(inView) + " entries\n";
+               shown(HtmlHelpListKey) + "): " + std::to_string(inView) + " entries\n";
         for (const ListEntry& e : entries) {
             if (e.view != view) continue;
             stale += e.stale();
@@ -366,7 +386,7 @@ ToolResult list(HtmlHelpPort& port, const Arguments& a, const WriteText& writeTe
                                 : !e.unreachable.empty() ? "unreachable"
                                 : e.problem()            ? "problem"
                                                          : "ok";
-            out += "  " + padded(label, 12) + padded(utf8(e.name), 20) + padded(utf8(e.folder), 30) + entryState(e) +
+            out += "  " + padded(label, 12) + padded(shown(e.name), 20) + padded(shown(e.folder), 30) + entryState(e) +
                    "\n";
         }
     }
@@ -384,7 +404,7 @@ ToolResult audit(HtmlHelpPort& port, const Arguments& a, const ReadText& readTex
 {
     if (a.positional.size() != 3) return usage("audit takes FILE and IDS");
     const auto text = readText(a.positional[2]);
-    if (!text) return usage("cannot read " + utf8(a.positional[2]));
+    if (!text) return usage("cannot read " + shown(a.positional[2]));
     const ContextIdList ids = parseContextIds(*text);
     const AuditResult audited = auditContextIds(port, a.positional[1], ids);
 
@@ -414,7 +434,7 @@ ToolResult audit(HtmlHelpPort& port, const Arguments& a, const ReadText& readTex
         out += "],\"badLines\":[" + lines + "],\"notes\":[" + notes + "]}\n";
         return result;
     }
-    out = "Auditing " + std::to_string(ids.ids.size()) + " context ids against " + utf8(a.positional[1]) + "\n";
+    out = "Auditing " + std::to_string(ids.ids.size()) + " context ids against " + shown(a.positional[1]) + "\n";
     for (const ContextIdNote& note : ids.notes)
         out += "  note: line " + std::to_string(note.line) + ": " + note.text + "\n";
     if (!audited.opened) {
@@ -427,7 +447,7 @@ ToolResult audit(HtmlHelpPort& port, const Arguments& a, const ReadText& readTex
     for (const ContextId& id : audited.missing)
         out += "  missing from the map: " + id.name + " = " + std::to_string(id.id) + "\n";
     for (const auto& entry : audited.broken)
-        out += "  map entry " + std::to_string(entry.id) + " points to " + utf8(audited.map.topicOf(entry)) +
+        out += "  map entry " + std::to_string(entry.id) + " points to " + shown(audited.map.topicOf(entry)) +
                ", which is not in the file\n";
     out += result.status == 0 ? "Nothing wrong found.\n"
                               : std::to_string(audited.missing.size()) + " id(s) missing, " +
@@ -451,14 +471,14 @@ std::string controlJson(const ControlState& c)
 
 std::string controlText(const ControlState& c)
 {
-    std::string out = "  " + utf8(c.name) + ": ";
+    std::string out = "  " + shown(c.name) + ": ";
     if (!c.registered) out += "not registered";
-    else out += "registered as " + utf8(c.registeredPath) + (c.present ? "" : " (file missing)");
+    else out += "registered as " + shown(c.registeredPath) + (c.present ? "" : " (file missing)");
     out += "\n";
-    if (!c.message.empty()) out += "    the library would say: " + utf8(c.message) + "\n";
-    out += "    version " + (c.version.empty() ? std::string("(none)") : utf8(c.version)) + ", release " +
-           (c.release.empty() ? std::string("(none)") : utf8(c.release)) + "\n    minimums:";
-    for (const auto& m : c.minimums) out += " " + utf8(m.release) + (m.met ? " met" : " not met") + ",";
+    if (!c.message.empty()) out += "    the library would say: " + shown(c.message) + "\n";
+    out += "    version " + (c.version.empty() ? std::string("(none)") : shown(c.version)) + ", release " +
+           (c.release.empty() ? std::string("(none)") : shown(c.release)) + "\n    minimums:";
+    for (const auto& m : c.minimums) out += " " + shown(m.release) + (m.met ? " met" : " not met") + ",";
     out.back() = '\n';
     return out;
 }
@@ -505,7 +525,7 @@ ToolResult runHelpDoctor(HtmlHelpPort& port, const std::vector<std::u16string>& 
         return {{}, "helpdoctor: the platform failed a query\n", 1};
     }
     if (command == u"help") return {UsageText, {}, 0};
-    return usage("unknown command " + utf8(command));
+    return usage("unknown command " + shown(command));
 }
 
 }  // namespace morvel::helpdoctor
