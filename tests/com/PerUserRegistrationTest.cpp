@@ -39,9 +39,9 @@ struct Server {
 };
 
 // What `after` adds to `before` below `root`, by path below it in capitals (the registry
-// ignores case, and the platform's library registration spells "Typelib"). The platform's
-// registration of a 64-bit library also copies the interface keys into the 32-bit view
-// (Wow6432Node); the DLL's own registration keeps to its own view, so that copy is left out.
+// ignores case, and Wine's prefix spells the machine's collection "Typelib"). The machine's
+// Wow6432Node\TypeLib is a link to TypeLib, which both registry views share, so the
+// library shows there a second time; that copy is left out.
 Snapshot added(const Snapshot& before, const Snapshot& after, const std::wstring& root)
 {
     Snapshot out;
@@ -96,7 +96,7 @@ TEST_F(PerUserRegistration, WritesTheMachineEntriesBelowTheUserClassesAndNothing
     EXPECT_EQ(registryDifferences(machine, user, {userClasses}), std::vector<std::wstring>{})
         << "a per-user registration must leave the machine's classes alone";
     // The same keys and values: classes, type library (its file, flags and help folder for
-    // this platform) and the interfaces it marshals, the platform's own registration included.
+    // this platform) and the interfaces it marshals.
     EXPECT_EQ(keysOf(userEntries), keysOf(machineEntries));
     EXPECT_EQ(userEntries, machineEntries);
     EXPECT_TRUE(userEntries.count(L"CLSID\\{41F0A3DC-4365-4DAD-9B10-7B1F03AED9B0}\\INPROCSERVER32|"));
