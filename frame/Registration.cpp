@@ -11,7 +11,6 @@
 #include "Handles.h"
 #include "Module.h"
 #include "ServerModule.h"
-#include "TypeDescription.h"
 
 namespace morvel {
 namespace {
@@ -72,35 +71,6 @@ std::wstring defaultValue(HKEY root, const std::wstring& subkey)
     return text;
 }
 
-HRESULT writeEntries(RegistrationJournal& journal, const std::vector<RegistryEntry>& entries)
-{
-    for (const RegistryEntry& entry : entries)
-        if (HRESULT hr = journal.setValue(entry.key, entry.name.empty() ? nullptr : entry.name.c_str(), entry.value);
-            FAILED(hr))
-            return hr;
-    return S_OK;
-}
-
-bool typeLibraryRegistered(const TLIBATTR& lib)
-{
-    Bstr registeredPath;
-    return SUCCEEDED(QueryPathOfRegTypeLib(lib.guid, lib.wMajorVerNum, lib.wMinorVerNum, lib.lcid,
-                                           registeredPath.put()));
-}
-
-HRESULT unregisterTypeLibrary()
-{
-    ComPtr<ITypeLib> library;
-    LibAttr lib;
-    if (HRESULT hr = module::typeLibrary(library.put()); FAILED(hr)) return hr;
-    if (HRESULT hr = lib.read(library.get()); FAILED(hr)) return hr;
-    // A library that is not registered is already in the state we want. Platforms differ in
-    // how UnRegisterTypeLib says so (Wine answers E_INVALIDARG), so it is asked first.
-    if (!typeLibraryRegistered(*lib)) return S_OK;
-    const HRESULT hr = UnRegisterTypeLib(lib->guid, lib->wMajorVerNum, lib->wMinorVerNum, lib->lcid, lib->syskind);
-    return hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED ? S_OK : hr;
-}
-
 // Undoes what typeLibraryEntries wrote for this DLL's platform, as the platform's
 // unregistration does: the interface keys that name this library, the library's file for
 // this platform, and each level above it once nothing else is left there (the other
@@ -120,83 +90,42 @@ HRESULT removeTypeLibraryKeys(HKEY root, const TypeLibraryFacts& lib)
     return steps.result();
 }
 
-HRESULT readTypeLibrary(ComPtr<ITypeLib>& library, TypeLibraryFacts& facts)
+HRESULT readTypeLibrary(TypeLibraryFacts& facts)
 {
+    ComPtr<ITypeLib> library;
     if (HRESULT hr = module::typeLibrary(library.put()); FAILED(hr)) return hr;
     return describeTypeLibrary(library.get(), facts);
 }
 
-// The user's classes root, HKEY_CURRENT_USER\Software\Classes; opened, not created, when
-// only removing.
-HRESULT openUserClasses(UniqueHKey& key, bool create)
+// What a registration writes below its classes root: the classes, and the type library
+// with its interfaces where the DLL has one.
+HRESULT entriesOf(const ClassTable& table, const std::wstring& modulePath, std::vector<RegistryEntry>& entries)
 {
-    const LONG status =
-        create ? RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                 KEY_ALL_ACCESS, nullptr, key.put(), nullptr)
-               : RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, KEY_ALL_ACCESS, key.put());
-    return HRESULT_FROM_WIN32(status);
-}
-
-std::wstring folderOf(const std::wstring& path)
-{
-    const std::size_t slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
-HRESULT registerForMachine(const ClassTable& table, const std::wstring& modulePath)
-{
-    ComPtr<ITypeLib> library;
-    TypeLibraryFacts facts;
-    if (table.typeLibrary)
-        if (HRESULT hr = readTypeLibrary(library, facts); FAILED(hr)) return hr;
-    // A registration is all or nothing: a failing step undoes the steps before it.
-    RegistrationJournal journal(HKEY_CLASSES_ROOT);
-    if (HRESULT hr = writeEntries(journal, classEntries(table, library ? &facts : nullptr, modulePath)); FAILED(hr)) {
-        journal.rollBack();
-        return hr;
-    }
-    if (!library) return S_OK;
-    // Registering the library also registers its dual interfaces for marshalling. What a
-    // failed attempt left of a library that was not registered before goes too.
-    LibAttr attributes;
-    if (HRESULT hr = attributes.read(library.get()); FAILED(hr)) {
-        journal.rollBack();
-        return hr;
-    }
-    const bool wasRegistered = typeLibraryRegistered(*attributes);
-    const HRESULT hr = RegisterTypeLib(library.get(), const_cast<OLECHAR*>(modulePath.c_str()), nullptr);
-    if (FAILED(hr)) {
-        journal.rollBack();
-        if (!wasRegistered) UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
-                                              attributes->lcid, attributes->syskind);
-    }
-    return hr;
-}
-
-// The type library's keys are written here with the classes, not by the platform's
-// per-user registration: under Wine that call registers for the whole machine (measured:
-// it writes HKEY_LOCAL_MACHINE\Software\Classes\TypeLib), and a registration that needs no
-// administrator must not touch the machine. On Windows the platform call writes these same
-// keys below the user's classes, so the outcome is the one documented there.
-HRESULT registerForUser(const ClassTable& table, const std::wstring& modulePath)
-{
-    ComPtr<ITypeLib> library;
-    TypeLibraryFacts facts;
-    std::vector<RegistryEntry> entries;
-    if (table.typeLibrary) {
-        if (HRESULT hr = readTypeLibrary(library, facts); FAILED(hr)) return hr;
-        entries = classEntries(table, &facts, modulePath);
-        const auto libraryEntries = typeLibraryEntries(facts, modulePath, folderOf(modulePath));
-        entries.insert(entries.end(), libraryEntries.begin(), libraryEntries.end());
-    } else {
+    if (!table.typeLibrary) {
         entries = classEntries(table, nullptr, modulePath);
+        return S_OK;
     }
-    UniqueHKey root;
-    if (HRESULT hr = openUserClasses(root, true); FAILED(hr)) return hr;
-    RegistrationJournal journal(root.get());
-    const HRESULT hr = writeEntries(journal, entries);
-    if (FAILED(hr)) journal.rollBack();
-    return hr;
+    TypeLibraryFacts facts;
+    if (HRESULT hr = readTypeLibrary(facts); FAILED(hr)) return hr;
+    entries = classEntries(table, &facts, modulePath);
+    const std::size_t slash = modulePath.find_last_of(L'\\');
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : modulePath.substr(0, slash);
+    for (RegistryEntry& entry : typeLibraryEntries(facts, modulePath, folder)) entries.push_back(std::move(entry));
+    return S_OK;
+}
+
+// The scope's classes root, named outright (Registration.h says why never
+// HKEY_CLASSES_ROOT); opened, not created, when only removing. No KEY_WOW64_* flag is
+// needed: a key opened without one is in the calling process's own view, so the x86 DLL
+// registers in the 32-bit view and the x64 DLL in the 64-bit one, each where hosts of its
+// width look.
+HRESULT openClasses(RegistrationScope scope, bool create, UniqueHKey& key)
+{
+    const HKEY hive = scope == RegistrationScope::user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    const LONG status = create ? RegCreateKeyExW(hive, L"Software\\Classes", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                                 KEY_ALL_ACCESS, nullptr, key.put(), nullptr)
+                               : RegOpenKeyExW(hive, L"Software\\Classes", 0, KEY_ALL_ACCESS, key.put());
+    return HRESULT_FROM_WIN32(status);
 }
 
 }  // namespace
@@ -206,41 +135,45 @@ HRESULT registerServer(const ClassTable& table, RegistrationScope scope) noexcep
     return guardStatus([&]() -> HRESULT {
         const std::wstring modulePath = module::path();
         if (modulePath.empty()) return HRESULT_FROM_WIN32(GetLastError());
-        return scope == RegistrationScope::user ? registerForUser(table, modulePath)
-                                                : registerForMachine(table, modulePath);
+        std::vector<RegistryEntry> entries;
+        if (HRESULT hr = entriesOf(table, modulePath, entries); FAILED(hr)) return hr;
+        UniqueHKey root;
+        if (HRESULT hr = openClasses(scope, true, root); FAILED(hr)) return hr;
+        // All or nothing: unless committed, the journal undoes what it wrote when it goes,
+        // on a failed step as on an exception.
+        RegistrationJournal journal(root.get());
+        for (const RegistryEntry& entry : entries)
+            if (HRESULT hr = journal.setValue(entry.key, entry.name.empty() ? nullptr : entry.name.c_str(), entry.value);
+                FAILED(hr))
+                return hr;
+        journal.commit();
+        return S_OK;
     });
 }
 
 HRESULT unregisterServer(const ClassTable& table, RegistrationScope scope) noexcept
 {
     return guardStatus([&]() -> HRESULT {
-        UniqueHKey userClasses;
-        HKEY root = HKEY_CLASSES_ROOT;
-        if (scope == RegistrationScope::user) {
-            const HRESULT hr = openUserClasses(userClasses, false);
-            if (hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) return S_OK;  // nothing was ever registered there
-            if (FAILED(hr)) return hr;
-            root = userClasses.get();
-        }
+        UniqueHKey root;
+        const HRESULT opened = openClasses(scope, false, root);
+        if (opened == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) return S_OK;  // nothing was ever registered there
+        if (FAILED(opened)) return opened;
         FirstFailure steps;
         for (const ClassEntry& entry : table.classes) {
-            steps(deleteTree(root, std::wstring(table.library) + L"." + entry.name));
-            steps(deleteTree(root, L"CLSID\\" + guidText(*entry.clsid)));
-        }
-        if (scope == RegistrationScope::machine) {
-            if (table.typeLibrary) steps(unregisterTypeLibrary());
-            return steps.result();
+            steps(deleteTree(root.get(), std::wstring(table.library) + L"." + entry.name));
+            steps(deleteTree(root.get(), L"CLSID\\" + guidText(*entry.clsid)));
         }
         if (table.typeLibrary) {
-            ComPtr<ITypeLib> library;
             TypeLibraryFacts facts;
-            const HRESULT hr = readTypeLibrary(library, facts);
+            const HRESULT hr = readTypeLibrary(facts);
             steps(hr);
-            if (SUCCEEDED(hr)) steps(removeTypeLibraryKeys(root, facts));
+            if (SUCCEEDED(hr)) steps(removeTypeLibraryKeys(root.get(), facts));
         }
         // A user's classes may hold nothing else: the collections the registration had to
-        // make go again once empty (the classes root itself always stays).
-        for (const wchar_t* collection : {L"CLSID", L"Interface", L"TypeLib"}) steps(deleteIfOnly(root, collection, {}));
+        // make go again once empty (the classes root itself always stays). The machine's
+        // are never empty, so there this finds nothing to do.
+        for (const wchar_t* collection : {L"CLSID", L"Interface", L"TypeLib"})
+            steps(deleteIfOnly(root.get(), collection, {}));
         return steps.result();
     });
 }

@@ -10,22 +10,28 @@ bool RegistrationJournal::keyExists(const std::wstring& subkey) const
     return RegOpenKeyExW(root_, subkey.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
+void RegistrationJournal::reserve(std::size_t more)
+{
+    if (changes_.capacity() - changes_.size() < more) changes_.reserve(2 * changes_.size() + more);
+}
+
 HRESULT RegistrationJournal::createKey(const std::wstring& subkey)
 {
     // Every level that is missing now is ours once the key exists, shallowest first, so
     // that the reverse order of the journal removes the deepest first.
-    std::vector<std::wstring> missing;
+    std::vector<Change> missing;
     for (std::size_t end = subkey.find(L'\\');; end = subkey.find(L'\\', end + 1)) {
-        const std::wstring level = subkey.substr(0, end);
-        if (!keyExists(level)) missing.push_back(level);
+        std::wstring level = subkey.substr(0, end);
+        if (!keyExists(level)) missing.push_back({std::move(level), true, {}, std::nullopt, {}});
         if (end == std::wstring::npos) break;
     }
+    reserve(missing.size());
     UniqueHKey key;
     const LONG status = RegCreateKeyExW(root_, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                         KEY_SET_VALUE, nullptr, key.put(), nullptr);
     // A failed create may still have made some of the levels above it.
-    for (const std::wstring& level : missing)
-        if (status == ERROR_SUCCESS || keyExists(level)) changes_.push_back({level, true, {}, std::nullopt, {}});
+    for (Change& level : missing)
+        if (status == ERROR_SUCCESS || keyExists(level.key)) changes_.push_back(std::move(level));
     return HRESULT_FROM_WIN32(status);
 }
 
@@ -45,6 +51,7 @@ HRESULT RegistrationJournal::setValue(const std::wstring& subkey, const wchar_t*
         change.previousData.resize(size);
         change.previousType = type;
     }
+    reserve(1);
     const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
     status = RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes);
     if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);

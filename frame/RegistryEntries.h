@@ -1,6 +1,6 @@
 #pragma once
 // The registry entries that make a server DLL's classes and type library known, as paths
-// below a classes root: HKEY_CLASSES_ROOT for a registration per machine,
+// below a classes root: HKEY_LOCAL_MACHINE\Software\Classes for a registration per machine,
 // HKEY_CURRENT_USER\Software\Classes for one per user, "Software\Classes" under the
 // installer's per-machine-or-per-user root in a package. One list, built from the class
 // table and the type library, for the DLL's own registration (Registration.cpp) and for
@@ -51,9 +51,10 @@ HRESULT describeTypeLibrary(ITypeLib* library, TypeLibraryFacts& facts);
 // and version.
 std::vector<RegistryEntry> classEntries(const ClassTable& table, const TypeLibraryFacts* library,
                                         const std::wstring& modulePath);
-// What the platform's type-library registration writes: the library's description, flags,
-// help folder and file for its locale and platform, and for each automation interface its
-// name, proxy-stub class and library.
+// What the platform's type-library registration writes in the caller's registry view (the
+// same keys and values, compared under Wine): the library's description, flags, help folder
+// and file for its locale and platform, and for each automation interface its name,
+// proxy-stub class and library.
 std::vector<RegistryEntry> typeLibraryEntries(const TypeLibraryFacts& library, const std::wstring& libraryPath,
                                               const std::wstring& helpDir);
 

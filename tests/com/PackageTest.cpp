@@ -159,10 +159,7 @@ TEST_F(Package, InstallsPerMachineWithTheDllsOwnRegistrationAndLeavesNothingBehi
         for (const auto& line : registryDifferences(before_, with, bookkeeping)) {
             std::wstring key = line;
             std::transform(key.begin(), key.end(), key.begin(), [](wchar_t c) { return std::towupper(c); });
-            // The platform's registration of a 64-bit library also copies the interface keys
-            // into the 32-bit view; the package, like the DLL's per-user registration, keeps
-            // to the DLL's own view.
-            if (key.find(L"\\WOW6432NODE\\") == std::wstring::npos) out.push_back(key);
+            out.push_back(key);
         }
         std::sort(out.begin(), out.end());
         return out;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cwctype>
 #include <map>
 #include <string>
@@ -39,9 +40,9 @@ struct Server {
 };
 
 // What `after` adds to `before` below `root`, by path below it in capitals (the registry
-// ignores case, and the platform's library registration spells "Typelib"). The platform's
-// registration of a 64-bit library also copies the interface keys into the 32-bit view
-// (Wow6432Node); the DLL's own registration keeps to its own view, so that copy is left out.
+// ignores case, and Wine's prefix spells the machine's collection "Typelib"). The machine's
+// Wow6432Node\TypeLib is a link to TypeLib, which both registry views share, so the
+// library shows there a second time; that copy is left out.
 Snapshot added(const Snapshot& before, const Snapshot& after, const std::wstring& root)
 {
     Snapshot out;
@@ -96,7 +97,7 @@ TEST_F(PerUserRegistration, WritesTheMachineEntriesBelowTheUserClassesAndNothing
     EXPECT_EQ(registryDifferences(machine, user, {userClasses}), std::vector<std::wstring>{})
         << "a per-user registration must leave the machine's classes alone";
     // The same keys and values: classes, type library (its file, flags and help folder for
-    // this platform) and the interfaces it marshals, the platform's own registration included.
+    // this platform) and the interfaces it marshals.
     EXPECT_EQ(keysOf(userEntries), keysOf(machineEntries));
     EXPECT_EQ(userEntries, machineEntries);
     EXPECT_TRUE(userEntries.count(L"CLSID\\{41F0A3DC-4365-4DAD-9B10-7B1F03AED9B0}\\INPROCSERVER32|"));
@@ -150,6 +151,68 @@ TEST_F(PerUserRegistration, OtherCommandLinesAreRefusedWithNothingWritten)
         EXPECT_EQ(server.install(FALSE, commandLine), E_INVALIDARG) << testing::PrintToString(commandLine);
     }
     EXPECT_EQ(registryDifferences(before, snapshotClasses()), std::vector<std::wstring>{});
+}
+
+// Each scope writes and removes below its own root alone, so removing one registration
+// leaves the other whole. On Windows a write or deletion through HKEY_CLASSES_ROOT reaches
+// the user's copy of a key the user's classes hold; Wine's HKEY_CLASSES_ROOT is the
+// machine's classes alone (measured), so what this checks here is where each scope writes
+// and deletes, which on Windows is what keeps it from the other's keys.
+TEST_F(PerUserRegistration, EachScopeLeavesTheOthersRegistrationWhole)
+{
+    Server server;
+    ASSERT_TRUE(server.loaded());
+    ASSERT_EQ(server.unregisterServer(), S_OK);
+    ASSERT_EQ(server.install(TRUE, L"user"), S_OK);
+    const Snapshot userOnly = snapshotClasses();
+    ASSERT_EQ(server.registerServer(), S_OK);
+    EXPECT_EQ(registryDifferences(userOnly, snapshotClasses(), {machineClasses}), std::vector<std::wstring>{});
+    ASSERT_EQ(server.unregisterServer(), S_OK);
+    EXPECT_EQ(registryDifferences(userOnly, snapshotClasses()), std::vector<std::wstring>{});
+
+    ASSERT_EQ(server.install(FALSE, L"user"), S_OK);
+    ASSERT_EQ(server.registerServer(), S_OK);  // and left so for the other tests
+    const Snapshot machineOnly = snapshotClasses();
+    ASSERT_EQ(server.install(TRUE, L"user"), S_OK);
+    EXPECT_EQ(registryDifferences(machineOnly, snapshotClasses(), {userClasses}), std::vector<std::wstring>{});
+    ASSERT_EQ(server.install(FALSE, L"user"), S_OK);
+    EXPECT_EQ(registryDifferences(machineOnly, snapshotClasses()), std::vector<std::wstring>{});
+}
+
+// Running out of memory anywhere in a registration leaves the registry as it found it: the
+// DLL's n-th allocation fails (its malloc, which operator new calls, is pointed at a
+// countdown) for n = 0, 1, 2, ... until a registration gets through. Only that one fails, as
+// throwing bad_alloc allocates again. Per user, where the collections are made too; the
+// machine's registration is the same code below another root.
+namespace {
+std::atomic<long> allocationsBeforeFailure{-1};  // -1: none fails
+
+void* __cdecl countdownMalloc(size_t size)
+{
+    return allocationsBeforeFailure >= 0 && allocationsBeforeFailure-- == 0 ? nullptr : malloc(size);
+}
+}  // namespace
+
+TEST_F(PerUserRegistration, RunningOutOfMemoryPartWayUndoesEveryStepBeforeIt)
+{
+    Server server;
+    ASSERT_TRUE(server.loaded());
+    ASSERT_EQ(server.install(FALSE, L"user"), S_OK);
+    const Snapshot before = snapshotClasses(false);
+    ImportHook hook(server.module.get(), "msvcrt.dll", "malloc", reinterpret_cast<void*>(&countdownMalloc));
+    ASSERT_TRUE(hook.installed());
+    for (long allowed = 0;; ++allowed) {
+        allocationsBeforeFailure = allowed;
+        const HRESULT hr = server.install(TRUE, L"user");
+        allocationsBeforeFailure = -1;
+        if (hr == S_OK) {
+            EXPECT_GT(allowed, 100);  // many of the failures came part-way
+            break;
+        }
+        ASSERT_EQ(hr, E_OUTOFMEMORY) << allowed;
+        ASSERT_EQ(registryDifferences(before, snapshotClasses(false)), std::vector<std::wstring>{}) << allowed;
+    }
+    EXPECT_EQ(server.install(FALSE, L"user"), S_OK);
 }
 
 // The last class's CLSID key below the user's classes is made volatile, so the registration

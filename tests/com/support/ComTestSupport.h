@@ -146,8 +146,9 @@ private:
     void* original_ = nullptr;
 };
 
-// Every key and value below the class roots, as "path|name" -> "type:data".
-std::map<std::wstring, std::wstring> snapshotClasses();
+// Every key and value below the class roots, as "path|name" -> "type:data"; below the
+// user's alone (a few keys, against the machine's thousands) without `withMachine`.
+std::map<std::wstring, std::wstring> snapshotClasses(bool withMachine = true);
 
 std::wstring env(const wchar_t* name);  // empty when unset
 
