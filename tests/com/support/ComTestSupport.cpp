@@ -182,10 +182,10 @@ void dumpKey(HKEY parent, const std::wstring& name, const std::wstring& path, st
 }
 }  // namespace
 
-std::map<std::wstring, std::wstring> snapshotClasses()
+std::map<std::wstring, std::wstring> snapshotClasses(bool withMachine)
 {
     std::map<std::wstring, std::wstring> out, user;
-    dumpKey(HKEY_LOCAL_MACHINE, L"Software\\Classes", L"Software\\Classes", out);
+    if (withMachine) dumpKey(HKEY_LOCAL_MACHINE, L"Software\\Classes", L"Software\\Classes", out);
     dumpKey(HKEY_CURRENT_USER, L"Software\\Classes", L"Software\\Classes", user);
     for (auto& [k, v] : user) out[L"HKCU:" + k] = v;
     return out;

@@ -147,7 +147,7 @@ private:
 };
 
 // Every key and value below the class roots, as "path|name" -> "type:data".
-std::map<std::wstring, std::wstring> snapshotClasses();
+std::map<std::wstring, std::wstring> snapshotClasses(bool withMachine = true);  // false: the user's alone
 
 std::wstring env(const wchar_t* name);  // empty when unset
 
