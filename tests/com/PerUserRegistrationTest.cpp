@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cwctype>
 #include <map>
 #include <string>
@@ -41,8 +40,7 @@ struct Server {
 
 // What `after` adds to `before` below `root`, by path below it in capitals (the registry
 // ignores case, and Wine's prefix spells the machine's collection "Typelib"). The machine's
-// Wow6432Node\TypeLib is a link to TypeLib, which both registry views share, so the
-// library shows there a second time; that copy is left out.
+// Wow6432Node\TypeLib links to the TypeLib both views share: that second sight is left out.
 Snapshot added(const Snapshot& before, const Snapshot& after, const std::wstring& root)
 {
     Snapshot out;
@@ -153,65 +151,48 @@ TEST_F(PerUserRegistration, OtherCommandLinesAreRefusedWithNothingWritten)
     EXPECT_EQ(registryDifferences(before, snapshotClasses()), std::vector<std::wstring>{});
 }
 
-// Each scope writes and removes below its own root alone, so removing one registration
-// leaves the other whole. On Windows a write or deletion through HKEY_CLASSES_ROOT reaches
-// the user's copy of a key the user's classes hold; Wine's HKEY_CLASSES_ROOT is the
-// machine's classes alone (measured), so what this checks here is where each scope writes
-// and deletes, which on Windows is what keeps it from the other's keys.
+// Removing either scope's registration leaves the other's whole. Windows sends a write or
+// deletion through HKEY_CLASSES_ROOT to the user's copy of a key the user holds; Wine does
+// not (measured), so under Wine this checks that each scope keeps to its own root.
 TEST_F(PerUserRegistration, EachScopeLeavesTheOthersRegistrationWhole)
 {
     Server server;
-    ASSERT_TRUE(server.loaded());
-    ASSERT_EQ(server.unregisterServer(), S_OK);
-    ASSERT_EQ(server.install(TRUE, L"user"), S_OK);
-    const Snapshot userOnly = snapshotClasses();
-    ASSERT_EQ(server.registerServer(), S_OK);
-    EXPECT_EQ(registryDifferences(userOnly, snapshotClasses(), {machineClasses}), std::vector<std::wstring>{});
-    ASSERT_EQ(server.unregisterServer(), S_OK);
-    EXPECT_EQ(registryDifferences(userOnly, snapshotClasses()), std::vector<std::wstring>{});
-
-    ASSERT_EQ(server.install(FALSE, L"user"), S_OK);
-    ASSERT_EQ(server.registerServer(), S_OK);  // and left so for the other tests
-    const Snapshot machineOnly = snapshotClasses();
-    ASSERT_EQ(server.install(TRUE, L"user"), S_OK);
-    EXPECT_EQ(registryDifferences(machineOnly, snapshotClasses(), {userClasses}), std::vector<std::wstring>{});
-    ASSERT_EQ(server.install(FALSE, L"user"), S_OK);
-    EXPECT_EQ(registryDifferences(machineOnly, snapshotClasses()), std::vector<std::wstring>{});
+    auto set = [&](bool machine, BOOL on) { return machine ? (on ? server.registerServer() : server.unregisterServer())
+                                                           : server.install(on, L"user"); };
+    ASSERT_TRUE(server.loaded() && SUCCEEDED(set(true, FALSE)) && SUCCEEDED(set(false, FALSE)));
+    for (const bool keepMachine : {false, true}) {
+        ASSERT_EQ(set(keepMachine, TRUE), S_OK);
+        const Snapshot alone = snapshotClasses();
+        ASSERT_EQ(set(!keepMachine, TRUE), S_OK);
+        EXPECT_EQ(registryDifferences(alone, snapshotClasses(), {keepMachine ? userClasses : machineClasses}),
+                  std::vector<std::wstring>{});
+        ASSERT_EQ(set(!keepMachine, FALSE), S_OK);
+        EXPECT_EQ(registryDifferences(alone, snapshotClasses()), std::vector<std::wstring>{});
+        if (!keepMachine) ASSERT_EQ(set(false, FALSE), S_OK);  // the machine's stays for the other tests
+    }
 }
 
-// Running out of memory anywhere in a registration leaves the registry as it found it: the
-// DLL's n-th allocation fails (its malloc, which operator new calls, is pointed at a
-// countdown) for n = 0, 1, 2, ... until a registration gets through. Only that one fails, as
-// throwing bad_alloc allocates again. Per user, where the collections are made too; the
-// machine's registration is the same code below another root.
-namespace {
-std::atomic<long> allocationsBeforeFailure{-1};  // -1: none fails
-
-void* __cdecl countdownMalloc(size_t size)
-{
-    return allocationsBeforeFailure >= 0 && allocationsBeforeFailure-- == 0 ? nullptr : malloc(size);
-}
-}  // namespace
-
+// Running out of memory anywhere in a registration leaves the registry as it was: the DLL's
+// malloc (operator new's) fails its n-th call alone, for n = 0, 1, ... until one gets through.
 TEST_F(PerUserRegistration, RunningOutOfMemoryPartWayUndoesEveryStepBeforeIt)
 {
+    static long allocationsBeforeFailure = -1;  // -1: none fails; the failing call leaves it so
+    void* (*countdown)(size_t) = [](size_t size) {
+        return allocationsBeforeFailure >= 0 && allocationsBeforeFailure-- == 0 ? nullptr : malloc(size);
+    };
     Server server;
-    ASSERT_TRUE(server.loaded());
-    ASSERT_EQ(server.install(FALSE, L"user"), S_OK);
+    ASSERT_TRUE(server.loaded() && server.install(FALSE, L"user") == S_OK);  // from nothing: the collections are made too
     const Snapshot before = snapshotClasses(false);
-    ImportHook hook(server.module.get(), "msvcrt.dll", "malloc", reinterpret_cast<void*>(&countdownMalloc));
-    ASSERT_TRUE(hook.installed());
-    for (long allowed = 0;; ++allowed) {
+    ImportHook hook(server.module.get(), "msvcrt.dll", "malloc", reinterpret_cast<void*>(countdown));
+    HRESULT hr = E_OUTOFMEMORY;
+    long allowed = 0;
+    for (; hr == E_OUTOFMEMORY; ++allowed) {
         allocationsBeforeFailure = allowed;
-        const HRESULT hr = server.install(TRUE, L"user");
-        allocationsBeforeFailure = -1;
-        if (hr == S_OK) {
-            EXPECT_GT(allowed, 100);  // many of the failures came part-way
-            break;
-        }
-        ASSERT_EQ(hr, E_OUTOFMEMORY) << allowed;
-        ASSERT_EQ(registryDifferences(before, snapshotClasses(false)), std::vector<std::wstring>{}) << allowed;
+        if ((hr = server.install(TRUE, L"user")) == E_OUTOFMEMORY)
+            ASSERT_EQ(registryDifferences(before, snapshotClasses(false)), std::vector<std::wstring>{}) << allowed;
     }
+    allocationsBeforeFailure = -1;
+    EXPECT_TRUE(hr == S_OK && allowed > 100) << hr << " with " << allowed;  // many failed part-way
     EXPECT_EQ(server.install(FALSE, L"user"), S_OK);
 }
 

@@ -146,9 +146,8 @@ private:
     void* original_ = nullptr;
 };
 
-// Every key and value below the class roots, as "path|name" -> "type:data"; below the
-// user's alone (a few keys, against the machine's thousands) without `withMachine`.
-std::map<std::wstring, std::wstring> snapshotClasses(bool withMachine = true);
+// Every key and value below the class roots, as "path|name" -> "type:data".
+std::map<std::wstring, std::wstring> snapshotClasses(bool withMachine = true);  // false: the user's alone
 
 std::wstring env(const wchar_t* name);  // empty when unset
 
