@@ -179,9 +179,9 @@ void put(IDispatch* object, DISPID id, VARIANT value)
 // debugger why, as every such call did before the library asked whether anyone listens.
 void noWindowRows(IDispatch* html, long scale, const wchar_t* file)
 {
-    const HMODULE engine = LoadLibraryW(L"hhctrl.ocx");
+    const morvel::UniqueModule engine(LoadLibraryW(L"hhctrl.ocx"));
     const auto htmlHelp = engine ? reinterpret_cast<decltype(&HtmlHelpW)>(
-                                       reinterpret_cast<void*>(GetProcAddress(engine, "HtmlHelpW")))
+                                       reinterpret_cast<void*>(GetProcAddress(engine.get(), "HtmlHelpW")))
                                  : nullptr;
     if (!htmlHelp) {
         std::printf("| HHDisplayTopicID | the engine does not load |\n");
