@@ -277,7 +277,7 @@ std::uint32_t HelpFileContents::codePageOfCharset(std::string charset)
     static const std::pair<const char*, std::uint32_t> named[] = {
         {"utf-8", 65001},       {"us-ascii", 1252},   {"iso-8859-1", 1252},  {"latin1", 1252},
         {"iso-8859-2", 28592},  {"iso-8859-5", 28595}, {"iso-8859-7", 28597}, {"iso-8859-9", 28599},
-        {"koi8-r", 20866},      {"koi8-u", 21866},    {"shift_jis", 932},    {"shift-jis", 932},
+        {"koi8-r", 20866},      {"shift_jis", 932},    {"shift-jis", 932},
         {"x-sjis", 932},        {"euc-jp", 20932},    {"gb2312", 936},       {"gbk", 936},
         {"big5", 950},          {"euc-kr", 949},      {"ks_c_5601-1987", 949}, {"tis-620", 874}};
     for (const auto& [name, page] : named)
