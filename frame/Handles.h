@@ -152,9 +152,16 @@ struct FindTraits {
     static void close(HANDLE search) noexcept { FindClose(search); }
 };
 
+struct FileTraits {
+    using Handle = HANDLE;
+    static HANDLE none() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE file) noexcept { CloseHandle(file); }
+};
+
 using UniqueHKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueFind = UniqueHandle<FindTraits>;
+using UniqueFile = UniqueHandle<FileTraits>;
 
 // A bitmap, icon or cursor from LoadImage, destroyed the way its kind needs.
 class UniqueImage {

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "../portable/AutomationError.h"
+#include "BlockedContent.h"
 #include "HelpDiagnosis.h"
 #include "HtmlHelpObject.h"
 
@@ -43,14 +44,22 @@ void DisplayCommands::runCommand(Asked asked, Steps&& steps)
     } catch (const std::exception&) {
         // Passed over as well: the host hears success.
     }
-    if (!windowOpened_) tellDebugger(asked, fileAsSet);
+    tellDebugger(asked, fileAsSet);
 }
 
 void DisplayCommands::tellDebugger(const Asked& asked, const std::u16string& fileAsSet)
 {
     try {
-        // The diagnosis reads the help file; nobody listening, no work beyond the command's own.
+        // The checks read the help file; nobody listening, no work beyond the command's own.
         if (!object_.port.IsDebuggerPresent()) return;
+        if (windowOpened_) {
+            // The window is there, but the viewer may still refuse every page of the file.
+            const std::u16string file = textOrEmpty(object_.state.CHMFile);  // as completed for the engine
+            if (const auto refusal = BlockedContent(object_.port).refusal(file))
+                object_.port.OutputDebugString(u"Morvel10 " + std::u16string(asked.member) + u": the help window for '" +
+                                               file + u"' shows nothing: " + *refusal + u"\n");
+            return;
+        }
         DiagnosisRequest request;
         request.file = fileAsSet;
         request.topic = asked.topic;

@@ -68,12 +68,14 @@ private:
     };
 
     // Runs a command's steps under its handler: 91 shows NoFormMessage, the rest ends
-    // quietly. When no help window came of it, one line goes to the debugger.
+    // quietly. When no help window came of it, or the window will show none of the file's
+    // pages, one line goes to the debugger.
     template <class Steps>
     void runCommand(Asked asked, Steps&& steps);
-    // The debugger line: the member, the file as the host set it and the first finding
-    // of the diagnosis. Never throws; runs only when the command showed nothing and a
-    // debugger is attached to read it.
+    // The debugger line, only when a debugger is attached to read it, and never throwing.
+    // Without a window: the member, the file as the host set it and the first finding of
+    // the diagnosis. With one: the member, the file and why the viewer refuses its pages
+    // (its mark of the web, or a location the viewer's policy refuses), if it does.
     void tellDebugger(const Asked& asked, const std::u16string& fileAsSet);
     bool helpFileReady();
     std::uint32_t ownerOf(const std::int32_t* CallingForm);

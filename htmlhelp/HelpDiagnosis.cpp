@@ -4,6 +4,7 @@
 #include <exception>
 #include <span>
 
+#include "BlockedContent.h"
 #include "HelpFileContents.h"
 #include "HtmlHelpObject.h"
 #include "QuietPort.h"
@@ -12,12 +13,6 @@
 namespace morvel::htmlhelp {
 
 namespace {
-
-std::u16string number(std::int64_t value)
-{
-    const std::string text = std::to_string(value);
-    return {text.begin(), text.end()};
-}
 
 std::u16string hex(std::uint32_t value)
 {
@@ -185,8 +180,10 @@ Diagnosis HelpDiagnosis::diagnose(const DiagnosisRequest& request)
         else
             findings.push_back(finding(u"exists", Severity::Ok, completed, u"found"));
 
-        // 4. What the path's characters do, then what the file holds.
+        // 4. What the path's characters do, whether the viewer will show the file's pages
+        // (its mark of the web, its location and the viewer's policy), then what it holds.
         checkPathCharacters(completed, findings);
+        BlockedContent(port_).check(completed, findings);
         checkContents(completed, request, findings);
     } catch (const ContentsTooLarge&) {
         findings.push_back(finding(
@@ -235,16 +232,6 @@ void HelpDiagnosis::checkPathCharacters(const std::u16string& path, std::vector<
             u"it may look for another file.",
             u"Install the help file in a folder without '%' in its path."));
     }
-    const bool unc = isUnc(path);
-    if (unc || (hasDrive(path) && port_.GetDriveType(path.substr(0, 3)) == DRIVE_REMOTE_)) {
-        clean = false;
-        findings.push_back(finding(
-            u"path", Severity::Warning, checked, unc ? u"a network path" : u"a network drive",
-            u"By default the viewer refuses pages of compiled help files on network locations: the window "
-            u"opens, but shows \"navigation to the webpage was canceled\".",
-            u"Install the help file on a local drive (or allow the location in the viewer's "
-            u"ItssRestrictions policy)."));
-    }
     if (clean) findings.push_back(finding(u"path", Severity::Ok, checked, u"nothing the viewer trips over"));
 }
 
@@ -263,7 +250,7 @@ void HelpDiagnosis::checkContents(const std::u16string& path, const DiagnosisReq
         return;
     }
     findings.push_back(finding(u"storage", Severity::Ok, path,
-                               u"a compiled help file of " + number(std::int64_t(chm->streams().size())) + u" streams"));
+                               u"a compiled help file of " + decimal(std::int64_t(chm->streams().size())) + u" streams"));
 
     const std::u16string defaultTopic = chm->defaultTopic();
     const bool askedSomething = request.topic || request.contextId || request.keyword;
@@ -293,7 +280,7 @@ void HelpDiagnosis::checkContents(const std::u16string& path, const DiagnosisReq
     }
 
     if (request.contextId) {
-        const std::u16string checked = u"context id " + number(*request.contextId);
+        const std::u16string checked = u"context id " + decimal(*request.contextId);
         const auto map = chm->contextMap();
         const ContextMap::Entry* entry = map ? map->find(std::uint32_t(*request.contextId)) : nullptr;
         if (!map) {
@@ -305,7 +292,7 @@ void HelpDiagnosis::checkContents(const std::u16string& path, const DiagnosisReq
         } else if (!entry) {
             findings.push_back(finding(
                 u"id", Severity::Error, checked,
-                u"not in the file's map (" + number(std::int64_t(map->entries.size())) + u" ids mapped)",
+                u"not in the file's map (" + decimal(std::int64_t(map->entries.size())) + u" ids mapped)",
                 u"The engine finds no topic for the id and shows none.",
                 u"Add the id to [MAP] and its topic to [ALIAS] and compile again, or use an id the map holds "
                 u"(helpdoctor audit lists them against the application's ids)."));
@@ -357,7 +344,7 @@ void HelpDiagnosis::checkContents(const std::u16string& path, const DiagnosisReq
                 findings.push_back(finding(
                     u"keyword", Severity::Error, checked, u"not in the index: " + missing,
                     u"The engine finds no entry for the keyword and shows no topic.",
-                    u"Use a keyword of the index (" + number(std::int64_t(keywords->size())) +
+                    u"Use a keyword of the index (" + decimal(std::int64_t(keywords->size())) +
                         u" entries), or add it to the .hhk and compile again."));
             else
                 findings.push_back(finding(u"keyword", Severity::Ok, checked, u"in the index"));

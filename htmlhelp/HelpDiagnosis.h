@@ -79,7 +79,7 @@ public:
     EngineState engine();
 
     // What a path's characters do to the viewer: '#', '%', characters the ANSI code page
-    // cannot carry, a network location. Appends a finding for each problem.
+    // cannot carry. Appends a finding for each problem.
     void checkPathCharacters(const std::u16string& path, std::vector<Finding>& findings);
 
     static const char16_t* severityName(Severity severity);

@@ -218,6 +218,11 @@ public:
     // cFileName field, up to its NUL), or nullopt when the search found nothing; LastError()
     // then says why (ERROR_FILE_NOT_FOUND_, ERROR_PATH_NOT_FOUND_, ERROR_ACCESS_DENIED_, ...).
     virtual std::optional<std::u16string> FindFirstFile(const std::u16string& pattern) = 0;
+    // CreateFileW (reading, sharing reading, writing and deleting) and ReadFile of at most
+    // `limit` bytes: ERROR_SUCCESS_ with `data` holding them, else the platform's error
+    // (ERROR_FILE_NOT_FOUND_ when there is no such file). `path` may name a stream of a file
+    // ("C:\\Help\\Demo.chm:Zone.Identifier").
+    virtual long ReadFile(const std::u16string& path, std::uint32_t limit, std::vector<std::uint8_t>& data) = 0;
 
     // --- version.dll ---
     // GetFileVersionInfoSize: 0 when the file has no version resource.
@@ -256,6 +261,10 @@ public:
                                         std::vector<std::uint8_t>& data) = 0;
 
     // --- Diagnostics ---
+    // IInternetSecurityManager::MapUrlToZone (urlmon, loaded from the system folder): the
+    // security zone of `url`, 0 (local machine) to 4 (restricted sites); nullopt when the
+    // platform cannot tell.
+    virtual std::optional<std::uint32_t> MapUrlToZone(const std::u16string& url) = 0;
     // GetDriveTypeW of a root ("C:\\", "\\\\server\\share\\"): DRIVE_FIXED_, DRIVE_REMOTE_, ...;
     // DRIVE_NO_ROOT_DIR_ for a drive or share that is not there, 0 when unknown.
     virtual std::uint32_t GetDriveType(const std::u16string& root) = 0;

@@ -94,6 +94,11 @@ public:
     {
         return inner_.ReadCompiledHelpStream(file, stream, data);
     }
+    long ReadFile(const std::u16string& path, std::uint32_t limit, std::vector<std::uint8_t>& data) override
+    {
+        return inner_.ReadFile(path, limit, data);
+    }
+    std::optional<std::uint32_t> MapUrlToZone(const std::u16string& url) override { return inner_.MapUrlToZone(url); }
     std::uint32_t GetDriveType(const std::u16string& root) override { return inner_.GetDriveType(root); }
     void OutputDebugString(const std::u16string&) override {}
     bool IsDebuggerPresent() override { return inner_.IsDebuggerPresent(); }

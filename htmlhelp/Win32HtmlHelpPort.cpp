@@ -1,6 +1,7 @@
 #include "Win32HtmlHelpPort.h"
 
 #include <windows.h>
+#include <urlmon.h>
 #include <winver.h>
 
 #include <algorithm>
@@ -34,6 +35,7 @@
 #undef GetVersionEx
 #undef GetLongPathName
 #undef FindFirstFile
+#undef ReadFile
 #undef GetFileVersionInfoSize
 #undef GetFileVersionInfo
 #undef MessageBoxIndirect
@@ -140,6 +142,35 @@ HMODULE ownModule(LastErrorCapture& lastError)
         reinterpret_cast<LPCWSTR>(&moduleAnchor), &module);
     lastError.capture();
     return found ? module : nullptr;
+}
+
+std::string systemFolder(LastErrorCapture& lastError)
+{
+    const UINT needed = ::GetSystemDirectoryA(nullptr, 0);
+    lastError.capture();
+    if (needed == 0) return {};
+    std::vector<char> buffer(needed);
+    const UINT length = ::GetSystemDirectoryA(buffer.data(), needed);
+    lastError.capture();
+    if (length == 0 || length >= needed) return {};
+    return {buffer.data(), length};
+}
+
+// Only from the system folder: a copy planted beside the host or in the current folder
+// must never be the one that runs.
+UniqueModule loadSystemModule(const char* name, LastErrorCapture& lastError)
+{
+    UniqueModule module(::LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    lastError.capture();
+    if (!module && lastError.value() == ERROR_INVALID_PARAMETER) {
+        // A system without the search flags refuses them; its full path is just as safe.
+        const std::string folder = systemFolder(lastError);
+        if (folder.empty()) return module;
+        const std::string path = folder + "\\" + name;
+        module = UniqueModule(::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        lastError.capture();
+    }
+    return module;
 }
 
 }  // namespace
@@ -331,6 +362,31 @@ std::optional<std::u16string> Win32HtmlHelpPort::FindFirstFile(const std::u16str
     return name;
 }
 
+long Win32HtmlHelpPort::ReadFile(const std::u16string& path, std::uint32_t limit, std::vector<std::uint8_t>& data)
+{
+    data.clear();
+    const UniqueFile file(::CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    lastError_.capture();
+    if (!file) return long(lastError_.value());
+    data.resize(limit);
+    std::size_t got = 0;
+    while (got < data.size()) {
+        DWORD read = 0;
+        const DWORD ask = DWORD(std::min<std::size_t>(data.size() - got, 1u << 20));
+        const BOOL ok = ::ReadFile(file.get(), data.data() + got, ask, &read, nullptr);
+        lastError_.capture();
+        if (!ok) {
+            data.clear();
+            return long(lastError_.value());
+        }
+        if (read == 0) break;
+        got += read;
+    }
+    data.resize(got);
+    return ERROR_SUCCESS;
+}
+
 // ---------------------------------------------------------------------------- version.dll
 
 std::uint32_t Win32HtmlHelpPort::GetFileVersionInfoSize(const PlatformText& path)
@@ -408,35 +464,13 @@ void Win32HtmlHelpPort::DefWindowProc(std::uint32_t hwnd, std::uint32_t message,
 
 // ---------------------------------------------------------------------------- the help engine
 
-std::string Win32HtmlHelpPort::systemFolder()
-{
-    const UINT needed = ::GetSystemDirectoryA(nullptr, 0);
-    lastError_.capture();
-    if (needed == 0) return {};
-    std::vector<char> buffer(needed);
-    const UINT length = ::GetSystemDirectoryA(buffer.data(), needed);
-    lastError_.capture();
-    if (length == 0 || length >= needed) return {};
-    return {buffer.data(), length};
-}
-
-// On first use, never from DllMain, and only from the system folder: a copy of the
-// engine planted beside the host or in the current folder must never be the one that runs.
+// On first use, never from DllMain, and only from the system folder.
 bool Win32HtmlHelpPort::loadEngine()
 {
     const std::lock_guard<SlimLock> lock(*engineLock_);
     if (engine_) return true;
 
-    UniqueModule module(::LoadLibraryExA("hhctrl.ocx", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-    lastError_.capture();
-    if (!module && lastError_.value() == ERROR_INVALID_PARAMETER) {
-        // A system without the search flags refuses them; its full path is just as safe.
-        const std::string folder = systemFolder();
-        if (folder.empty()) return false;
-        const std::string path = folder + "\\hhctrl.ocx";
-        module = UniqueModule(::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-        lastError_.capture();
-    }
+    UniqueModule module = loadSystemModule("hhctrl.ocx", lastError_);
     if (!module) return false;
 
     // An engine may offer either form; a call that needs the missing one fails on its own.
@@ -502,6 +536,29 @@ long Win32HtmlHelpPort::ReadCompiledHelpStream(const std::u16string& file, const
     const long status = compiledhelp::readStream(file, stream, data);
     lastError_.capture();
     return status;
+}
+
+std::optional<std::uint32_t> Win32HtmlHelpPort::MapUrlToZone(const std::u16string& url)
+{
+    // urlmon is loaded for this question only: the library asks it when a debugger or the
+    // doctor wants to know, never on the way to showing help.
+    const UniqueModule urlmon = loadSystemModule("urlmon.dll", lastError_);
+    if (!urlmon) return std::nullopt;
+    using Create = HRESULT(WINAPI*)(IServiceProvider*, IInternetSecurityManager**, DWORD);
+    const auto create = reinterpret_cast<Create>(
+        reinterpret_cast<void*>(::GetProcAddress(urlmon.get(), "CoInternetCreateSecurityManager")));
+    lastError_.capture();
+    if (!create) return std::nullopt;
+    std::optional<std::uint32_t> zone;
+    {
+        ComPtr<IInternetSecurityManager> manager;
+        DWORD found = 0;
+        if (SUCCEEDED(create(nullptr, manager.put(), 0)) && manager &&
+            SUCCEEDED(manager->MapUrlToZone(wide(url), &found, 0)))
+            zone = found;
+    }  // released before urlmon goes
+    lastError_.capture();
+    return zone;
 }
 
 std::uint32_t Win32HtmlHelpPort::GetDriveType(const std::u16string& root)

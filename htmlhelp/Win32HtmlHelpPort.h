@@ -49,6 +49,7 @@ public:
     std::uint32_t GetLongPathName(const std::u16string& shortPath, std::u16string& longPath,
                                   std::uint32_t capacity) override;
     std::optional<std::u16string> FindFirstFile(const std::u16string& pattern) override;
+    long ReadFile(const std::u16string& path, std::uint32_t limit, std::vector<std::uint8_t>& data) override;
 
     std::uint32_t GetFileVersionInfoSize(const PlatformText& path) override;
     bool GetFileVersionInfo(const PlatformText& path, std::vector<std::uint8_t>& block) override;
@@ -64,6 +65,7 @@ public:
     long ListCompiledHelp(const std::u16string& file, std::vector<std::u16string>& streams) override;
     long ReadCompiledHelpStream(const std::u16string& file, const std::u16string& stream,
                                 std::vector<std::uint8_t>& data) override;
+    std::optional<std::uint32_t> MapUrlToZone(const std::u16string& url) override;
     std::uint32_t GetDriveType(const std::u16string& root) override;
     void OutputDebugString(const std::u16string& line) override;
     bool IsDebuggerPresent() override;
@@ -83,7 +85,6 @@ public:
 private:
     struct Engine;  // the loaded hhctrl.ocx and its HtmlHelpA and HtmlHelpW
     bool loadEngine();
-    std::string systemFolder();
 
     std::unique_ptr<SlimLock> engineLock_;  // a platform lock: nothing of it outlives the object
     std::unique_ptr<Engine> engine_;

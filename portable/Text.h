@@ -17,4 +17,11 @@ inline const std::u16string& textOrEmpty(const Text& t) { return t ? *t : emptyT
 
 inline bool isEmpty(const Text& t) { return !t || t->empty(); }
 
+// A number in decimal digits, for messages.
+inline std::u16string decimal(long long value)
+{
+    const std::string digits = std::to_string(value);
+    return {digits.begin(), digits.end()};
+}
+
 }  // namespace morvel

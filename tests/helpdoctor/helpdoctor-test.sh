@@ -3,7 +3,8 @@
 # exit status: the chmcmd-built demo file (a map with aliases), a file that is no compiled
 # help, a '#' and a non-ANSI character in a folder name, list entries in both registry
 # views (stale, good, unreachable) with their pruning, backup and restoring, a missing id,
-# a missing topic, the id list audit and a missing engine.
+# a missing topic, the id list audit, a file with the mark of the web and its unblocking,
+# and a missing engine.
 #   tests/helpdoctor/helpdoctor-test.sh <build>
 set -u
 build=$1
@@ -109,6 +110,21 @@ expect 1 '"missing":[{"name":"IDH_MISSING","id":4267}]' audit "$good" "$(winpath
 
 # The reference manual's own map: every id of its ContextIds.h reaches its page.
 expect 0 "Nothing wrong found." audit "$(winpath "$build/manual/Morvel10.chm")" "$(winpath "$build/manual/ContextIds.h")"
+
+# The mark of the web: Wine keeps a file's Zone.Identifier stream as a file beside it.
+mkdir -p "$work/Marked" && cp "$build/help/Demo.chm" "$work/Marked/Demo.chm"
+printf '[ZoneTransfer]\r\nZoneId=3\r\nHostUrl=https://example.com/Demo.zip\r\n' >"$work/Marked/Demo.chm:Zone.Identifier"
+marked=$(winpath "$work/Marked/Demo.chm")
+expect 1 "marked as from the Internet zone (ZoneId=3), from https://example.com/Demo.zip" check "$marked"
+expect 1 '"check":"mark","severity":"error"' check "$marked" --json
+expect 1 "Nothing was changed." unblock "$marked"
+expect 1 "is not a compiled help file" unblock "$(winpath "$work/NotHelp.chm")"
+expect 0 "Removed the mark of the web" unblock "$marked" --yes
+grep -qF -- "-Stream Zone.Identifier -Value '[ZoneTransfer]','ZoneId=3','HostUrl=https://example.com/Demo.zip'" <<<"$out" ||
+    fail "unblock does not print how to put the mark back"
+[ "$(ls "$work/Marked")" = "Demo.chm" ] || fail "unblock left or removed the wrong files: $(ls "$work/Marked")"
+cmp -s "$build/help/Demo.chm" "$work/Marked/Demo.chm" || fail "unblock changed the help file itself"
+expect 0 "Nothing wrong found." check "$marked" --topic intro.htm
 
 # The engine: Wine's loads, but the prefix does not register it as a control.
 expect 1 "loads from the system folder" engine

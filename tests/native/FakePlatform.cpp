@@ -840,6 +840,28 @@ long FakePlatform::ReadCompiledHelpStream(const std::u16string& file, const std:
     return 0;
 }
 
+long FakePlatform::ReadFile(const std::u16string& path, std::uint32_t limit, std::vector<std::uint8_t>& data)
+{
+    data.clear();
+    long status = ERROR_SUCCESS_;
+    if (!Begin("ReadFile", status)) return status;
+    const std::string wanted = Upper(utf8(path));
+    for (const auto& [named, bytes] : fileData) {
+        if (Upper(named) != wanted) continue;
+        data.assign(bytes.begin(), bytes.begin() + std::min<std::size_t>(bytes.size(), limit));
+        return ERROR_SUCCESS_;
+    }
+    lastError_ = ERROR_FILE_NOT_FOUND_;
+    return ERROR_FILE_NOT_FOUND_;
+}
+
+std::optional<std::uint32_t> FakePlatform::MapUrlToZone(const std::u16string& url)
+{
+    calls.push_back("MapUrlToZone");
+    const auto found = urlZones.find(url);
+    return found == urlZones.end() ? std::nullopt : std::optional<std::uint32_t>(found->second);
+}
+
 std::uint32_t FakePlatform::GetDriveType(const std::u16string& wideRoot)
 {
     std::string root = Upper(utf8(wideRoot));

@@ -81,6 +81,9 @@ public:
     bool wildcards = true;  // '*' and '?' in the last component of a search
     // Searched path (any letter case) -> the error FindFirstFile fails with for it.
     std::map<std::string, long> findFailsWith;
+    // Path (any letter case) -> the bytes ReadFile finds there. A path with ":name" after
+    // the file's name is that stream of the file ("C:\\Help\\Demo.chm:Zone.Identifier").
+    std::map<std::string, std::string> fileData;
 
     // ---------------------------------------------------------------- system
     FakePlatform& SetWindows(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor);
@@ -123,6 +126,8 @@ public:
     // drive letters are fixed, other shares remote.
     std::map<std::string, std::uint32_t> driveTypes;
     bool debuggerPresent = true;  // IsDebuggerPresent
+    // URL -> the zone MapUrlToZone maps it to; any other URL, the platform cannot tell.
+    std::map<std::u16string, std::uint32_t> urlZones;
 
     // ---------------------------------------------------------------- recorded
     std::vector<std::u16string> debugLines;  // OutputDebugString
@@ -158,6 +163,7 @@ public:
     std::uint32_t GetLongPathName(const std::u16string& shortPath, std::u16string& longPath,
                                   std::uint32_t capacity) override;
     std::optional<std::u16string> FindFirstFile(const std::u16string& pattern) override;
+    long ReadFile(const std::u16string& path, std::uint32_t limit, std::vector<std::uint8_t>& data) override;
     std::uint32_t GetFileVersionInfoSize(const PlatformText& path) override;
     bool GetFileVersionInfo(const PlatformText& path, std::vector<std::uint8_t>& block) override;
     std::optional<FileVersion> VerQueryRoot(const std::vector<std::uint8_t>& block) override;
@@ -170,6 +176,7 @@ public:
     long ListCompiledHelp(const std::u16string& file, std::vector<std::u16string>& streams) override;
     long ReadCompiledHelpStream(const std::u16string& file, const std::u16string& stream,
                                 std::vector<std::uint8_t>& data) override;
+    std::optional<std::uint32_t> MapUrlToZone(const std::u16string& url) override;
     std::uint32_t GetDriveType(const std::u16string& root) override;
     void OutputDebugString(const std::u16string& line) override { debugLines.push_back(line); }
     bool IsDebuggerPresent() override { return debuggerPresent; }

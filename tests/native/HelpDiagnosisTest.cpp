@@ -146,14 +146,11 @@ TEST_F(HelpDiagnosisTest, PathCharactersThatBreakTheViewer)
     doctor.checkPathCharacters(u"C:\\C#\\Help\\Demo.chm", findings);
     doctor.checkPathCharacters(u"C:\\100%\\Demo.chm", findings);
     doctor.checkPathCharacters(u"C:\\\u0425\u0435\u043b\u043f\\Demo.chm", findings);  // no ANSI form
-    doctor.checkPathCharacters(u"\\\\server\\share\\Demo.chm", findings);
-    fake.driveTypes["N:"] = DRIVE_REMOTE_;
-    doctor.checkPathCharacters(u"n:\\Demo.chm", findings);
     std::vector<std::u16string> found;
     for (const Finding& f : findings) found.push_back(f.found);
     EXPECT_EQ(found, (std::vector<std::u16string>{u"a '#' in the path", u"a '%' in the path",
                                                   u"characters the ANSI code page cannot carry",
-                                                  u"nothing the viewer trips over", u"a network path", u"a network drive"}));
+                                                  u"nothing the viewer trips over"}));
     EXPECT_EQ(findings[2].severity, Severity::Info);  // the library and the engine open such a name
 }
 
@@ -231,6 +228,59 @@ TEST_F(HelpDiagnosisTest, AFileIsReadInItsOwnCodePage)
     EXPECT_EQ(HelpFileContents::sitemapKeywords(declared, fake), std::vector<std::u16string>{u"\u0434\u0430"});
 }
 
+// Whether the viewer shows a file's pages: its mark of the web against the policy's zone,
+// a network location against the policy, and the allow list, in the policy's own view.
+TEST_F(HelpDiagnosisTest, MarkOfTheWebAndNetworkLocationsAgainstTheViewersPolicy)
+{
+    const std::string policyKey = "SOFTWARE\\Microsoft\\HTMLHelp\\1.x\\ItssRestrictions";
+    auto finding = [&](const char16_t* file, const std::u16string& check) {
+        const Diagnosis d = diagnose({.file = file, .topic = u"intro.htm"});
+        const Finding* f = find(d, check);
+        return f ? *f : Finding{};
+    };
+    // Each zone a mark can name; not set, the policy allows the local machine only.
+    const std::pair<std::string, Severity> marks[] = {{"0", Severity::Ok},    {"1", Severity::Error},
+                                                      {"2", Severity::Error}, {"3", Severity::Error},
+                                                      {"4", Severity::Error}, {"x", Severity::Info}};
+    for (const auto& [zone, severity] : marks) {
+        fake.fileData["c:\\help\\demo.chm:zone.identifier"] =
+            "\xEF\xBB\xBF[ZoneTransfer]\r\nZoneId=" + zone + "\r\nHostUrl=https://example.com/Demo.chm\r\n";
+        EXPECT_EQ(finding(u"C:\\Help\\Demo.chm", u"mark").severity, severity) << zone;
+    }
+    Finding marked = finding(u"C:\\Help\\Demo.chm", u"mark");
+    fake.fileData.clear();
+    EXPECT_EQ(finding(u"C:\\Help\\Demo.chm", u"mark").found, u"none: the file is not marked as coming from elsewhere");
+    fake.fileData["C:\\Help\\Demo.chm:Zone.Identifier"] = "[ZoneTransfer]\nZoneId=3\nHostUrl=https://example.com/Demo.chm\n";
+    marked = finding(u"C:\\Help\\Demo.chm", u"mark");
+    EXPECT_EQ(marked.found, u"marked as from the Internet zone (ZoneId=3), from https://example.com/Demo.chm");
+    EXPECT_NE(marked.remedy.find(u"Unblock-File -LiteralPath 'C:\\Help\\Demo.chm'"), std::u16string::npos);
+    EXPECT_NE(marked.cause.find(u"MaxAllowedZone not set: the local machine only"), std::u16string::npos);
+    fake.SetDword(HKEY_LOCAL_MACHINE_, policyKey, "MaxAllowedZone", 3);
+    EXPECT_EQ(finding(u"C:\\Help\\Demo.chm", u"mark").severity, Severity::Info);
+    fake.fileData.clear();
+
+    // A share: Local intranet unless the platform's mapping says otherwise; the policy decides.
+    fake.AddCompiledHelp("\\\\server\\share\\Help\\Demo.chm", helpStreams({}));
+    const char16_t* share = u"\\\\server\\share\\Help\\Demo.chm";
+    fake.SetDword(HKEY_LOCAL_MACHINE_, policyKey, "MaxAllowedZone", 1);
+    EXPECT_EQ(finding(share, u"policy").found, u"a network path in the Local intranet zone (a network location's default); "
+                                                u"the policy allows it (MaxAllowedZone 1: up to Local intranet)");
+    fake.urlZones[u"file://server/share/Help/Demo.chm"] = 3;
+    const Finding refused = finding(share, u"policy");
+    EXPECT_EQ(refused.severity, Severity::Error);
+    EXPECT_NE(refused.remedy.find(u"UrlAllowList (REG_SZ) \"\\\\server\\share\\Help\\;file://server/share/Help/\" for "
+                                  u"this folder only, or MaxAllowedZone (REG_DWORD) 3"),
+              std::u16string::npos) << utf8(refused.remedy);
+    fake.SetString(HKEY_LOCAL_MACHINE_, policyKey, "UrlAllowList", " \\\\other\\x ; FILE://SERVER/Share/help/");
+    EXPECT_EQ(finding(share, u"policy").severity, Severity::Info);
+    fake.SetString(HKEY_LOCAL_MACHINE_, policyKey, "UrlAllowList", "\\\\server\\share\\Helpers");  // not a prefix of a folder
+    fake.SetString(HKEY_LOCAL_MACHINE_, policyKey, "MaxAllowedZone", "3");                      // not a REG_DWORD
+    EXPECT_NE(finding(share, u"policy").found.find(u"MaxAllowedZone not set: the local machine only; UrlAllowList "
+                                                   u"'\\\\server\\share\\Helpers'; MaxAllowedZone is there but not a REG_DWORD"),
+              std::u16string::npos);
+    EXPECT_EQ(finding(u"C:\\Help\\Demo.chm", u"policy").check, u"");  // a local file has no location to check
+}
+
 // The display commands tell a debugger why nothing showed, and only then.
 class DebuggerLineTest : public HelpDiagnosisTest {
 protected:
@@ -254,12 +304,24 @@ TEST_F(DebuggerLineTest, OneLineWhenNoWindowCameOfTheCommand)
     object.displayCommands.HHDisplayTopicID(nullptr);
     EXPECT_EQ(fake.debugLines.size(), 1u);  // a window opened: nothing to say
 
+    // A window opened, but the viewer will refuse the marked file's pages.
+    fake.fileData["C:\\Help\\Demo.chm:Zone.Identifier"] = "[ZoneTransfer]\r\nZoneId=3\r\n";
+    object.displayCommands.HHDisplayTopicID(nullptr);
+    ASSERT_EQ(fake.debugLines.size(), 2u);
+    EXPECT_EQ(fake.debugLines[1], u"Morvel10 HHDisplayTopicID: the help window for 'C:\\Help\\Demo.chm' shows nothing: "
+                                  u"the file carries the mark of the web (Internet zone), which the viewer's policy "
+                                  u"refuses (MaxAllowedZone not set: the local machine only), so the window shows none "
+                                  u"of its pages; unblock the file (helpdoctor unblock).\n");
+    EXPECT_EQ(fake.helpCalls.size(), 3u);
+
     fake.helpWindow = 0;
     fake.debuggerPresent = false;  // nobody listening: the file is not even opened
     fake.calls.clear();
     object.displayCommands.HHDisplayTopicID(nullptr);
-    EXPECT_EQ(fake.debugLines.size(), 1u);
-    EXPECT_EQ(fake.CallCount("ListCompiledHelp"), 0u);
+    fake.helpWindow = 0x10010;
+    object.displayCommands.HHDisplayTopicID(nullptr);
+    EXPECT_EQ(fake.debugLines.size(), 2u);
+    EXPECT_EQ(fake.CallCount("ListCompiledHelp") + fake.CallCount("ReadFile"), 0u);
 }
 
 TEST_F(DebuggerLineTest, ACheckThatEndsTheCommandIsExplainedOnce)

@@ -23,17 +23,26 @@ protected:
     helpdoctor::ToolResult run(std::vector<std::u16string> args)
     {
         args.insert(args.begin(), u"helpdoctor");
-        return helpdoctor::runHelpDoctor(fake, args, [this](const std::u16string&) { return ids; },
-                                         [this](const std::u16string& path, const std::string& bytes) {
-                                             written[utf8(path)] = bytes;
-                                             return writable;
-                                         });
+        helpdoctor::ToolHost host;
+        host.readText = [this](const std::u16string&) { return ids; };
+        host.writeText = [this](const std::u16string& path, const std::string& bytes) {
+            written[utf8(path)] = bytes;
+            return writable;
+        };
+        host.removeFile = [this](const std::u16string& path) { return fake.fileData.erase(utf8(path)) == 1; };
+        host.confirm = [this](const std::string& question) {
+            asked += question;
+            return answer;
+        };
+        return helpdoctor::runHelpDoctor(fake, args, host);
     }
 
     FakePlatform fake;
     std::optional<std::string> ids;
     std::map<std::string, std::string> written;  // by the files' names
     bool writable = true;
+    std::string asked;    // what unblock asked
+    bool answer = false;  // and what the person answered
 };
 
 TEST_F(HelpDoctorToolTest, ExitStatusesAndUsage)
@@ -55,6 +64,34 @@ TEST_F(HelpDoctorToolTest, ExitStatusesAndUsage)
     EXPECT_EQ(json.status, 1);
     EXPECT_NE(json.out.find("\"file\":\"C:\\\\\xC3\x89\\\"x.chm\""), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"check\":\"exists\",\"severity\":\"error\""), std::string::npos) << json.out;
+}
+
+TEST_F(HelpDoctorToolTest, UnblockRemovesTheMarkOnlyWithConsentAndOnlyFromCompiledHelp)
+{
+    const std::string stream = "C:\\Help\\Demo.chm:Zone.Identifier";
+    fake.fileData[stream] = "[ZoneTransfer]\r\nZoneId=3\r\nHostUrl=https://example.com/it's.zip\r\n";
+    fake.fileData["C:\\Help\\Demo.chm"] = "ITSF";
+    auto declined = run({u"unblock", u"C:\\Help\\Demo.chm"});
+    EXPECT_EQ(declined.status, 1);
+    EXPECT_EQ(declined.out, "Nothing was changed.\n");
+    EXPECT_NE(asked.find("    HostUrl=https://example.com/it's.zip\n"), std::string::npos) << asked;
+    EXPECT_NE(asked.find("Set-Content -LiteralPath 'C:\\Help\\Demo.chm' -Stream Zone.Identifier -Value "
+                         "'[ZoneTransfer]','ZoneId=3','HostUrl=https://example.com/it''s.zip'\n"),
+              std::string::npos) << asked;
+    EXPECT_EQ(fake.fileData.count(stream), 1u);
+
+    answer = true;
+    EXPECT_EQ(run({u"unblock", u"C:\\Help\\Demo.chm"}).status, 0);
+    EXPECT_EQ(fake.fileData.count(stream), 0u);
+    EXPECT_EQ(fake.fileData.count("C:\\Help\\Demo.chm"), 1u);  // the stream, nothing else
+    EXPECT_EQ(run({u"unblock", u"C:\\Help\\Demo.chm", u"--yes"}).out, "C:\\Help\\Demo.chm carries no mark of the web; nothing to do.\n");
+
+    fake.AddFile("C:\\Help\\Notes.chm");
+    fake.fileData["C:\\Help\\Notes.chm:Zone.Identifier"] = "[ZoneTransfer]\r\nZoneId=3\r\n";
+    const auto refused = run({u"unblock", u"C:\\Help\\Notes.chm", u"--yes"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("is not a compiled help file; nothing was changed"), std::string::npos);
+    EXPECT_EQ(fake.fileData.count("C:\\Help\\Notes.chm:Zone.Identifier"), 1u);
 }
 
 TEST_F(HelpDoctorToolTest, ListNamesStaleEntriesAndPrunesOnlyThem)

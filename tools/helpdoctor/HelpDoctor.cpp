@@ -5,8 +5,10 @@
 #include "ContextIdAudit.h"
 #include "HelpFileListSurvey.h"
 #include "htmlhelp/HelpDiagnosis.h"
+#include "htmlhelp/HelpFileContents.h"
 #include "htmlhelp/HelpFileRegistration.h"
 #include "htmlhelp/RegistryAccess.h"
+#include "htmlhelp/WebMark.h"
 
 namespace morvel::helpdoctor {
 
@@ -17,6 +19,7 @@ const char UsageText[] =
     "       helpdoctor list [--prune [--yes [--backup FILE]]] [--json]\n"
     "       helpdoctor audit FILE IDS [--json]\n"
     "       helpdoctor engine [--json]\n"
+    "       helpdoctor unblock FILE [--yes]\n"
     "\n"
     "  check   why help for FILE (as a host sets CHMFile) would not appear\n"
     "  list    the HTML Help file list (both registry views' on 64-bit Windows) and the state\n"
@@ -26,6 +29,9 @@ const char UsageText[] =
     "  audit   the context ids of IDS against the map of FILE; IDS is a C or C++ header\n"
     "          (#define, enum), a VB or VBA module (Const, Enum) or \"name=number\" lines\n"
     "  engine  the help engine's installation, versions and releases\n"
+    "  unblock removes the mark of the web (the FILE:Zone.Identifier stream) from the compiled\n"
+    "          help FILE after asking, or at once with --yes; prints what the mark held and\n"
+    "          how to put it back\n"
     "\n"
     "exit status: 0 nothing wrong, 1 something is, 2 bad usage\n";
 
@@ -503,10 +509,50 @@ ToolResult engine(HtmlHelpPort& port, const Arguments& a)
     return result;
 }
 
+// ---------------------------------------------------------------------------- unblock
+
+ToolResult unblock(HtmlHelpPort& port, const Arguments& a, const ToolHost& host)
+{
+    if (a.positional.size() != 2) return usage("unblock takes one FILE");
+    if (a.json) return usage("--json does not go with unblock");
+    const std::u16string& file = a.positional[1];
+    long status = 0;
+    if (!HelpFileContents::open(port, file, status))
+        return {{}, "helpdoctor: " + shown(file) + " is not a compiled help file; nothing was changed.\n", 1};
+    const auto mark = WebMark::read(port, file, status);
+    if (!mark) return {shown(file) + " carries no mark of the web; nothing to do.\n", {}, 0};
+    if (status != ERROR_SUCCESS_)
+        return {{}, "helpdoctor: the mark of the web on " + shown(file) + " cannot be read (error " +
+                        std::to_string(status) + "); nothing was changed.\n", 1};
+
+    std::string told = "The mark of the web on " + shown(file) + " (its Zone.Identifier stream) holds:\n";
+    std::string values;
+    for (std::size_t start = 0; start < mark->text.size();) {
+        std::size_t end = mark->text.find_first_of(u"\r\n", start);
+        if (end == std::u16string::npos) end = mark->text.size();
+        const std::u16string line = mark->text.substr(start, end - start);
+        start = end + 1;
+        if (line.empty()) continue;
+        told += "    " + shown(line) + "\n";
+        values += (values.empty() ? "" : ",") + shown(WebMark::powerShellLiteral(line));
+    }
+    told += "To put it back, in PowerShell:\n    Set-Content -LiteralPath " + shown(WebMark::powerShellLiteral(file)) +
+            " -Stream Zone.Identifier -Value " + (values.empty() ? "''" : values) + "\n";
+    ToolResult result;
+    if (!a.yes) {
+        if (!host.confirm || !host.confirm(told + "Remove the mark? [y/N] ")) return {"Nothing was changed.\n", {}, 1};
+    } else {
+        result.out = told;
+    }
+    if (!host.removeFile || !host.removeFile(WebMark::streamOf(file)))
+        return {result.out, "helpdoctor: the mark of the web on " + shown(file) + " could not be removed.\n", 1};
+    result.out += "Removed the mark of the web from " + shown(file) + ".\n";
+    return result;
+}
+
 }  // namespace
 
-ToolResult runHelpDoctor(HtmlHelpPort& port, const std::vector<std::u16string>& args, const ReadText& readText,
-                         const WriteText& writeText)
+ToolResult runHelpDoctor(HtmlHelpPort& port, const std::vector<std::u16string>& args, const ToolHost& host)
 {
     for (std::size_t i = 1; i < args.size(); ++i)
         if (args[i] == u"--help" || args[i] == u"-h" || args[i] == u"/?") return {UsageText, {}, 0};
@@ -514,13 +560,15 @@ ToolResult runHelpDoctor(HtmlHelpPort& port, const std::vector<std::u16string>& 
     if (a.bad) return usage("unknown option, or an option without its value");
     if (a.positional.empty()) return usage("no command");
     const std::u16string& command = a.positional[0];
-    if ((a.prune || a.yes || a.backup) && command != u"list") return usage("--prune, --yes and --backup go with list");
+    if ((a.prune || a.backup) && command != u"list") return usage("--prune and --backup go with list");
+    if (a.yes && command != u"list" && command != u"unblock") return usage("--yes goes with list and unblock");
     if ((a.topic || a.id || a.keyword) && command != u"check") return usage("--topic, --id and --keyword go with check");
     try {
         if (command == u"check") return check(port, a);
-        if (command == u"list") return list(port, a, writeText);
-        if (command == u"audit") return audit(port, a, readText);
+        if (command == u"list") return list(port, a, host.writeText);
+        if (command == u"audit") return audit(port, a, host.readText);
         if (command == u"engine") return engine(port, a);
+        if (command == u"unblock") return unblock(port, a, host);
     } catch (const std::exception&) {
         return {{}, "helpdoctor: the platform failed a query\n", 1};
     }

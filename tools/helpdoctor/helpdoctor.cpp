@@ -60,6 +60,30 @@ bool writeText(const std::u16string& path, const std::string& bytes)
     return whole;
 }
 
+bool removeFile(const std::u16string& path) { return ::DeleteFileW(reinterpret_cast<const wchar_t*>(path.c_str())) != 0; }
+
+// Asks on the console; an answer from a pipe counts as well, and no input at all is a no.
+bool confirm(const std::string& question)
+{
+    write(STD_OUTPUT_HANDLE, question);
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    std::string answer;
+    if (::GetConsoleMode(input, &mode)) {
+        wchar_t buffer[64] = {};
+        DWORD got = 0;
+        if (!::ReadConsoleW(input, buffer, 63, &got, nullptr)) return false;
+        for (DWORD i = 0; i < got; ++i) answer += buffer[i] < 0x80 ? char(buffer[i]) : '?';
+    } else {
+        char c = 0;
+        DWORD got = 0;
+        while (answer.size() < 64 && ::ReadFile(input, &c, 1, &got, nullptr) && got == 1 && c != '\n') answer += c;
+        write(STD_OUTPUT_HANDLE, "\n");  // no echo from a pipe to end the question's line
+    }
+    const auto first = answer.find_first_not_of(" \t");
+    return first != std::string::npos && (answer[first] == 'y' || answer[first] == 'Y');
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -72,7 +96,8 @@ int wmain(int argc, wchar_t** argv)
         std::vector<std::u16string> args;
         for (int i = 0; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
         morvel::htmlhelp::Win32HtmlHelpPort port;
-        const morvel::helpdoctor::ToolResult result = morvel::helpdoctor::runHelpDoctor(port, args, readText, writeText);
+        const morvel::helpdoctor::ToolHost host{readText, writeText, removeFile, confirm};
+        const morvel::helpdoctor::ToolResult result = morvel::helpdoctor::runHelpDoctor(port, args, host);
         write(STD_OUTPUT_HANDLE, result.out);
         write(STD_ERROR_HANDLE, result.err);
         status = result.status;
