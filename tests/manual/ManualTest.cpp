@@ -340,7 +340,9 @@ std::vector<std::string> coreSources(const std::string& folder)
         const std::string name = found.cFileName;
         // The platform adapters and COM classes hold no texts a user reads; the diagnosis
         // speaks through helpdoctor, whose page describes its findings rather than quoting them.
-        if (name.starts_with("Win32") || name.starts_with("Com") || name.starts_with("HelpDiagnosis")) continue;
+        if (name.starts_with("Win32") || name.starts_with("Com") || name.starts_with("HelpDiagnosis") ||
+            name.starts_with("BlockedContent"))
+            continue;
         if (name.ends_with(".cpp") || name.ends_with(".h")) files.push_back(base + name);
     } while (FindNextFileA(search, &found));
     FindClose(search);
