@@ -126,6 +126,16 @@ grep -qF -- "-Stream Zone.Identifier -Value '[ZoneTransfer]','ZoneId=3','HostUrl
 cmp -s "$build/help/Demo.chm" "$work/Marked/Demo.chm" || fail "unblock changed the help file itself"
 expect 0 "Nothing wrong found." check "$marked" --topic intro.htm
 
+# A share (Wine reaches \\host\share through dosdevices/unc): its zone is the platform's
+# mapping (Wine's puts shares in the Internet zone), and the viewer's policy decides.
+mkdir -p "$build/wineprefix/dosdevices/unc/doctorhost" && ln -sfn "$work" "$build/wineprefix/dosdevices/unc/doctorhost/share"
+policy='HKLM\SOFTWARE\Microsoft\HTMLHelp\1.x\ItssRestrictions'
+expect 1 "the policy refuses it (MaxAllowedZone not set: the local machine only)" check '\\doctorhost\share\Good\Demo.chm'
+"$run" reg add "$policy" /v MaxAllowedZone /t REG_DWORD /d 3 /f >/dev/null 2>&1 </dev/null
+expect 0 "the policy allows it (MaxAllowedZone 3: up to Internet)" check '\\doctorhost\share\Good\Demo.chm' --topic intro.htm
+"$run" reg delete "$policy" /f >/dev/null 2>&1 </dev/null
+rm -rf "$build/wineprefix/dosdevices/unc/doctorhost"
+
 # The engine: Wine's loads, but the prefix does not register it as a control.
 expect 1 "loads from the system folder" engine
 expect 1 '"loads":true' engine --json
