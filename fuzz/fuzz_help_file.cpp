@@ -3,7 +3,8 @@
 // may take more than the reading budget, and no topic or keyword grows past its bound.
 //
 // The input is a run of chunks, each a 16-bit length and that many bytes: #SYSTEM, #IVB,
-// #STRINGS, the index, a topic URL (UTF-8). With the first byte's top bit set, its low bits
+// #STRINGS, the index, a topic URL (UTF-8), and the file's mark of the web, whose bytes
+// also stand for the viewer policy's UrlAllowList (as UTF-16). With the first byte's top bit set, its low bits
 // repeat the #IVB chunk (its first eight bytes, a pair) and the #STRINGS chunk (its first
 // byte) as many times as a 24-bit count after them says (up to 64 KiB), so a small input
 // stands for a file far larger than the budget the readers here get.
@@ -12,6 +13,7 @@
 #include "FuzzInput.h"
 #include "htmlhelp/HelpDiagnosis.h"
 #include "htmlhelp/HelpFileContents.h"
+#include "htmlhelp/WebMark.h"
 
 using namespace morvel;
 using namespace morvel::htmlhelp;
@@ -66,8 +68,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     streams[u"/Index.hhk"] = in.next();
     const std::u16string url = fromUtf8(in.next());
     if (flags & 4) streams.erase(u"/#IVB");
+    const std::string mark = in.next();
 
     FakePlatform fake;
+    if (!mark.empty()) {
+        fake.fileData["C:\\Help\\Fuzz.chm:Zone.Identifier"] = mark;
+        fake.SetValue(HKEY_LOCAL_MACHINE_, "SOFTWARE\\Microsoft\\HTMLHelp\\1.x\\ItssRestrictions", "UrlAllowList",
+                      REG_SZ_, std::vector<std::uint8_t>(mark.begin(), mark.end()));
+        const WebMark parsed = WebMark::parse(std::vector<std::uint8_t>(mark.begin(), mark.end()), fake);
+        if (parsed.hostUrl.size() > WebMark::MaxValueLength || parsed.referrerUrl.size() > WebMark::MaxValueLength)
+            std::abort();
+    }
     fake.codePage = flags & 8 ? FakeCodePage::Utf8 : FakeCodePage::Latin1;
     fake.AddCompiledHelp("C:\\Help\\Fuzz.chm", streams);
     long status = 0;
