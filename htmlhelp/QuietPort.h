@@ -7,124 +7,28 @@
 
 #include <vector>
 
-#include "HtmlHelpPort.h"
+#include "ForwardingPort.h"
 
 namespace morvel::htmlhelp {
 
-class QuietPort final : public HtmlHelpPort {
+class QuietPort final : public ForwardingPort {
 public:
-    explicit QuietPort(HtmlHelpPort& inner) : inner_(inner) {}
+    explicit QuietPort(HtmlHelpPort& inner) : ForwardingPort(inner) {}
 
     const std::vector<MessageBoxRequest>& messages() const { return messages_; }
     void clearMessages() { messages_.clear(); }
-    HtmlHelpPort& inner() { return inner_; }
-
-    long RegOpenKeyEx(RegKey root, const PlatformText& path, std::uint32_t access, RegKey& opened) override
-    {
-        return inner_.RegOpenKeyEx(root, path, access, opened);
-    }
-    long RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::u16string& name,
-                      std::uint32_t& type, std::uint32_t& dataSize) override
-    {
-        return inner_.RegEnumValue(key, index, nameCapacity, name, type, dataSize);
-    }
-    long RegQueryValueEx(RegKey key, const std::u16string& name, std::uint32_t& type,
-                         std::vector<std::uint8_t>& data) override
-    {
-        return inner_.RegQueryValueEx(key, name, type, data);
-    }
-    long RegCreateKeyEx(RegKey root, const PlatformText& path, std::uint32_t access, RegKey& opened) override
-    {
-        return inner_.RegCreateKeyEx(root, path, access, opened);
-    }
-    long RegSetValueEx(RegKey key, const PlatformText& name, std::uint32_t type,
-                       const std::vector<std::uint8_t>& data) override
-    {
-        return inner_.RegSetValueEx(key, name, type, data);
-    }
-    long RegDeleteValue(RegKey key, const PlatformText& name) override { return inner_.RegDeleteValue(key, name); }
-    long RegCloseKey(RegKey key) override { return inner_.RegCloseKey(key); }
-
-    std::uint32_t ExpandEnvironmentStrings(const std::u16string& source, std::u16string& destination,
-                                           std::uint32_t capacity) override
-    {
-        return inner_.ExpandEnvironmentStrings(source, destination, capacity);
-    }
-    bool GetVersionEx(OsVersion& info) override { return inner_.GetVersionEx(info); }
-    std::uint32_t GetLongPathName(const std::u16string& shortPath, std::u16string& longPath,
-                                  std::uint32_t capacity) override
-    {
-        return inner_.GetLongPathName(shortPath, longPath, capacity);
-    }
-    std::optional<std::u16string> FindFirstFile(const std::u16string& pattern) override
-    {
-        return inner_.FindFirstFile(pattern);
-    }
-    std::uint32_t GetFileVersionInfoSize(const PlatformText& path) override
-    {
-        return inner_.GetFileVersionInfoSize(path);
-    }
-    bool GetFileVersionInfo(const PlatformText& path, std::vector<std::uint8_t>& block) override
-    {
-        return inner_.GetFileVersionInfo(path, block);
-    }
-    std::optional<FileVersion> VerQueryRoot(const std::vector<std::uint8_t>& block) override
-    {
-        return inner_.VerQueryRoot(block);
-    }
 
     std::int32_t MessageBoxIndirect(const MessageBoxRequest& request) override
     {
         messages_.push_back(request);
         return 1;  // IDOK, as if the user had read it
     }
-    CursorPos GetCursorPos() override { return inner_.GetCursorPos(); }
     void DefWindowProc(std::uint32_t, std::uint32_t, std::uint32_t, std::int32_t) override {}
-
     bool HtmlHelp(const HelpCall&) override { return false; }
-    bool LoadHelpEngine() override { return inner_.LoadHelpEngine(); }
     std::uint64_t LastHelpWindow() const override { return 0; }
-
-    long ListCompiledHelp(const std::u16string& file, std::vector<std::u16string>& streams) override
-    {
-        return inner_.ListCompiledHelp(file, streams);
-    }
-    long ReadCompiledHelpStream(const std::u16string& file, const std::u16string& stream,
-                                std::vector<std::uint8_t>& data) override
-    {
-        return inner_.ReadCompiledHelpStream(file, stream, data);
-    }
-    long ReadFile(const std::u16string& path, std::uint32_t limit, std::vector<std::uint8_t>& data) override
-    {
-        return inner_.ReadFile(path, limit, data);
-    }
-    std::optional<std::uint32_t> MapUrlToZone(const std::u16string& url) override { return inner_.MapUrlToZone(url); }
-    std::uint32_t GetDriveType(const std::u16string& root) override { return inner_.GetDriveType(root); }
     void OutputDebugString(const std::u16string&) override {}
-    bool IsDebuggerPresent() override { return inner_.IsDebuggerPresent(); }
-
-    std::optional<std::string> ToAnsi(const std::u16string& text) override { return inner_.ToAnsi(text); }
-    std::u16string FromAnsi(const std::string& text) override { return inner_.FromAnsi(text); }
-    std::u16string FromCodePage(const std::string& text, std::uint32_t codePage) override
-    {
-        return inner_.FromCodePage(text, codePage);
-    }
-    std::uint32_t CodePageOfLocale(std::uint32_t lcid) override { return inner_.CodePageOfLocale(lcid); }
-    int CompareNoCase(const std::u16string& a, const std::u16string& b) override { return inner_.CompareNoCase(a, b); }
-    std::optional<std::string> LCMapString(const std::u16string& text) override { return inner_.LCMapString(text); }
-    long RegQueryInfoKey(RegKey key, std::uint32_t& values, std::uint64_t& lastWriteTime) override
-    {
-        return inner_.RegQueryInfoKey(key, values, lastWriteTime);
-    }
-    bool HasTwoRegistryViews() override { return inner_.HasTwoRegistryViews(); }
-    std::uint64_t GetSystemTimeAsFileTime() override { return inner_.GetSystemTimeAsFileTime(); }
-    std::u16string ModuleFolder() override { return inner_.ModuleFolder(); }
-    std::u16string CurrentFolder() override { return inner_.CurrentFolder(); }
-    std::u16string LoadResString(std::int32_t id) override { return inner_.LoadResString(id); }
-    std::uint32_t LastError() const override { return inner_.LastError(); }
 
 private:
-    HtmlHelpPort& inner_;
     std::vector<MessageBoxRequest> messages_;
 };
 
