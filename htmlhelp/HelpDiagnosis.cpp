@@ -118,44 +118,8 @@ Diagnosis HelpDiagnosis::diagnose(const DiagnosisRequest& request)
         findings.push_back(finding(u"name", Severity::Ok, u"file name " + quoted(file), u"ends in chm"));
 
         // 2. The completion of a bare name: the HTML Help file list, else the library's folder.
-        std::u16string completed;
         const bool bare = file.find(u'\\') == std::u16string::npos;
-        if (bare) {
-            completed = scratch.helpFileChecks.completeName(file);
-            const HtmlHelpState& state = scratch.state;
-            const std::u16string listed = u"the HTML Help file list for " + quoted(file);
-            quiet.clearMessages();  // the lookup's own existence message is told below
-            if (isEmpty(state.HHRegFileName)) {
-                findings.push_back(finding(u"lookup", Severity::Info, listed,
-                                           u"not listed; the library looks beside itself: " + completed));
-            } else if (isEmpty(state.HHRegFilePath)) {
-                findings.push_back(finding(
-                    u"lookup", Severity::Warning, listed, u"listed without a folder",
-                    u"The entry holds no folder, so the engine cannot find the file through it; the library "
-                    u"looks beside itself instead: " + completed,
-                    u"Register the file again with its full path (HHRegister), or remove the entry "
-                    u"(helpdoctor list --prune --yes)."));
-            } else if (state.HHRegFileExists == False) {
-                findings.push_back(finding(
-                    u"lookup", Severity::Error, listed,
-                    u"listed in " + *state.HHRegFilePath + u", but the file is not there",
-                    u"A stale entry: the file was moved or removed after it was registered. Both the library "
-                    u"and the engine go by the entry and look in the old folder.",
-                    u"Register the file again from where it lies now (HHRegister with its full path), or "
-                    u"remove the stale entry (helpdoctor list --prune --yes) and set CHMFile to the full path."));
-            } else {
-                findings.push_back(finding(u"lookup", Severity::Ok, listed, u"listed in " + *state.HHRegFilePath));
-            }
-        } else {
-            completed = file;
-            if (!hasDrive(completed) && !isUnc(completed))
-                findings.push_back(finding(
-                    u"lookup", Severity::Warning, u"the path " + quoted(file),
-                    u"relative to the host's current folder, now " + port_.CurrentFolder(),
-                    u"The path is taken from whatever folder the host runs in when it asks for help, which "
-                    u"changes with file dialogs and shortcuts.",
-                    u"Give CHMFile the full path, or the bare name of a registered file."));
-        }
+        const std::u16string completed = checkLookup(file, scratch, quiet, findings);
         result.path = completed;
 
         // 3. The file on disk, as EnsureFileExists looks for it.
@@ -197,6 +161,52 @@ Diagnosis HelpDiagnosis::diagnose(const DiagnosisRequest& request)
     }
     if (request.checkEngine) checkEngine(findings);
     return result;
+}
+
+// The completion of a bare name as the display commands make it, with what the lookup in
+// the HTML Help file list found; a path is taken as it is. Returns the completed name.
+std::u16string HelpDiagnosis::checkLookup(const std::u16string& file, HtmlHelpObject& scratch, QuietPort& quiet,
+                                          std::vector<Finding>& findings)
+{
+    std::u16string completed;
+    const bool bare = file.find(u'\\') == std::u16string::npos;
+    if (bare) {
+        completed = scratch.helpFileChecks.completeName(file);
+        const HtmlHelpState& state = scratch.state;
+        const std::u16string listed = u"the HTML Help file list for " + quoted(file);
+        quiet.clearMessages();  // the lookup's own existence message is told below
+        if (isEmpty(state.HHRegFileName)) {
+            findings.push_back(finding(u"lookup", Severity::Info, listed,
+                                       u"not listed; the library looks beside itself: " + completed));
+        } else if (isEmpty(state.HHRegFilePath)) {
+            findings.push_back(finding(
+                u"lookup", Severity::Warning, listed, u"listed without a folder",
+                u"The entry holds no folder, so the engine cannot find the file through it; the library "
+                u"looks beside itself instead: " + completed,
+                u"Register the file again with its full path (HHRegister), or remove the entry "
+                u"(helpdoctor list --prune --yes)."));
+        } else if (state.HHRegFileExists == False) {
+            findings.push_back(finding(
+                u"lookup", Severity::Error, listed,
+                u"listed in " + *state.HHRegFilePath + u", but the file is not there",
+                u"A stale entry: the file was moved or removed after it was registered. Both the library "
+                u"and the engine go by the entry and look in the old folder.",
+                u"Register the file again from where it lies now (HHRegister with its full path), or "
+                u"remove the stale entry (helpdoctor list --prune --yes) and set CHMFile to the full path."));
+        } else {
+            findings.push_back(finding(u"lookup", Severity::Ok, listed, u"listed in " + *state.HHRegFilePath));
+        }
+    } else {
+        completed = file;
+        if (!hasDrive(completed) && !isUnc(completed))
+            findings.push_back(finding(
+                u"lookup", Severity::Warning, u"the path " + quoted(file),
+                u"relative to the host's current folder, now " + port_.CurrentFolder(),
+                u"The path is taken from whatever folder the host runs in when it asks for help, which "
+                u"changes with file dialogs and shortcuts.",
+                u"Give CHMFile the full path, or the bare name of a registered file."));
+    }
+    return completed;
 }
 
 void HelpDiagnosis::checkPathCharacters(const std::u16string& path, std::vector<Finding>& findings)
@@ -251,12 +261,18 @@ void HelpDiagnosis::checkContents(const std::u16string& path, const DiagnosisReq
     }
     findings.push_back(finding(u"storage", Severity::Ok, path,
                                u"a compiled help file of " + decimal(std::int64_t(chm->streams().size())) + u" streams"));
+    checkTopic(*chm, request, findings);
+    if (request.contextId) checkContextId(*chm, *request.contextId, findings);
+    if (request.keyword) checkKeyword(*chm, *request.keyword, findings);
+}
 
-    const std::u16string defaultTopic = chm->defaultTopic();
+void HelpDiagnosis::checkTopic(HelpFileContents& chm, const DiagnosisRequest& request, std::vector<Finding>& findings)
+{
+    const std::u16string defaultTopic = chm.defaultTopic();
     const bool askedSomething = request.topic || request.contextId || request.keyword;
     if (request.topic && !isEmpty(request.topic)) {
         const std::u16string page = HelpFileContents::topicPath(*request.topic);
-        if (chm->hasTopic(*request.topic))
+        if (chm.hasTopic(*request.topic))
             findings.push_back(finding(u"topic", Severity::Ok, u"topic " + quoted(*request.topic), u"the file holds " + page));
         else
             findings.push_back(finding(
@@ -271,84 +287,85 @@ void HelpDiagnosis::checkContents(const std::u16string& path, const DiagnosisReq
             findings.push_back(finding(u"topic", Severity::Warning, u"the default topic", u"the file names none",
                                        u"Without a topic the window opens on an empty page.",
                                        u"Set \"Default topic\" in the help project and compile again."));
-        else if (!chm->hasTopic(defaultTopic))
+        else if (!chm.hasTopic(defaultTopic))
             findings.push_back(finding(u"topic", Severity::Warning, u"the default topic " + quoted(defaultTopic),
                                        u"not in the file", u"Without a topic the window opens on an empty page.",
                                        u"Compile the default topic into the file."));
         else
             findings.push_back(finding(u"topic", Severity::Ok, u"the default topic " + quoted(defaultTopic), u"in the file"));
     }
+}
 
-    if (request.contextId) {
-        const std::u16string checked = u"context id " + decimal(*request.contextId);
-        const auto map = chm->contextMap();
-        const ContextMap::Entry* entry = map ? map->find(std::uint32_t(*request.contextId)) : nullptr;
-        if (!map) {
-            findings.push_back(finding(
-                u"id", Severity::Error, checked, u"the file has no map of context ids",
-                u"The file was compiled without [MAP] and [ALIAS] sections, so the engine can show no topic by "
-                u"id; it closes the help window instead.",
-                u"Add [MAP] (#define name id) and [ALIAS] (name=page.htm) to the help project and compile again."));
-        } else if (!entry) {
-            findings.push_back(finding(
-                u"id", Severity::Error, checked,
-                u"not in the file's map (" + decimal(std::int64_t(map->entries.size())) + u" ids mapped)",
-                u"The engine finds no topic for the id and shows none.",
-                u"Add the id to [MAP] and its topic to [ALIAS] and compile again, or use an id the map holds "
-                u"(helpdoctor audit lists them against the application's ids)."));
-        } else if (const std::u16string& topic = map->topicOf(*entry); !chm->hasTopic(topic)) {
-            const bool buildPath = looksLikeBuildPath(topic);
-            findings.push_back(finding(
-                u"id", Severity::Error, checked, u"mapped to " + quoted(topic) + u", which is not a page of the file",
-                buildPath ? u"The map names a path of the machine that compiled the file instead of a page inside "
-                            u"it: the compiler stored the alias target as a full path. The engine finds no page there."
-                          : u"The alias names a page the file does not hold; the engine shows none.",
-                buildPath ? u"Compile with a compiler that stores alias targets relative to the project, or show "
-                            u"the page by its path (HHTopicURL)."
-                          : u"Correct the page in [ALIAS], or compile the page into the file."));
-        } else {
-            findings.push_back(finding(u"id", Severity::Ok, checked, u"mapped to " + map->topicOf(*entry)));
-        }
+void HelpDiagnosis::checkContextId(HelpFileContents& chm, std::int32_t contextId, std::vector<Finding>& findings)
+{
+    const std::u16string checked = u"context id " + decimal(contextId);
+    const auto map = chm.contextMap();
+    const ContextMap::Entry* entry = map ? map->find(std::uint32_t(contextId)) : nullptr;
+    if (!map) {
+        findings.push_back(finding(
+            u"id", Severity::Error, checked, u"the file has no map of context ids",
+            u"The file was compiled without [MAP] and [ALIAS] sections, so the engine can show no topic by "
+            u"id; it closes the help window instead.",
+            u"Add [MAP] (#define name id) and [ALIAS] (name=page.htm) to the help project and compile again."));
+    } else if (!entry) {
+        findings.push_back(finding(
+            u"id", Severity::Error, checked,
+            u"not in the file's map (" + decimal(std::int64_t(map->entries.size())) + u" ids mapped)",
+            u"The engine finds no topic for the id and shows none.",
+            u"Add the id to [MAP] and its topic to [ALIAS] and compile again, or use an id the map holds "
+            u"(helpdoctor audit lists them against the application's ids)."));
+    } else if (const std::u16string& topic = map->topicOf(*entry); !chm.hasTopic(topic)) {
+        const bool buildPath = looksLikeBuildPath(topic);
+        findings.push_back(finding(
+            u"id", Severity::Error, checked, u"mapped to " + quoted(topic) + u", which is not a page of the file",
+            buildPath ? u"The map names a path of the machine that compiled the file instead of a page inside "
+                        u"it: the compiler stored the alias target as a full path. The engine finds no page there."
+                      : u"The alias names a page the file does not hold; the engine shows none.",
+            buildPath ? u"Compile with a compiler that stores alias targets relative to the project, or show "
+                        u"the page by its path (HHTopicURL)."
+                      : u"Correct the page in [ALIAS], or compile the page into the file."));
+    } else {
+        findings.push_back(finding(u"id", Severity::Ok, checked, u"mapped to " + map->topicOf(*entry)));
     }
+}
 
-    if (request.keyword) {
-        const auto keywords = chm->indexKeywords();
-        const std::u16string checked = u"keyword " + quoted(*request.keyword);
-        if (!keywords) {
-            if (chm->hasBinaryIndex())
-                findings.push_back(finding(u"keyword", Severity::Info, checked,
-                                           u"the index is there only in binary form; the keyword was not checked"));
-            else
-                findings.push_back(finding(u"keyword", Severity::Error, checked, u"the file has no index",
-                                           u"A keyword lookup needs the file's index; there is none.",
-                                           u"Add an index (.hhk) to the help project and compile again."));
-        } else {
-            std::u16string missing;
-            std::size_t asked = 0;
-            std::u16string rest = *request.keyword;
-            for (std::size_t start = 0; start <= rest.size();) {
-                const std::size_t end = std::min(rest.find(u';', start), rest.size());
-                const std::u16string word = trimmed(rest.substr(start, end - start));
-                start = end + 1;
-                if (word.empty()) continue;
-                ++asked;
-                const bool known = std::any_of(keywords->begin(), keywords->end(), [&](const std::u16string& k) {
-                    return port_.CompareNoCase(trimmed(k), word) == 0;
-                });
-                if (!known) missing += (missing.empty() ? u"" : u", ") + quoted(word);
-            }
-            if (asked == 0)
-                findings.push_back(finding(u"keyword", Severity::Warning, checked, u"no keyword given",
-                                           u"An empty keyword finds nothing.", u"Set HHKeyword."));
-            else if (!missing.empty())
-                findings.push_back(finding(
-                    u"keyword", Severity::Error, checked, u"not in the index: " + missing,
-                    u"The engine finds no entry for the keyword and shows no topic.",
-                    u"Use a keyword of the index (" + decimal(std::int64_t(keywords->size())) +
-                        u" entries), or add it to the .hhk and compile again."));
-            else
-                findings.push_back(finding(u"keyword", Severity::Ok, checked, u"in the index"));
+void HelpDiagnosis::checkKeyword(HelpFileContents& chm, const std::u16string& keyword, std::vector<Finding>& findings)
+{
+    const auto keywords = chm.indexKeywords();
+    const std::u16string checked = u"keyword " + quoted(keyword);
+    if (!keywords) {
+        if (chm.hasBinaryIndex())
+            findings.push_back(finding(u"keyword", Severity::Info, checked,
+                                       u"the index is there only in binary form; the keyword was not checked"));
+        else
+            findings.push_back(finding(u"keyword", Severity::Error, checked, u"the file has no index",
+                                       u"A keyword lookup needs the file's index; there is none.",
+                                       u"Add an index (.hhk) to the help project and compile again."));
+    } else {
+        std::u16string missing;
+        std::size_t asked = 0;
+        for (std::size_t start = 0; start <= keyword.size();) {
+            const std::size_t end = std::min(keyword.find(u';', start), keyword.size());
+            const std::u16string word = trimmed(keyword.substr(start, end - start));
+            start = end + 1;
+            if (word.empty()) continue;
+            ++asked;
+            const bool known = std::any_of(keywords->begin(), keywords->end(), [&](const std::u16string& k) {
+                return port_.CompareNoCase(trimmed(k), word) == 0;
+            });
+            if (!known) missing += (missing.empty() ? u"" : u", ") + quoted(word);
         }
+        if (asked == 0)
+            findings.push_back(finding(u"keyword", Severity::Warning, checked, u"no keyword given",
+                                       u"An empty keyword finds nothing.", u"Set HHKeyword."));
+        else if (!missing.empty())
+            findings.push_back(finding(
+                u"keyword", Severity::Error, checked, u"not in the index: " + missing,
+                u"The engine finds no entry for the keyword and shows no topic.",
+                u"Use a keyword of the index (" + decimal(std::int64_t(keywords->size())) +
+                    u" entries), or add it to the .hhk and compile again."));
+        else
+            findings.push_back(finding(u"keyword", Severity::Ok, checked, u"in the index"));
     }
 }
 

@@ -15,6 +15,10 @@
 
 namespace morvel::htmlhelp {
 
+class HelpFileContents;
+class HtmlHelpObject;
+class QuietPort;
+
 enum class Severity { Ok, Info, Warning, Error };
 
 struct Finding {
@@ -85,7 +89,13 @@ public:
     static const char16_t* severityName(Severity severity);
 
 private:
+    std::u16string checkLookup(const std::u16string& file, HtmlHelpObject& scratch, QuietPort& quiet,
+                               std::vector<Finding>& findings);
+    // The file's storage, then the page, id or keyword asked for, each in its own step.
     void checkContents(const std::u16string& path, const DiagnosisRequest& request, std::vector<Finding>& findings);
+    void checkTopic(HelpFileContents& chm, const DiagnosisRequest& request, std::vector<Finding>& findings);
+    void checkContextId(HelpFileContents& chm, std::int32_t contextId, std::vector<Finding>& findings);
+    void checkKeyword(HelpFileContents& chm, const std::u16string& keyword, std::vector<Finding>& findings);
     void checkEngine(std::vector<Finding>& findings);
 
     HtmlHelpPort& port_;
