@@ -4,6 +4,7 @@
 
 #include "ContextIdAudit.h"
 #include "HelpFileListSurvey.h"
+#include "JsonWriter.h"
 #include "htmlhelp/HelpDiagnosis.h"
 #include "htmlhelp/HelpFileContents.h"
 #include "htmlhelp/HelpFileRegistration.h"
@@ -37,29 +38,6 @@ const char UsageText[] =
 
 namespace {
 
-std::string json(const std::u16string& text)
-{
-    std::string out = "\"";
-    for (unsigned char c : utf8(text)) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                static const char digits[] = "0123456789abcdef";
-                out += "\\u00";
-                out += digits[c >> 4];
-                out += digits[c & 0xF];
-            } else {
-                out += char(c);
-            }
-        }
-    }
-    return out + "\"";
-}
 // Text for the terminal: names come from files and the registry, so a control character
 // (C0, DEL, C1) or a bidirectional override is shown as an escape instead of acting on the
 // terminal or reordering what the reader sees.
@@ -80,8 +58,6 @@ std::string shown(const std::u16string& text)
     }
     return utf8(safe);
 }
-std::string json(const std::string& ascii) { return json(std::u16string(ascii.begin(), ascii.end())); }
-const char* jsonBool(bool value) { return value ? "true" : "false"; }
 
 std::u16string wide(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
 
@@ -162,15 +138,19 @@ ToolResult check(HtmlHelpPort& port, const Arguments& a)
     result.status = diagnosis.problem() ? 1 : 0;
     std::string& out = result.out;
     if (a.json) {
-        out = "{\"command\":\"check\",\"file\":" + json(request.file) + ",\"path\":" + json(diagnosis.path) +
-              ",\"errors\":" + std::to_string(errors) + ",\"warnings\":" + std::to_string(warnings) + ",\"findings\":[";
-        for (std::size_t i = 0; i < diagnosis.findings.size(); ++i) {
-            const Finding& f = diagnosis.findings[i];
-            out += std::string(i ? "," : "") + "{\"check\":" + json(f.check) + ",\"severity\":" +
-                   json(std::u16string(HelpDiagnosis::severityName(f.severity))) + ",\"checked\":" + json(f.checked) +
-                   ",\"found\":" + json(f.found) + ",\"cause\":" + json(f.cause) + ",\"remedy\":" + json(f.remedy) + "}";
-        }
-        out += "]}\n";
+        JsonWriter j;
+        j.beginObject().field("command", "check").field("file", request.file).field("path", diagnosis.path);
+        j.field("errors", errors).field("warnings", warnings).key("findings").beginArray();
+        for (const Finding& f : diagnosis.findings)
+            j.beginObject()
+                .field("check", f.check)
+                .field("severity", std::u16string(HelpDiagnosis::severityName(f.severity)))
+                .field("checked", f.checked)
+                .field("found", f.found)
+                .field("cause", f.cause)
+                .field("remedy", f.remedy)
+                .endObject();
+        out = j.endArray().endObject().text();
         return result;
     }
     out = "Checking " + shown(request.file);
@@ -338,28 +318,36 @@ ToolResult list(HtmlHelpPort& port, const Arguments& a, const WriteText& writeTe
 
     std::string& out = result.out;
     if (a.json) {
-        out = "{\"command\":\"list\",\"key\":" + json(std::u16string(u"HKLM\\") + HtmlHelpListKey) + ",\"entries\":[";
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            const ListEntry& e = entries[i];
-            out += std::string(i ? "," : "") + "{\"name\":" + json(e.name) + ",\"folder\":" + json(e.folder) +
-                   ",\"folderExists\":" + jsonBool(e.folderExists) + ",\"fileExists\":" + jsonBool(e.fileExists) +
-                   ",\"validHelpFile\":" + jsonBool(e.validHelpFile) + ",\"duplicateOf\":" + json(e.duplicateOf) +
-                   ",\"stale\":" + jsonBool(e.stale()) + ",\"state\":" + json(entryState(e)) +
-                   ",\"unreachable\":" + jsonBool(!e.unreachable.empty()) + ",\"view\":" + json(viewJson(e.view)) + "}";
-        }
+        JsonWriter j;
+        j.beginObject().field("command", "list").field("key", std::u16string(u"HKLM\\") + HtmlHelpListKey);
+        j.key("entries").beginArray();
+        for (const ListEntry& e : entries)
+            j.beginObject()
+                .field("name", e.name)
+                .field("folder", e.folder)
+                .field("folderExists", e.folderExists)
+                .field("fileExists", e.fileExists)
+                .field("validHelpFile", e.validHelpFile)
+                .field("duplicateOf", e.duplicateOf)
+                .field("stale", e.stale())
+                .field("state", entryState(e))
+                .field("unreachable", !e.unreachable.empty())
+                .field("view", viewJson(e.view))
+                .endObject();
+        j.endArray();
         for (const bool removed : {true, false}) {
-            out += removed ? "],\"removed\":[" : "],\"notRemoved\":[";
-            bool first = true;
+            j.key(removed ? "removed" : "notRemoved").beginArray();
             for (const Outcome& o : outcomes) {
                 if ((o.removal == Removal::Removed) != removed) continue;
-                const auto restore = restoreCommand(o.surveyed);
-                out += std::string(first ? "" : ",") + "{\"name\":" + json(o.surveyed.name) +
-                       ",\"view\":" + json(viewJson(o.surveyed.view)) + ",\"folder\":" + json(o.surveyed.folder) +
-                       (removed ? ",\"restore\":" + json(restore.value_or(u"")) : ",\"why\":" + json(keptWhy(o))) + "}";
-                first = false;
+                j.beginObject().field("name", o.surveyed.name).field("view", viewJson(o.surveyed.view));
+                j.field("folder", o.surveyed.folder);
+                if (removed) j.field("restore", restoreCommand(o.surveyed).value_or(u""));
+                else j.field("why", keptWhy(o));
+                j.endObject();
             }
+            j.endArray();
         }
-        out += "]}\n";
+        out = j.endObject().text();
         return result;
     }
     for (const Outcome& o : outcomes) {
@@ -418,26 +406,22 @@ ToolResult audit(HtmlHelpPort& port, const Arguments& a, const ReadText& readTex
     result.status = audited.problem() ? 1 : 0;  // a line not understood is noted, not blamed
     std::string& out = result.out;
     if (a.json) {
-        out = "{\"command\":\"audit\",\"file\":" + json(a.positional[1]) + ",\"opened\":" + jsonBool(audited.opened) +
-              ",\"tooLarge\":" + jsonBool(audited.tooLarge) + ",\"hasMap\":" + jsonBool(audited.hasMap) + ",\"mapped\":" + std::to_string(audited.mapped) +
-              ",\"ids\":" + std::to_string(ids.ids.size()) + ",\"missing\":[";
-        for (std::size_t i = 0; i < audited.missing.size(); ++i)
-            out += std::string(i ? "," : "") + "{\"name\":" + json(audited.missing[i].name) +
-                   ",\"id\":" + std::to_string(audited.missing[i].id) + "}";
-        out += "],\"brokenTopics\":[";
-        for (std::size_t i = 0; i < audited.broken.size(); ++i)
-            out += std::string(i ? "," : "") + "{\"id\":" + std::to_string(audited.broken[i].id) +
-                   ",\"topic\":" + json(audited.map.topicOf(audited.broken[i])) + "}";
+        JsonWriter j;
+        j.beginObject().field("command", "audit").field("file", a.positional[1]).field("opened", audited.opened);
+        j.field("tooLarge", audited.tooLarge).field("hasMap", audited.hasMap).field("mapped", audited.mapped);
+        j.field("ids", ids.ids.size()).key("missing").beginArray();
+        for (const auto& missing : audited.missing)
+            j.beginObject().field("name", missing.name).field("id", missing.id).endObject();
+        j.endArray().key("brokenTopics").beginArray();
+        for (const auto& broken : audited.broken)
+            j.beginObject().field("id", broken.id).field("topic", audited.map.topicOf(broken)).endObject();
         // The lines noted, also as a list of numbers: badLines, which came first.
-        std::string lines, notes;
-        for (std::size_t i = 0; i < ids.notes.size(); ++i) {
-            const ContextIdNote& note = ids.notes[i];
-            if (i == 0 || note.line != ids.notes[i - 1].line)
-                lines += std::string(lines.empty() ? "" : ",") + std::to_string(note.line);
-            notes += std::string(i ? "," : "") + "{\"line\":" + std::to_string(note.line) +
-                     ",\"text\":" + json(note.text) + "}";
-        }
-        out += "],\"badLines\":[" + lines + "],\"notes\":[" + notes + "]}\n";
+        j.endArray().key("badLines").beginArray();
+        for (std::size_t i = 0; i < ids.notes.size(); ++i)
+            if (i == 0 || ids.notes[i].line != ids.notes[i - 1].line) j.value(ids.notes[i].line);
+        j.endArray().key("notes").beginArray();
+        for (const ContextIdNote& note : ids.notes) j.beginObject().field("line", note.line).field("text", note.text).endObject();
+        out = j.endArray().endObject().text();
         return result;
     }
     out = "Auditing " + std::to_string(ids.ids.size()) + " context ids against " + shown(a.positional[1]) + "\n";
@@ -463,16 +447,14 @@ ToolResult audit(HtmlHelpPort& port, const Arguments& a, const ReadText& readTex
 
 // ---------------------------------------------------------------------------- engine
 
-std::string controlJson(const ControlState& c)
+void controlJson(JsonWriter& j, const ControlState& c)
 {
-    std::string out = "{\"name\":" + json(c.name) + ",\"registered\":" + jsonBool(c.registered) +
-                      ",\"registeredPath\":" + json(c.registeredPath) + ",\"present\":" + jsonBool(c.present) +
-                      ",\"version\":" + json(c.version) + ",\"release\":" + json(c.release) +
-                      ",\"message\":" + json(c.message) + ",\"minimums\":[";
-    for (std::size_t i = 0; i < c.minimums.size(); ++i)
-        out += std::string(i ? "," : "") + "{\"release\":" + json(c.minimums[i].release) +
-               ",\"minimum\":" + json(c.minimums[i].minimum) + ",\"met\":" + jsonBool(c.minimums[i].met) + "}";
-    return out + "]}";
+    j.beginObject().field("name", c.name).field("registered", c.registered).field("registeredPath", c.registeredPath);
+    j.field("present", c.present).field("version", c.version).field("release", c.release).field("message", c.message);
+    j.key("minimums").beginArray();
+    for (const auto& m : c.minimums)
+        j.beginObject().field("release", m.release).field("minimum", m.minimum).field("met", m.met).endObject();
+    j.endArray().endObject();
 }
 
 std::string controlText(const ControlState& c)
@@ -496,9 +478,11 @@ ToolResult engine(HtmlHelpPort& port, const Arguments& a)
     ToolResult result;
     result.status = state.problem() ? 1 : 0;
     if (a.json) {
-        result.out = "{\"command\":\"engine\",\"loads\":" + std::string(jsonBool(state.loads)) +
-                     ",\"typeLibrary\":" + jsonBool(state.typeLibrary) + ",\"htmlHelp\":" + controlJson(state.htmlHelp) +
-                     ",\"browser\":" + controlJson(state.browser) + "}\n";
+        JsonWriter j;
+        j.beginObject().field("command", "engine").field("loads", state.loads).field("typeLibrary", state.typeLibrary);
+        controlJson(j.key("htmlHelp"), state.htmlHelp);
+        controlJson(j.key("browser"), state.browser);
+        result.out = j.endObject().text();
         return result;
     }
     result.out = std::string("Help engine hhctrl.ocx: ") +
