@@ -189,9 +189,8 @@ Win32HtmlHelpPort::~Win32HtmlHelpPort() = default;
 long Win32HtmlHelpPort::RegOpenKeyEx(RegKey root, const PlatformText& path, std::uint32_t access, RegKey& opened)
 {
     HKEY key = nullptr;
-    const LONG status = path.isWide() ? ::RegOpenKeyExW(toHkey(root), wide(path.text()), 0, access, &key)
-                                      : ::RegOpenKeyExA(toHkey(root), ansi(path), 0, access, &key);
-    lastError_.capture();
+    const LONG status = captured(path.isWide() ? ::RegOpenKeyExW(toHkey(root), wide(path.text()), 0, access, &key)
+                                               : ::RegOpenKeyExA(toHkey(root), ansi(path), 0, access, &key));
     opened = status == ERROR_SUCCESS ? fromHkey(key) : 0;
     return status;
 }
@@ -202,8 +201,8 @@ long Win32HtmlHelpPort::RegEnumValue(RegKey key, std::uint32_t index, std::uint3
     std::vector<wchar_t> buffer(std::max<std::uint32_t>(nameCapacity, 1));
     DWORD length = nameCapacity;
     DWORD valueType = 0, size = 0;
-    const LONG status = ::RegEnumValueW(toHkey(key), index, buffer.data(), &length, nullptr, &valueType, nullptr, &size);
-    lastError_.capture();
+    const LONG status =
+        captured(::RegEnumValueW(toHkey(key), index, buffer.data(), &length, nullptr, &valueType, nullptr, &size));
     if (status != ERROR_SUCCESS) return status;
     const std::size_t kept = std::min<DWORD>(length, nameCapacity);
     name.assign(reinterpret_cast<const char16_t*>(buffer.data()), kept);
@@ -219,8 +218,8 @@ long Win32HtmlHelpPort::RegQueryValueEx(RegKey key, const std::u16string& name, 
     std::vector<BYTE> buffer(std::max<std::size_t>(data.size(), 1));
     DWORD size = static_cast<DWORD>(data.size());
     DWORD valueType = 0;
-    const LONG status = ::RegQueryValueExW(toHkey(key), wide(name), nullptr, &valueType, buffer.data(), &size);
-    lastError_.capture();
+    const LONG status =
+        captured(::RegQueryValueExW(toHkey(key), wide(name), nullptr, &valueType, buffer.data(), &size));
     if (status != ERROR_SUCCESS) return status;
     data.assign(buffer.begin(), buffer.begin() + std::min<std::size_t>(size, data.size()));
     type = valueType;
@@ -232,12 +231,11 @@ long Win32HtmlHelpPort::RegCreateKeyEx(RegKey root, const PlatformText& path, st
     HKEY key = nullptr;
     char noClass[] = "";
     wchar_t noClassW[] = L"";
-    const LONG status = path.isWide()
-                            ? ::RegCreateKeyExW(toHkey(root), wide(path.text()), 0, noClassW, REG_OPTION_NON_VOLATILE,
-                                                access, nullptr, &key, nullptr)
-                            : ::RegCreateKeyExA(toHkey(root), ansi(path), 0, noClass, REG_OPTION_NON_VOLATILE, access,
-                                                nullptr, &key, nullptr);
-    lastError_.capture();
+    const LONG status =
+        captured(path.isWide() ? ::RegCreateKeyExW(toHkey(root), wide(path.text()), 0, noClassW,
+                                                   REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr)
+                               : ::RegCreateKeyExA(toHkey(root), ansi(path), 0, noClass, REG_OPTION_NON_VOLATILE,
+                                                   access, nullptr, &key, nullptr));
     opened = status == ERROR_SUCCESS ? fromHkey(key) : 0;
     return status;
 }
@@ -248,24 +246,21 @@ long Win32HtmlHelpPort::RegSetValueEx(RegKey key, const PlatformText& name, std:
     // The data is already in the form of the name's call; it passes as it is.
     const BYTE* bytes = data.empty() ? nullptr : data.data();
     const auto size = static_cast<DWORD>(data.size());
-    const LONG status = name.isWide() ? ::RegSetValueExW(toHkey(key), wide(name.text()), 0, type, bytes, size)
-                                      : ::RegSetValueExA(toHkey(key), ansi(name), 0, type, bytes, size);
-    lastError_.capture();
+    const LONG status = captured(name.isWide() ? ::RegSetValueExW(toHkey(key), wide(name.text()), 0, type, bytes, size)
+                                               : ::RegSetValueExA(toHkey(key), ansi(name), 0, type, bytes, size));
     return status;
 }
 
 long Win32HtmlHelpPort::RegDeleteValue(RegKey key, const PlatformText& name)
 {
-    const LONG status = name.isWide() ? ::RegDeleteValueW(toHkey(key), wide(name.text()))
-                                      : ::RegDeleteValueA(toHkey(key), ansi(name));
-    lastError_.capture();
+    const LONG status = captured(name.isWide() ? ::RegDeleteValueW(toHkey(key), wide(name.text()))
+                                               : ::RegDeleteValueA(toHkey(key), ansi(name)));
     return status;
 }
 
 long Win32HtmlHelpPort::RegCloseKey(RegKey key)
 {
-    const LONG status = ::RegCloseKey(toHkey(key));
-    lastError_.capture();
+    const LONG status = captured(::RegCloseKey(toHkey(key)));
     return status;
 }
 
@@ -273,9 +268,8 @@ long Win32HtmlHelpPort::RegQueryInfoKey(RegKey key, std::uint32_t& values, std::
 {
     DWORD count = 0;
     FILETIME written{};
-    const LONG status = ::RegQueryInfoKeyA(toHkey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
-                                           nullptr, nullptr, nullptr, &written);
-    lastError_.capture();
+    const LONG status = captured(::RegQueryInfoKeyA(toHkey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                    &count, nullptr, nullptr, nullptr, &written));
     if (status != ERROR_SUCCESS) return status;
     values = count;
     lastWriteTime = (std::uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime;
@@ -289,15 +283,13 @@ bool Win32HtmlHelpPort::HasTwoRegistryViews()
 #else
     // Looked up, not imported: kernel32 of systems before XP SP2 lacks it, and they have one view.
     using IsWow64ProcessProc = BOOL(WINAPI*)(HANDLE, PBOOL);
-    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    lastError_.capture();
-    const auto isWow64Process = kernel ? reinterpret_cast<IsWow64ProcessProc>(reinterpret_cast<void*>(
-                                             ::GetProcAddress(kernel, "IsWow64Process")))
-                                       : nullptr;
-    lastError_.capture();
+    const HMODULE kernel = captured(::GetModuleHandleW(L"kernel32.dll"));
+    const auto isWow64Process =
+        kernel ? reinterpret_cast<IsWow64ProcessProc>(
+                     reinterpret_cast<void*>(captured(::GetProcAddress(kernel, "IsWow64Process"))))
+               : nullptr;
     BOOL wow64 = FALSE;
-    const BOOL ok = isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64);
-    lastError_.capture();
+    const BOOL ok = captured(isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64));
     return ok && wow64;
 #endif
 }
@@ -316,8 +308,7 @@ std::uint32_t Win32HtmlHelpPort::ExpandEnvironmentStrings(const std::u16string& 
 {
     // A scratch buffer, so a refused expansion leaves the caller's buffer as it was.
     std::vector<wchar_t> scratch(std::max<std::uint32_t>(capacity, 1));
-    const DWORD needed = ::ExpandEnvironmentStringsW(wide(source), scratch.data(), capacity);
-    lastError_.capture();
+    const DWORD needed = captured(::ExpandEnvironmentStringsW(wide(source), scratch.data(), capacity));
     if (needed == 0 || needed > capacity) return needed;
     if (destination.size() < needed) destination.resize(needed);
     std::copy_n(scratch.begin(), needed, destination.begin());
@@ -329,8 +320,7 @@ bool Win32HtmlHelpPort::GetVersionEx(OsVersion& info)
     OSVERSIONINFOA record{};
     record.dwOSVersionInfoSize = sizeof(record);
     std::memset(record.szCSDVersion, ' ', sizeof(record.szCSDVersion));
-    const BOOL ok = ::GetVersionExA(&record);
-    lastError_.capture();
+    const BOOL ok = captured(::GetVersionExA(&record));
     if (!ok) return false;
     info.majorVersion = record.dwMajorVersion;
     info.minorVersion = record.dwMinorVersion;
@@ -342,8 +332,7 @@ std::uint32_t Win32HtmlHelpPort::GetLongPathName(const std::u16string& shortPath
                                                  std::uint32_t capacity)
 {
     std::vector<wchar_t> buffer(std::max<std::uint32_t>(capacity, 1));
-    const DWORD result = ::GetLongPathNameW(wide(shortPath), buffer.data(), capacity);
-    lastError_.capture();
+    const DWORD result = captured(::GetLongPathNameW(wide(shortPath), buffer.data(), capacity));
     if (result > 0 && result < capacity) longPath.assign(reinterpret_cast<const char16_t*>(buffer.data()), result);
     return result;
 }
@@ -374,8 +363,7 @@ long Win32HtmlHelpPort::ReadFile(const std::u16string& path, std::uint32_t limit
     while (got < data.size()) {
         DWORD read = 0;
         const DWORD ask = DWORD(std::min<std::size_t>(data.size() - got, 1u << 20));
-        const BOOL ok = ::ReadFile(file.get(), data.data() + got, ask, &read, nullptr);
-        lastError_.capture();
+        const BOOL ok = captured(::ReadFile(file.get(), data.data() + got, ask, &read, nullptr));
         if (!ok) {
             data.clear();
             return long(lastError_.value());
@@ -392,9 +380,8 @@ long Win32HtmlHelpPort::ReadFile(const std::u16string& path, std::uint32_t limit
 std::uint32_t Win32HtmlHelpPort::GetFileVersionInfoSize(const PlatformText& path)
 {
     DWORD unused = 0;
-    const DWORD size = path.isWide() ? ::GetFileVersionInfoSizeW(wide(path.text()), &unused)
-                                     : ::GetFileVersionInfoSizeA(ansi(path), &unused);
-    lastError_.capture();
+    const DWORD size = captured(path.isWide() ? ::GetFileVersionInfoSizeW(wide(path.text()), &unused)
+                                              : ::GetFileVersionInfoSizeA(ansi(path), &unused));
     return size;
 }
 
@@ -402,9 +389,8 @@ bool Win32HtmlHelpPort::GetFileVersionInfo(const PlatformText& path, std::vector
 {
     if (block.empty()) return false;
     const auto size = static_cast<DWORD>(block.size());
-    const BOOL ok = path.isWide() ? ::GetFileVersionInfoW(wide(path.text()), 0, size, block.data())
-                                  : ::GetFileVersionInfoA(ansi(path), 0, size, block.data());
-    lastError_.capture();
+    const BOOL ok = captured(path.isWide() ? ::GetFileVersionInfoW(wide(path.text()), 0, size, block.data())
+                                           : ::GetFileVersionInfoA(ansi(path), 0, size, block.data()));
     return ok != FALSE;
 }
 
@@ -413,8 +399,7 @@ std::optional<FileVersion> Win32HtmlHelpPort::VerQueryRoot(const std::vector<std
     if (block.empty()) return std::nullopt;
     void* fixed = nullptr;
     UINT length = 0;
-    const BOOL ok = ::VerQueryValueA(block.data(), "\\", &fixed, &length);
-    lastError_.capture();
+    const BOOL ok = captured(::VerQueryValueA(block.data(), "\\", &fixed, &length));
     if (!ok || !fixed || length < sizeof(VS_FIXEDFILEINFO)) return std::nullopt;
     // A block cut short may claim a record beyond its end; only one wholly inside counts.
     const auto begin = reinterpret_cast<std::uintptr_t>(block.data());
@@ -448,8 +433,7 @@ std::int32_t Win32HtmlHelpPort::MessageBoxIndirect(const MessageBoxRequest& requ
 CursorPos Win32HtmlHelpPort::GetCursorPos()
 {
     POINT point{};
-    const BOOL ok = ::GetCursorPos(&point);
-    lastError_.capture();
+    const BOOL ok = captured(::GetCursorPos(&point));
     if (!ok) return {};
     return {point.x, point.y};
 }
@@ -474,10 +458,8 @@ bool Win32HtmlHelpPort::loadEngine()
     if (!module) return false;
 
     // An engine may offer either form; a call that needs the missing one fails on its own.
-    const FARPROC procA = ::GetProcAddress(module.get(), "HtmlHelpA");
-    lastError_.capture();
-    const FARPROC procW = ::GetProcAddress(module.get(), "HtmlHelpW");
-    lastError_.capture();
+    const FARPROC procA = captured(::GetProcAddress(module.get(), "HtmlHelpA"));
+    const FARPROC procW = captured(::GetProcAddress(module.get(), "HtmlHelpW"));
     const FARPROC proc = procA ? procA : procW;
     if (!proc) return false;
 
@@ -515,8 +497,7 @@ bool Win32HtmlHelpPort::HtmlHelp(const HelpCall& call)
 
     // The window the engine hands back tells only whether it showed anything: the display
     // commands tell a debugger why, when it did not.
-    const HWND window = wideCall ? callEngine(engine_->entryW, call) : callEngine(engine_->entryA, call);
-    lastError_.capture();
+    const HWND window = captured(wideCall ? callEngine(engine_->entryW, call) : callEngine(engine_->entryA, call));
     lastHelpWindow_ = reinterpret_cast<std::uintptr_t>(window);
     return true;
 }
@@ -525,16 +506,14 @@ bool Win32HtmlHelpPort::HtmlHelp(const HelpCall& call)
 
 long Win32HtmlHelpPort::ListCompiledHelp(const std::u16string& file, std::vector<std::u16string>& streams)
 {
-    const long status = compiledhelp::listStreams(file, streams);
-    lastError_.capture();
+    const long status = captured(compiledhelp::listStreams(file, streams));
     return status;
 }
 
 long Win32HtmlHelpPort::ReadCompiledHelpStream(const std::u16string& file, const std::u16string& stream,
                                                std::vector<std::uint8_t>& data)
 {
-    const long status = compiledhelp::readStream(file, stream, data);
-    lastError_.capture();
+    const long status = captured(compiledhelp::readStream(file, stream, data));
     return status;
 }
 
@@ -546,8 +525,7 @@ std::optional<std::uint32_t> Win32HtmlHelpPort::MapUrlToZone(const std::u16strin
     if (!urlmon) return std::nullopt;
     using Create = HRESULT(WINAPI*)(IServiceProvider*, IInternetSecurityManager**, DWORD);
     const auto create = reinterpret_cast<Create>(
-        reinterpret_cast<void*>(::GetProcAddress(urlmon.get(), "CoInternetCreateSecurityManager")));
-    lastError_.capture();
+        reinterpret_cast<void*>(captured(::GetProcAddress(urlmon.get(), "CoInternetCreateSecurityManager"))));
     if (!create) return std::nullopt;
     std::optional<std::uint32_t> zone;
     {
@@ -563,8 +541,7 @@ std::optional<std::uint32_t> Win32HtmlHelpPort::MapUrlToZone(const std::u16strin
 
 std::uint32_t Win32HtmlHelpPort::GetDriveType(const std::u16string& root)
 {
-    const UINT type = ::GetDriveTypeW(wide(root));
-    lastError_.capture();
+    const UINT type = captured(::GetDriveTypeW(wide(root)));
     return type;
 }
 
@@ -580,8 +557,7 @@ bool Win32HtmlHelpPort::IsDebuggerPresent() { return ::IsDebuggerPresent() != FA
 
 std::optional<std::string> Win32HtmlHelpPort::ToAnsi(const std::u16string& text)
 {
-    std::optional<std::string> bytes = exactAnsi(text);
-    lastError_.capture();
+    std::optional<std::string> bytes = captured(exactAnsi(text));
     return bytes;
 }
 
@@ -592,13 +568,11 @@ std::u16string Win32HtmlHelpPort::FromCodePage(const std::string& text, std::uin
     if (text.empty()) return {};
     if (codePage != CP_ACP && !::IsValidCodePage(codePage)) codePage = CP_ACP;
     const int length = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
-    const int needed = ::MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
-    lastError_.capture();
+    const int needed = captured(::MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0));
     if (needed <= 0) return {};
     std::u16string wide(static_cast<std::size_t>(needed), u'\0');
-    const int written = ::MultiByteToWideChar(codePage, 0, text.data(), length,
-                                              reinterpret_cast<wchar_t*>(wide.data()), needed);
-    lastError_.capture();
+    const int written = captured(::MultiByteToWideChar(codePage, 0, text.data(), length,
+                                                       reinterpret_cast<wchar_t*>(wide.data()), needed));
     wide.resize(static_cast<std::size_t>(std::max(written, 0)));
     return wide;
 }
@@ -606,17 +580,16 @@ std::u16string Win32HtmlHelpPort::FromCodePage(const std::string& text, std::uin
 std::uint32_t Win32HtmlHelpPort::CodePageOfLocale(std::uint32_t lcid)
 {
     DWORD codePage = 0;
-    const int got = ::GetLocaleInfoW(lcid, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
-                                     reinterpret_cast<wchar_t*>(&codePage), sizeof(codePage) / sizeof(wchar_t));
-    lastError_.capture();
+    const int got = captured(::GetLocaleInfoW(lcid, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                                              reinterpret_cast<wchar_t*>(&codePage),
+                                              sizeof(codePage) / sizeof(wchar_t)));
     return got > 0 ? codePage : 0;
 }
 
 int Win32HtmlHelpPort::CompareNoCase(const std::u16string& a, const std::u16string& b)
 {
-    const int result = ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wide(a), static_cast<int>(a.size()),
-                                        wide(b), static_cast<int>(b.size()));
-    lastError_.capture();
+    const int result = captured(::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wide(a),
+                                                 static_cast<int>(a.size()), wide(b), static_cast<int>(b.size())));
     // A failed comparison must not pass for a match.
     if (result == 0) return a == b ? 0 : (a < b ? -1 : 1);
     return result - CSTR_EQUAL;
@@ -628,15 +601,13 @@ std::optional<std::string> Win32HtmlHelpPort::LCMapString(const std::u16string& 
 {
     if (text.empty()) return std::nullopt;
     const int length = static_cast<int>(text.size());
-    const int needed = ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide(text), length,
-                                      nullptr, 0);
-    lastError_.capture();
+    const int needed = captured(::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide(text), length,
+                                               nullptr, 0));
     if (needed <= 0) return std::nullopt;
     // A sort key is bytes, though the function takes a wide-character buffer for it.
     std::string key(static_cast<std::size_t>(needed), '\0');
-    const int written = ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide(text), length,
-                                       reinterpret_cast<LPWSTR>(key.data()), needed);
-    lastError_.capture();
+    const int written = captured(::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide(text),
+                                                length, reinterpret_cast<LPWSTR>(key.data()), needed));
     if (written <= 0) return std::nullopt;
     key.resize(static_cast<std::size_t>(written));
     return key;
@@ -646,8 +617,7 @@ std::u16string Win32HtmlHelpPort::ModuleFolder()
 {
     const HMODULE module = ownModule(lastError_);
     if (!module) throw platformFailure();
-    const std::wstring file = module::pathOf(module);
-    lastError_.capture();
+    const std::wstring file = captured(module::pathOf(module));
     const std::u16string path(file.begin(), file.end());
     const auto slash = path.rfind(u'\\');
     if (path.empty() || slash == std::u16string::npos) throw platformFailure();
@@ -658,12 +628,10 @@ std::u16string Win32HtmlHelpPort::CurrentFolder()
 {
     // The folder can change between asking its size and reading it; a second round settles it.
     for (int round = 0; round < 3; ++round) {
-        const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
-        lastError_.capture();
+        const DWORD needed = captured(::GetCurrentDirectoryW(0, nullptr));
         if (needed == 0) break;
         std::vector<wchar_t> buffer(needed);
-        const DWORD length = ::GetCurrentDirectoryW(needed, buffer.data());
-        lastError_.capture();
+        const DWORD length = captured(::GetCurrentDirectoryW(needed, buffer.data()));
         if (length == 0) break;
         if (length < needed) return {reinterpret_cast<const char16_t*>(buffer.data()), length};
     }

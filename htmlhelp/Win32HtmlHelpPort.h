@@ -83,6 +83,14 @@ public:
     std::uint32_t LastError() const override { return lastError_.value(); }
 
 private:
+    // The platform's answer, once the thread's last-error code it left is taken.
+    template <class Result>
+    Result captured(Result result)
+    {
+        lastError_.capture();
+        return result;
+    }
+
     struct Engine;  // the loaded hhctrl.ocx and its HtmlHelpA and HtmlHelpW
     bool loadEngine();
 
