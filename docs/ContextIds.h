@@ -89,5 +89,6 @@
 #define IDH_messages                                       4
 #define IDH_errors                                         5
 #define IDH_contextids                                     6
+#define IDH_performance                                    7
 #define IDH_tools                                          9000
 #define IDH_tools_helpdoctor                               9001
