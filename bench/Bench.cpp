@@ -110,10 +110,12 @@ HRESULT invokeFloor(const Floor& f, DISPID id, WORD flags, DISPPARAMS& params, V
     return f.info->Invoke(f.instance.get(), id, flags, &params, result, nullptr, nullptr);
 }
 
-
 struct Key {
     HKEY h = nullptr;
-    ~Key() { if (h) RegCloseKey(h); }
+    ~Key()
+    {
+        if (h) RegCloseKey(h);
+    }
 };
 
 void fileListRows(IDispatch* html, long scale)
@@ -228,20 +230,32 @@ int main(int argc, char** argv)
             std::printf("| What | Library | Floor or peer, same run | Ratio |\n|---|---|---|---|\n");
             const long calls = 200000 * scale;
             row("property get HHTopicID, late-bound",
-                timePerCall(calls, [&] { Variant r; invoke(html.get(), HHTopicIDId, DISPATCH_PROPERTYGET, none, r.get()); }),
-                "ITypeInfo::Invoke",
-                timePerCall(calls, [&] { Variant r; invokeFloor(floor, HHTopicIDId, DISPATCH_PROPERTYGET, none, r.get()); }));
+                timePerCall(calls,
+                            [&] {
+                                Variant r;
+                                invoke(html.get(), HHTopicIDId, DISPATCH_PROPERTYGET, none, r.get());
+                            }),
+                "ITypeInfo::Invoke", timePerCall(calls, [&] {
+                    Variant r;
+                    invokeFloor(floor, HHTopicIDId, DISPATCH_PROPERTYGET, none, r.get());
+                }));
             row("method GetWindowsVersion, late-bound",
-                timePerCall(calls / 4, [&] { Variant r; invoke(html.get(), GetWindowsVersionId, DISPATCH_METHOD, none, r.get()); }),
-                "ITypeInfo::Invoke",
-                timePerCall(calls / 4, [&] { Variant r; invokeFloor(floor, GetWindowsVersionId, DISPATCH_METHOD, none, r.get()); }));
+                timePerCall(calls / 4,
+                            [&] {
+                                Variant r;
+                                invoke(html.get(), GetWindowsVersionId, DISPATCH_METHOD, none, r.get());
+                            }),
+                "ITypeInfo::Invoke", timePerCall(calls / 4, [&] {
+                    Variant r;
+                    invokeFloor(floor, GetWindowsVersionId, DISPATCH_METHOD, none, r.get());
+                }));
             LPOLESTR name = const_cast<LPOLESTR>(L"HHTopicID");
             DISPID id = 0;
             row("GetIDsOfNames HHTopicID", timePerCall(calls, [&] { html->GetIDsOfNames(IID_NULL, &name, 1, 0, &id); }),
-                "ITypeInfo::GetIDsOfNames",
-                timePerCall(calls, [&] { floor.info->GetIDsOfNames(&name, 1, &id); }));
-            row("create + release clsKvHlpfHtmlA", timePerCall(20000 * scale, [] { create(L"Morvel10.clsKvHlpfHtmlA"); }),
-                "Scripting.Dictionary", timePerCall(20000 * scale, [] { create(L"Scripting.Dictionary"); }));
+                "ITypeInfo::GetIDsOfNames", timePerCall(calls, [&] { floor.info->GetIDsOfNames(&name, 1, &id); }));
+            row("create + release clsKvHlpfHtmlA",
+                timePerCall(20000 * scale, [] { create(L"Morvel10.clsKvHlpfHtmlA"); }), "Scripting.Dictionary",
+                timePerCall(20000 * scale, [] { create(L"Scripting.Dictionary"); }));
             fileListRows(html.get(), scale);
             if (argc > 2) {
                 const std::wstring file(argv[2], argv[2] + std::strlen(argv[2]));

@@ -12,9 +12,8 @@ namespace {
 using morvel::Variant;
 
 // The properties worth telling about, for the two kinds of object the library passes.
-constexpr const wchar_t* knownProperties[] = {L"Title",       L"Major",    L"Minor",       L"Revision",
-                                              L"Number",      L"Source",   L"Description", L"HelpFile",
-                                              L"HelpContext", L"LastDllError"};
+constexpr const wchar_t* knownProperties[] = {L"Title",  L"Major",       L"Minor",    L"Revision",    L"Number",
+                                              L"Source", L"Description", L"HelpFile", L"HelpContext", L"LastDllError"};
 
 bool readProperty(IDispatch* object, const wchar_t* name, Variant& out)
 {
@@ -32,8 +31,7 @@ bool readProperty(IDispatch* object, const wchar_t* name, Variant& out)
 std::wstring asText(const VARIANT* value)
 {
     Variant text;
-    if (FAILED(VariantChangeTypeEx(text.get(), const_cast<VARIANT*>(value), LOCALE_INVARIANT, 0, VT_BSTR)))
-        return {};
+    if (FAILED(VariantChangeTypeEx(text.get(), const_cast<VARIANT*>(value), LOCALE_INVARIANT, 0, VT_BSTR))) return {};
     BSTR b = V_BSTR(text.get());
     return std::wstring(b ? b : L"", SysStringLen(b));
 }
@@ -97,8 +95,8 @@ std::string utf8(const std::wstring& text)
                                       nullptr);
     if (n <= 0) return {};
     std::string out(static_cast<size_t>(n), '\0');
-    if (WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                            nullptr) != n)
+    if (WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr) !=
+        n)
         return {};
     return out;
 }

@@ -37,8 +37,8 @@ public:
             return DISPID_UNKNOWN;
         });
     }
-    STDMETHODIMP Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO*, UINT* argError) override
+    STDMETHODIMP Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                        UINT* argError) override
     {
         if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
         if (!params) return E_INVALIDARG;

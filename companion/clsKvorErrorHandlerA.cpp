@@ -25,8 +25,8 @@ HRESULT clsKvorErrorHandlerA::call(DISPID member, const DISPPARAMS& params, UINT
     if (source.empty()) source = propertyText(error, L"Source");
     std::wstring caption = propertyText(objectOf(argumentAt(params, 0)), L"Title");
     if (caption.empty()) caption = L"Error";
-    const std::wstring text = L"Error " + propertyText(error, L"Number") + L": " +
-                              propertyText(error, L"Description") + L"\r\n\r\nSource: " + source;
+    const std::wstring text = L"Error " + propertyText(error, L"Number") + L": " + propertyText(error, L"Description") +
+                              L"\r\n\r\nSource: " + source;
     MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONHAND);
     return S_OK;
 }

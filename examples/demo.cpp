@@ -208,10 +208,7 @@ public:
         std::wstring icon;
     };
 
-    UnattendedBoxes() : hook_(SetWindowsHookExW(WH_CBT, &onEvent, nullptr, GetCurrentThreadId()))
-    {
-        current_ = this;
-    }
+    UnattendedBoxes() : hook_(SetWindowsHookExW(WH_CBT, &onEvent, nullptr, GetCurrentThreadId())) { current_ = this; }
     UnattendedBoxes(const UnattendedBoxes&) = delete;
     UnattendedBoxes& operator=(const UnattendedBoxes&) = delete;
     ~UnattendedBoxes()
@@ -445,8 +442,8 @@ void libraryObject(IDispatch* library)
 // The WinHelp class gives a window of the demo a context help id and reads it back.
 void contextHelp(IDispatch* help)
 {
-    const Window window(CreateWindowExW(0, L"STATIC", L"demo", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                        nullptr, nullptr));
+    const Window window(
+        CreateWindowExW(0, L"STATIC", L"demo", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
     if (!window.get()) return;
     // Window handles travel as Long; the system keeps them within 32 bits on x64 too.
     const LONG handle = static_cast<LONG>(reinterpret_cast<LONG_PTR>(window.get()));
@@ -557,7 +554,8 @@ void helpDisplay(IDispatch* html)
     }
     const Result closed = method(html, L"HHClose");
     pumpFor(500);
-    std::printf("    HHClose = %ls; help viewer %ls\n", closed.show().c_str(), findViewer() ? L"STILL OPEN" : L"closed");
+    std::printf("    HHClose = %ls; help viewer %ls\n", closed.show().c_str(),
+                findViewer() ? L"STILL OPEN" : L"closed");
 }
 
 BOOL CALLBACK treeOfViewer(HWND window, LPARAM found)
@@ -579,18 +577,21 @@ void openContents(HWND viewer, std::initializer_list<const wchar_t*> path)
     if (!tree) return;
     auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
     for (const wchar_t* title : path) {
-        for (; item; item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+        for (; item; item = reinterpret_cast<HTREEITEM>(
+                         SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
             wchar_t text[128] = {};
             TVITEMW data{};
             data.mask = TVIF_TEXT;
             data.hItem = item;
             data.pszText = text;
             data.cchTextMax = 128;
-            if (SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data)) && lstrcmpW(text, title) == 0) break;
+            if (SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data)) && lstrcmpW(text, title) == 0)
+                break;
         }
         if (!item) break;
         SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
-        item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+        item = reinterpret_cast<HTREEITEM>(
+            SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
     }
     // Expanding by message leaves the painting to the next update.
     RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -613,7 +614,8 @@ bool referenceManual(IDispatch* html)
         if (viewer) openContents(viewer, {L"Morvel10 Reference", L"Classes", L"clsKvHlpfHtmlA class", L"Showing help"});
         wchar_t title[128] = L"";
         if (viewer) GetWindowTextW(viewer, title, 128);
-        std::printf("    manual viewer: %ls\n", viewer ? (std::wstring(L"open, \"") + title + L"\"").c_str() : L"NOT FOUND");
+        std::printf("    manual viewer: %ls\n",
+                    viewer ? (std::wstring(L"open, \"") + title + L"\"").c_str() : L"NOT FOUND");
         if (!viewer) return false;
         const std::wstring path = ownFolder() + L"\\" + png;
         std::printf("    screenshot: %ls\n", screenshot(path) ? unixPath(path).c_str() : L"not taken (import failed)");
@@ -629,7 +631,8 @@ bool referenceManual(IDispatch* html)
     const bool byId = look(L"demo-manual-context.png");
     const Result closed = method(html, L"HHClose");
     pumpFor(500);
-    std::printf("    HHClose = %ls; manual viewer %ls\n", closed.show().c_str(), findViewer() ? L"STILL OPEN" : L"closed");
+    std::printf("    HHClose = %ls; manual viewer %ls\n", closed.show().c_str(),
+                findViewer() ? L"STILL OPEN" : L"closed");
     printBoxes(L"    ");
     return byTopic && byId;
 }

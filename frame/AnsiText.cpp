@@ -29,7 +29,8 @@ std::optional<std::string> exactAnsi(const std::u16string& text)
     const int needed = ::WideCharToMultiByte(codePage, flags, wide, length, nullptr, 0, nullptr, defaultUsed);
     if (needed <= 0 || usedDefault) return std::nullopt;
     std::string bytes(static_cast<std::size_t>(needed), '\0');
-    const int written = ::WideCharToMultiByte(codePage, flags, wide, length, bytes.data(), needed, nullptr, defaultUsed);
+    const int written = ::WideCharToMultiByte(codePage, flags, wide, length, bytes.data(), needed, nullptr,
+                                              defaultUsed);
     if (written <= 0 || usedDefault) return std::nullopt;
     bytes.resize(static_cast<std::size_t>(written));
 

@@ -32,8 +32,7 @@ std::wstring stringTablePrefix(std::vector<BYTE>& block)
     Translation* translations = nullptr;
     UINT length = 0;
     wchar_t prefix[64] = L"\\StringFileInfo\\040904B0\\";
-    if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
-                       &length) &&
+    if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &length) &&
         length >= sizeof(Translation))
         wsprintfW(prefix, L"\\StringFileInfo\\%04X%04X\\", translations->language, translations->codePage);
     return prefix;
@@ -84,8 +83,8 @@ ComPtr<IDispatch> createApplicationInfo()
     values.emplace_back(L"Major", variantOfShort(static_cast<SHORT>(major)));
     values.emplace_back(L"Minor", variantOfShort(static_cast<SHORT>(minor)));
     values.emplace_back(L"Revision", variantOfShort(static_cast<SHORT>(revision)));
-    for (const wchar_t* name : {L"Comments", L"CompanyName", L"FileDescription", L"LegalCopyright",
-                                L"LegalTrademarks", L"ProductName"})
+    for (const wchar_t* name :
+         {L"Comments", L"CompanyName", L"FileDescription", L"LegalCopyright", L"LegalTrademarks", L"ProductName"})
         values.emplace_back(name, variantOfText(versionText(block, prefix, name)));
     return createPropertyObject(std::move(values));
 }

@@ -24,9 +24,13 @@ inline bool rewritten(const VARIANT& now, const VARIANT& before) noexcept
     size_t size = 0;
     switch (V_VT(&now)) {
     case VT_UI1: size = sizeof(BYTE); break;
-    case VT_I2: case VT_BOOL: size = sizeof(SHORT); break;
-    case VT_I4: case VT_R4: size = sizeof(LONG); break;
-    case VT_R8: case VT_CY: case VT_DATE: size = sizeof(double); break;
+    case VT_I2:
+    case VT_BOOL: size = sizeof(SHORT); break;
+    case VT_I4:
+    case VT_R4: size = sizeof(LONG); break;
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE: size = sizeof(double); break;
     default: return true;  // a kind we do not coerce into: hand it back rather than lose it
     }
     return std::memcmp(&V_UI1(&now), &V_UI1(&before), size) != 0;

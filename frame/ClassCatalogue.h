@@ -7,9 +7,9 @@
 
 #define MORVEL10_LIBRARY L"Morvel10"
 
-#define MORVEL10_CLASSES(MORVEL_CLASS)                          \
-    MORVEL_CLASS(clsKvMorvel10A, clsKvMorvel10A::create)         \
-    MORVEL_CLASS(clsKvHlpfHtmlA, htmlhelp::ComHtmlHelp::create)  \
-    MORVEL_CLASS(clsKvHlpfHlpA, winhelp::ComWinHelp::create)     \
-    MORVEL_CLASS(clsKvHlpfGeneralA, clsKvHlpfGeneralA::create)   \
+#define MORVEL10_CLASSES(MORVEL_CLASS)                                                                                 \
+    MORVEL_CLASS(clsKvMorvel10A, clsKvMorvel10A::create)                                                               \
+    MORVEL_CLASS(clsKvHlpfHtmlA, htmlhelp::ComHtmlHelp::create)                                                        \
+    MORVEL_CLASS(clsKvHlpfHlpA, winhelp::ComWinHelp::create)                                                           \
+    MORVEL_CLASS(clsKvHlpfGeneralA, clsKvHlpfGeneralA::create)                                                         \
     MORVEL_CLASS(clsKvHlpfAdvancedA, clsKvHlpfAdvancedA::create)

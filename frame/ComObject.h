@@ -57,10 +57,7 @@ public:
     }
 
     // ISupportErrorInfo
-    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override
-    {
-        return iid == __uuidof(Itf) ? S_OK : S_FALSE;
-    }
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override { return iid == __uuidof(Itf) ? S_OK : S_FALSE; }
 
 private:
     // The interface's table, asked of the module once per object rather than on every

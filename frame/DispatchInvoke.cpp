@@ -101,17 +101,14 @@ void completeException(const DispatchTable::Member& func, EXCEPINFO& exception) 
 
 // A by-reference argument whose address is null: the member would read or write through
 // it (standard dispatch hands it on unchecked), so it is refused before the call.
-bool nullReference(const VARIANT& arg) noexcept
-{
-    return (V_VT(&arg) & VT_BYREF) && !V_BYREF(&arg);
-}
+bool nullReference(const VARIANT& arg) noexcept { return (V_VT(&arg) & VT_BYREF) && !V_BYREF(&arg); }
 
 struct ByRefCoercion {
-    UINT argIndex;          // position in rgvarg
-    VARIANT original;       // the caller's VT_BYREF|VT_VARIANT argument, restored afterwards
-    Variant temporary;      // the coerced value the member reads and writes
-    Variant before;         // the coerced value as the member received it
-    bool byValue;           // the caller passed a value: nothing is written back
+    UINT argIndex;      // position in rgvarg
+    VARIANT original;   // the caller's VT_BYREF|VT_VARIANT argument, restored afterwards
+    Variant temporary;  // the coerced value the member reads and writes
+    Variant before;     // the coerced value as the member received it
+    bool byValue;       // the caller passed a value: nothing is written back
 };
 
 }  // namespace

@@ -19,9 +19,16 @@ VARTYPE byRefTarget(ITypeInfo* info, const TYPEDESC& type)
     if (type.vt != VT_PTR || !type.lptdesc) return VT_EMPTY;
     const TYPEDESC& target = *type.lptdesc;
     switch (target.vt) {
-    case VT_I2: case VT_I4: case VT_BSTR: case VT_BOOL: case VT_R4: case VT_R8:
-    case VT_CY: case VT_DATE: case VT_UI1: case VT_VARIANT:
-        return target.vt;
+    case VT_I2:
+    case VT_I4:
+    case VT_BSTR:
+    case VT_BOOL:
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+    case VT_UI1:
+    case VT_VARIANT: return target.vt;
     case VT_USERDEFINED: {
         ComPtr<ITypeInfo> ref;
         if (FAILED(info->GetRefTypeInfo(target.hreftype, ref.put()))) return VT_EMPTY;
@@ -29,8 +36,7 @@ VARTYPE byRefTarget(ITypeInfo* info, const TYPEDESC& type)
         if (FAILED(attr.read(ref.get()))) return VT_EMPTY;
         return attr->typekind == TKIND_ENUM ? VT_I4 : VT_EMPTY;
     }
-    default:
-        return VT_EMPTY;
+    default: return VT_EMPTY;
     }
 }
 
@@ -157,8 +163,8 @@ HRESULT DispatchTable::build(ITypeInfo* info, std::shared_ptr<const DispatchTabl
         for (UINT i = 0; i < attr->cFuncs; ++i) {
             FuncDesc desc;
             if (FAILED(desc.read(info, i))) continue;  // as a lookup by walking would skip it
-            Member m{desc->memid, static_cast<WORD>(desc->invkind), desc->cParams, 0, {}, {}, false,
-                     desc->cParamsOpt == -1, owner};
+            Member m{desc->memid, static_cast<WORD>(desc->invkind), desc->cParams, 0, {}, {},
+                     false,       desc->cParamsOpt == -1,           owner};
             Bstr name;
             if (SUCCEEDED(info->GetDocumentation(desc->memid, name.put(), nullptr, nullptr, nullptr)))
                 m.source += u"." + fromBstrOrEmpty(name.get());
@@ -209,12 +215,14 @@ void DispatchTable::readNames(ITypeInfo* info)
             }
             const std::wstring parameterKey = folded(parameter);
             auto& held = entry->parameters;
-            if (std::any_of(held.begin(), held.end(), [&](const Name& n) { return n.folded == parameterKey; })) continue;
+            if (std::any_of(held.begin(), held.end(), [&](const Name& n) { return n.folded == parameterKey; }))
+                continue;
             asked[1] = parameter.data();
             if (info->GetIDsOfNames(asked, 2, ids) == S_OK) held.push_back(Name{parameterKey, ids[1]});
         }
     }
-    std::sort(names_.begin(), names_.end(), [](const MemberName& a, const MemberName& b) { return a.folded < b.folded; });
+    std::sort(names_.begin(), names_.end(),
+              [](const MemberName& a, const MemberName& b) { return a.folded < b.folded; });
 }
 
 const DispatchTable::MemberName* DispatchTable::findName(std::wstring_view asked) const noexcept

@@ -22,14 +22,14 @@ class DispatchTable {
 public:
     struct Member {
         DISPID id;
-        WORD invokeKinds;             // INVOKE_* of this function description
-        SHORT parameters;             // cParams, the return value included
-        SHORT declared;               // the parameters a caller names (all but the return value)
-        std::vector<bool> optional;   // per parameter: PARAMFLAG_FOPT
-        std::vector<VARTYPE> byRef;   // per parameter: the by-reference target, VT_EMPTY if none
-        bool anyByRef;                // whether any parameter has a by-reference target
-        bool vararg;                  // takes any number of trailing arguments
-        std::u16string source;        // "class.member", the source of the errors it raises
+        WORD invokeKinds;            // INVOKE_* of this function description
+        SHORT parameters;            // cParams, the return value included
+        SHORT declared;              // the parameters a caller names (all but the return value)
+        std::vector<bool> optional;  // per parameter: PARAMFLAG_FOPT
+        std::vector<VARTYPE> byRef;  // per parameter: the by-reference target, VT_EMPTY if none
+        bool anyByRef;               // whether any parameter has a by-reference target
+        bool vararg;                 // takes any number of trailing arguments
+        std::u16string source;       // "class.member", the source of the errors it raises
     };
 
     // Reads every function description of `info` (the vtable half of a dual interface) and
@@ -72,7 +72,7 @@ private:
     std::vector<MemberName> names_;  // sorted by folded name
     bool allNames_ = false;          // every name the platform could place is a candidate held or ruled out
     ComPtr<ITypeInfo> info_;
-    IID iid_{};                      // the interface the errors are published for
+    IID iid_{};  // the interface the errors are published for
 };
 
 }  // namespace morvel

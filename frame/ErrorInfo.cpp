@@ -13,7 +13,9 @@ HRESULT setAutomationError(const AutomationError& error, REFIID iid) noexcept
     // so a step that fails only leaves the details unpublished.
     ComPtr<ICreateErrorInfo> create;
     if (FAILED(CreateErrorInfo(create.put()))) return result;
-    auto text = [](const std::u16string& t) { return const_cast<LPOLESTR>(reinterpret_cast<const wchar_t*>(t.c_str())); };
+    auto text = [](const std::u16string& t) {
+        return const_cast<LPOLESTR>(reinterpret_cast<const wchar_t*>(t.c_str()));
+    };
     if (FAILED(create->SetGUID(iid)) || FAILED(create->SetSource(text(error.source()))) ||
         FAILED(create->SetDescription(text(error.description()))))
         return result;

@@ -15,21 +15,42 @@ class ComPtr {
 public:
     ComPtr() = default;
     explicit ComPtr(T* adopt) noexcept : p_(adopt) {}
-    ComPtr(const ComPtr& other) noexcept : p_(other.p_) { if (p_) p_->AddRef(); }
+    ComPtr(const ComPtr& other) noexcept : p_(other.p_)
+    {
+        if (p_) p_->AddRef();
+    }
     ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
-    ComPtr& operator=(ComPtr other) noexcept { std::swap(p_, other.p_); return *this; }
-    ~ComPtr() { if (p_) p_->Release(); }
+    ComPtr& operator=(ComPtr other) noexcept
+    {
+        std::swap(p_, other.p_);
+        return *this;
+    }
+    ~ComPtr()
+    {
+        if (p_) p_->Release();
+    }
 
-    static ComPtr addRef(T* p) noexcept { if (p) p->AddRef(); return ComPtr(p); }
+    static ComPtr addRef(T* p) noexcept
+    {
+        if (p) p->AddRef();
+        return ComPtr(p);
+    }
 
     T* get() const noexcept { return p_; }
     T* operator->() const noexcept { return p_; }
     explicit operator bool() const noexcept { return p_ != nullptr; }
     // Releases what is held and hands out the address for an out-parameter.
-    T** put() noexcept { reset(); return &p_; }
+    T** put() noexcept
+    {
+        reset();
+        return &p_;
+    }
     void** putVoid() noexcept { return reinterpret_cast<void**>(put()); }
     T* detach() noexcept { return std::exchange(p_, nullptr); }
-    void reset() noexcept { if (T* old = std::exchange(p_, nullptr)) old->Release(); }
+    void reset() noexcept
+    {
+        if (T* old = std::exchange(p_, nullptr)) old->Release();
+    }
 
     template <class U>
     ComPtr<U> as() const noexcept
@@ -48,7 +69,12 @@ public:
     Bstr() = default;
     explicit Bstr(const wchar_t* text) : b_(text ? SysAllocString(text) : nullptr) {}
     Bstr(const wchar_t* text, UINT length) : b_(SysAllocStringLen(text, length)) {}
-    static Bstr adopt(BSTR b) noexcept { Bstr out; out.b_ = b; return out; }
+    static Bstr adopt(BSTR b) noexcept
+    {
+        Bstr out;
+        out.b_ = b;
+        return out;
+    }
     Bstr(Bstr&& other) noexcept : b_(std::exchange(other.b_, nullptr)) {}
     Bstr& operator=(Bstr&& other) noexcept
     {
@@ -60,7 +86,11 @@ public:
     ~Bstr() { SysFreeString(b_); }
 
     BSTR get() const noexcept { return b_; }
-    BSTR* put() noexcept { SysFreeString(std::exchange(b_, nullptr)); return &b_; }
+    BSTR* put() noexcept
+    {
+        SysFreeString(std::exchange(b_, nullptr));
+        return &b_;
+    }
     BSTR detach() noexcept { return std::exchange(b_, nullptr); }
     UINT length() const noexcept { return SysStringLen(b_); }
 
@@ -86,9 +116,17 @@ public:
 
     VARIANT* get() noexcept { return &v_; }
     const VARIANT* get() const noexcept { return &v_; }
-    VARIANT* put() noexcept { VariantClear(&v_); return &v_; }
+    VARIANT* put() noexcept
+    {
+        VariantClear(&v_);
+        return &v_;
+    }
     // Moves the value out into a caller's VARIANT (which must be empty or initialised).
-    void detachTo(VARIANT* out) noexcept { *out = v_; VariantInit(&v_); }
+    void detachTo(VARIANT* out) noexcept
+    {
+        *out = v_;
+        VariantInit(&v_);
+    }
 
 private:
     VARIANT v_;
@@ -100,7 +138,8 @@ private:
 struct ExceptionTexts {
     explicit ExceptionTexts(const EXCEPINFO& filled) noexcept
         : source(Bstr::adopt(filled.bstrSource)), description(Bstr::adopt(filled.bstrDescription)),
-          helpFile(Bstr::adopt(filled.bstrHelpFile)) {}
+          helpFile(Bstr::adopt(filled.bstrHelpFile))
+    {}
     Bstr source, description, helpFile;
 };
 
@@ -124,7 +163,11 @@ public:
     ~UniqueHandle() { reset(); }
 
     Handle get() const noexcept { return h_; }
-    Handle* put() noexcept { reset(); return &h_; }
+    Handle* put() noexcept
+    {
+        reset();
+        return &h_;
+    }
     Handle release() noexcept { return std::exchange(h_, Traits::none()); }
     void reset(Handle h = Traits::none()) noexcept
     {

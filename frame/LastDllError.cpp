@@ -14,7 +14,10 @@ ThreadSlot t_lastError;  // the code itself, stored in the slot's pointer-sized 
 }
 
 void capture() noexcept { t_lastError.set(reinterpret_cast<void*>(static_cast<std::uintptr_t>(GetLastError()))); }
-std::uint32_t value() noexcept { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(t_lastError.get())); }
+std::uint32_t value() noexcept
+{
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(t_lastError.get()));
+}
 
 }  // namespace lastDllError
 

@@ -11,8 +11,8 @@ ComPtr<IDispatch> createObject(const wchar_t* progId)
     CLSID clsid{};
     if (FAILED(CLSIDFromProgID(progId, &clsid))) throw errors::cannotCreateObject();
     ComPtr<IDispatch> object;
-    const HRESULT hr =
-        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch, object.putVoid());
+    const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                                        object.putVoid());
     if (hr == E_OUTOFMEMORY) throw errorFromHresult(hr);
     if (FAILED(hr) || !object) throw errors::cannotCreateObject();
     return object;

@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <oaidl.h>
 
-
 #include "DispatchInvoke.h"
 #include "ServerModule.h"
 

@@ -19,8 +19,8 @@ public:
             return DISPID_UNKNOWN;
         });
     }
-    STDMETHODIMP Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO*, UINT*) override
+    STDMETHODIMP Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                        UINT*) override
     {
         if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
         if (member < 1 || static_cast<size_t>(member) > values_.size()) return DISP_E_MEMBERNOTFOUND;

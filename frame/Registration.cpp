@@ -46,8 +46,9 @@ HRESULT deleteIfOnly(HKEY root, const std::wstring& subkey, std::initializer_lis
     UniqueHKey key;
     if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return S_OK;
     DWORD values = 0;
-    if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS || (values > 0 && !ownValues))
+    if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS ||
+        (values > 0 && !ownValues))
         return S_OK;
     for (DWORD index = 0;; ++index) {
         wchar_t name[256];
@@ -143,7 +144,8 @@ HRESULT registerServer(const ClassTable& table, RegistrationScope scope) noexcep
         // on a failed step as on an exception.
         RegistrationJournal journal(root.get());
         for (const RegistryEntry& entry : entries)
-            if (HRESULT hr = journal.setValue(entry.key, entry.name.empty() ? nullptr : entry.name.c_str(), entry.value);
+            if (HRESULT hr = journal.setValue(entry.key, entry.name.empty() ? nullptr : entry.name.c_str(),
+                                              entry.value);
                 FAILED(hr))
                 return hr;
         journal.commit();

@@ -27,8 +27,8 @@ HRESULT RegistrationJournal::createKey(const std::wstring& subkey)
     }
     reserve(missing.size());
     UniqueHKey key;
-    const LONG status = RegCreateKeyExW(root_, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                        KEY_SET_VALUE, nullptr, key.put(), nullptr);
+    const LONG status = RegCreateKeyExW(root_, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                                        nullptr, key.put(), nullptr);
     // A failed create may still have made some of the levels above it.
     for (Change& level : missing)
         if (status == ERROR_SUCCESS || keyExists(level.key)) changes_.push_back(std::move(level));
@@ -68,8 +68,7 @@ void RegistrationJournal::rollBack() noexcept
             continue;
         }
         UniqueHKey key;
-        if (RegOpenKeyExW(root_, change->key.c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS)
-            continue;
+        if (RegOpenKeyExW(root_, change->key.c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) continue;
         const wchar_t* name = change->name.empty() ? nullptr : change->name.c_str();
         if (change->previousType)
             RegSetValueExW(key.get(), name, 0, *change->previousType, change->previousData.data(),

@@ -31,9 +31,9 @@ public:
 private:
     struct Change {
         std::wstring key;
-        bool createdKey = false;           // the change made `key`; otherwise it set a value
-        std::wstring name;                 // the value's name ("" for the default value)
-        std::optional<DWORD> previousType; // none: the value did not exist
+        bool createdKey = false;            // the change made `key`; otherwise it set a value
+        std::wstring name;                  // the value's name ("" for the default value)
+        std::optional<DWORD> previousType;  // none: the value did not exist
         std::vector<BYTE> previousData;
     };
     HRESULT createKey(const std::wstring& subkey);

@@ -57,7 +57,8 @@ HRESULT describeTypeLibrary(ITypeLib* library, TypeLibraryFacts& facts)
         const bool automation = type->typekind == TKIND_INTERFACE && (type->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
         if (type->typekind != TKIND_DISPATCH && !automation) continue;
         Bstr name;
-        if (HRESULT hr = library->GetDocumentation(static_cast<INT>(i), name.put(), nullptr, nullptr, nullptr); FAILED(hr))
+        if (HRESULT hr = library->GetDocumentation(static_cast<INT>(i), name.put(), nullptr, nullptr, nullptr);
+            FAILED(hr))
             return hr;
         const bool dispatchOnly = type->typekind == TKIND_DISPATCH && !(type->wTypeFlags & TYPEFLAG_FDUAL);
         facts.interfaces.push_back({guidText(type->guid), name.get() ? name.get() : L"", dispatchOnly});

@@ -18,7 +18,8 @@ class TypeDescription {
 public:
     TypeDescription() = default;
     TypeDescription(TypeDescription&& other) noexcept
-        : source_(std::move(other.source_)), data_(std::exchange(other.data_, nullptr)) {}
+        : source_(std::move(other.source_)), data_(std::exchange(other.data_, nullptr))
+    {}
     TypeDescription& operator=(TypeDescription&& other) noexcept
     {
         if (this == &other) return *this;

@@ -24,16 +24,13 @@ std::int32_t coerceToInt32(const VARIANT& value)
     Variant plain;
     if (HRESULT hr = copyByValue(plain.get(), value); FAILED(hr)) throw errorFromHresult(hr);
     switch (V_VT(plain.get())) {
-    case VT_NULL:
-        throw errors::invalidUseOfNull();
-    case VT_ERROR:
-        return static_cast<std::int32_t>(V_ERROR(plain.get()));
+    case VT_NULL: throw errors::invalidUseOfNull();
+    case VT_ERROR: return static_cast<std::int32_t>(V_ERROR(plain.get()));
     case VT_DISPATCH:
     case VT_UNKNOWN:
         if (!V_UNKNOWN(plain.get())) throw errors::objectNotSet();
         break;
-    default:
-        break;
+    default: break;
     }
     Variant converted;
     if (HRESULT hr = VariantChangeType(converted.get(), plain.get(), 0, VT_I4); FAILED(hr)) {

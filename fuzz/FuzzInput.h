@@ -81,8 +81,10 @@ inline void addFiles(FuzzedDataProvider& in, FakePlatform& fake, int most)
         if (path.empty()) continue;
         const std::string alias = in.ConsumeBool() ? ansi(text(in, 12)) : std::string();
         if (alias.find('\\') != std::string::npos) continue;
-        if (in.ConsumeBool()) fake.AddFolder(path, alias);
-        else fake.AddFile(path, alias);
+        if (in.ConsumeBool())
+            fake.AddFolder(path, alias);
+        else
+            fake.AddFile(path, alias);
     }
 }
 
@@ -92,9 +94,10 @@ inline void tweakPlatform(FuzzedDataProvider& in, FakePlatform& fake)
     if (in.ConsumeIntegralInRange<int>(0, 7) == 0) fake.currentFolder = text(in, 24);
     if (in.ConsumeIntegralInRange<int>(0, 7) == 0) fake.moduleFolder = text(in, 24);
     fake.wildcards = in.ConsumeIntegralInRange<int>(0, 7) != 0;
-    static const char* const entries[] = {"RegOpenKeyEx", "RegEnumValue", "RegQueryValueEx", "RegCreateKeyEx",
-                                          "RegSetValueEx", "RegDeleteValue", "GetLongPathName", "FindFirstFile",
-                                          "ExpandEnvironmentStrings", "GetFileVersionInfo", "HtmlHelp"};
+    static const char* const entries[] = {"RegOpenKeyEx",       "RegEnumValue",  "RegQueryValueEx",
+                                          "RegCreateKeyEx",     "RegSetValueEx", "RegDeleteValue",
+                                          "GetLongPathName",    "FindFirstFile", "ExpandEnvironmentStrings",
+                                          "GetFileVersionInfo", "HtmlHelp"};
     if (in.ConsumeIntegralInRange<int>(0, 7) == 0)
         fake.failWith[entries[in.ConsumeIntegralInRange<std::size_t>(0, std::size(entries) - 1)]] =
             in.PickValueInArray<long>({2, 5, 8, 234, 259});

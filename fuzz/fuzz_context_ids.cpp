@@ -36,9 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t lines = std::size_t(std::count(text.begin(), text.end(), '\n')) + 1;
     std::string spliced;  // the text with its C line continuations put together
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && text.compare(i + 1, 1, "\n") == 0) ++i;
-        else if (text[i] == '\\' && text.compare(i + 1, 2, "\r\n") == 0) i += 2;
-        else spliced += text[i];
+        if (text[i] == '\\' && text.compare(i + 1, 1, "\n") == 0)
+            ++i;
+        else if (text[i] == '\\' && text.compare(i + 1, 2, "\r\n") == 0)
+            i += 2;
+        else
+            spliced += text[i];
     }
     for (std::size_t i = 0; i < list.ids.size(); ++i) {
         const ContextId& id = list.ids[i];

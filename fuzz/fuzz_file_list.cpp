@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     FuzzedDataProvider in(data, size);
     FakePlatform fake;
-    if (in.ConsumeIntegralInRange<int>(0, 7) != 0) fake.AddKey(HKEY_LOCAL_MACHINE_, ListKey, in.ConsumeBool() && in.ConsumeBool());
+    if (in.ConsumeIntegralInRange<int>(0, 7) != 0)
+        fake.AddKey(HKEY_LOCAL_MACHINE_, ListKey, in.ConsumeBool() && in.ConsumeBool());
     for (int i = in.ConsumeIntegralInRange<int>(0, 6); i > 0; --i) {
         std::string name = fuzz::ansi(fuzz::text(in, 20));
         if (in.ConsumeBool()) name += ".chm";
@@ -57,9 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         for (const auto& entry : fake.Values(HKEY_LOCAL_MACHINE_, ListKey)) {
             const auto& [name, value] = entry;
-            const auto old =
-                std::find_if(before.begin(), before.end(), [&](const auto& v) { return v.first == entry.first; });
-            const bool unchanged = old != before.end() && old->second.type == value.type && old->second.data == value.data;
+            const auto old = std::find_if(before.begin(), before.end(),
+                                          [&](const auto& v) { return v.first == entry.first; });
+            const bool unchanged = old != before.end() && old->second.type == value.type &&
+                                   old->second.data == value.data;
             if (!unchanged && !wellFormedEntry(name, value)) std::abort();
         }
         // Only the list's own key may stay open, while the object keeps an index of it.

@@ -38,9 +38,9 @@ struct Chunks {
     {
         std::string chunk = next();
         if (!repeat || chunk.size() < unit + 3) return chunk;
-        const std::size_t count = std::min<std::size_t>(
-            std::uint8_t(chunk[unit]) | std::uint8_t(chunk[unit + 1]) << 8 | std::uint8_t(chunk[unit + 2]) << 16,
-            (std::size_t(1) << 16) / unit);
+        const std::size_t count = std::min<std::size_t>(std::uint8_t(chunk[unit]) | std::uint8_t(chunk[unit + 1]) << 8 |
+                                                            std::uint8_t(chunk[unit + 2]) << 16,
+                                                        (std::size_t(1) << 16) / unit);
         std::string repeated;
         repeated.reserve(unit * count);
         for (std::size_t i = 0; i < count; ++i) repeated.append(chunk, 0, unit);
@@ -109,8 +109,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     request.file = u"C:\\Help\\Fuzz.chm";
     request.checkEngine = false;
     if (flags & 16) request.contextId = std::int32_t(url.size());
-    if (flags & 32) request.keyword = url;
-    else if (flags & 64) request.topic = url;
+    if (flags & 32)
+        request.keyword = url;
+    else if (flags & 64)
+        request.topic = url;
     HelpDiagnosis(fake).diagnose(request);
     return 0;
 }

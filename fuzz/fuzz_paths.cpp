@@ -28,8 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     const std::u16string folder = fuzz::text(in, 32);
     const std::u16string joined = PlatformHelpers::joinFolder(folder, name);
-    if (joined.compare(0, folder.size(), folder) != 0 || joined.size() > folder.size() + 1 + name.size())
-        std::abort();
+    if (joined.compare(0, folder.size(), folder) != 0 || joined.size() > folder.size() + 1 + name.size()) std::abort();
 
     try {
         const std::u16string absolute = helpers.absoluteFolder(folder);
@@ -53,8 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A bare name is completed with some folder, found or not.
         if (bare && !toFind) std::abort();
         if (!found && fake.messageBoxes.empty()) std::abort();
-    } catch (const AutomationError&) {
-    }
+    } catch (const AutomationError&) {}
     if (fake.OpenKeyCount() != 0) std::abort();
     return 0;
 }

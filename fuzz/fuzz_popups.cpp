@@ -48,9 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     const std::u16string face = isEmpty(before.HHPopupTextFont) ? u"Arial" : *before.HHPopupTextFont;
     const std::u16string points = isEmpty(before.HHPopupTextSize) ? u"10" : *before.HHPopupTextSize;
-    if (!popup.pszFont || popup.pszFont->text() != Popups::fontString(face, points, before.HHPopupTextBold,
-                                                                      before.HHPopupTextItalic,
-                                                                      before.HHPopupTextUnderline))
+    if (!popup.pszFont ||
+        popup.pszFont->text() != Popups::fontString(face, points, before.HHPopupTextBold, before.HHPopupTextItalic,
+                                                    before.HHPopupTextUnderline))
         std::abort();
     // One call, one form: every text of the record goes ANSI, or every one goes wide.
     if (popup.pszText && popup.pszText->isWide() != popup.pszFont->isWide()) std::abort();

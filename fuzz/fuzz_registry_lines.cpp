@@ -22,9 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = in.ConsumeIntegralInRange<int>(0, 3); i > 0; --i)
         fake.SetEnv(fuzz::ansi(fuzz::text(in, 8)), fuzz::ansi(fuzz::text(in, 32)));
     fuzz::tweakPlatform(in, fake);
-    const std::u16string rootName =
-        in.ConsumeBool() ? in.PickValueInArray<std::u16string>({u"HKLM", u"hkcu", u"HKCR", u"HKU", u"HKCC"})
-                         : fuzz::text(in, 6);
+    const std::u16string rootName = in.ConsumeBool() ? in.PickValueInArray<std::u16string>(
+                                                           {u"HKLM", u"hkcu", u"HKCR", u"HKU", u"HKCC"})
+                                                     : fuzz::text(in, 6);
     const std::u16string name = fuzz::text(in, 24);
 
     RegistryAccess registry(fake);

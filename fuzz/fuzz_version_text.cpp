@@ -31,8 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint16_t w[4] = {in.ConsumeIntegral<std::uint16_t>(), in.ConsumeIntegral<std::uint16_t>(),
                                 in.ConsumeIntegral<std::uint16_t>(), in.ConsumeIntegral<std::uint16_t>()};
     const std::uint32_t declared = in.ConsumeIntegral<std::uint32_t>();
-    if (in.ConsumeBool()) fake.SetFileVersion("C:\\Lib\\control.dll", w[0], w[1], w[2], w[3], declared);
-    else fake.SetVersionResourceWithoutRoot("C:\\Lib\\control.dll", declared);
+    if (in.ConsumeBool())
+        fake.SetFileVersion("C:\\Lib\\control.dll", w[0], w[1], w[2], w[3], declared);
+    else
+        fake.SetVersionResourceWithoutRoot("C:\\Lib\\control.dll", declared);
     fuzz::tweakPlatform(in, fake);
     PlatformHelpers helpers(fake);
     const std::u16string fileText = helpers.GetFileVersionText(in.ConsumeBool() ? u"C:\\Lib\\control.dll"

@@ -20,7 +20,6 @@ constexpr std::uint32_t MaxAllowListBytes = 32768;
 
 std::u16string quoted(const std::u16string& text) { return u"'" + text + u"'"; }
 
-
 bool startsWithNoCase(const std::u16string& text, std::u16string_view prefix)
 {
     if (text.size() < prefix.size()) return false;
@@ -42,12 +41,15 @@ bool driveAt(const std::u16string& text, std::size_t at)
 std::u16string comparable(std::u16string text)
 {
     const auto first = text.find_first_not_of(u" \t");
-    text = first == std::u16string::npos ? std::u16string() : text.substr(first, text.find_last_not_of(u" \t") - first + 1);
+    text = first == std::u16string::npos ? std::u16string()
+                                         : text.substr(first, text.find_last_not_of(u" \t") - first + 1);
     std::replace(text.begin(), text.end(), u'/', u'\\');
     if (startsWithNoCase(text, u"file:")) text.erase(0, 5);
     const std::size_t slashes = std::min(text.find_first_not_of(u'\\'), text.size());
-    if (driveAt(text, slashes)) text.erase(0, slashes);
-    else if (slashes >= 2) text.erase(0, slashes - 2);
+    if (driveAt(text, slashes))
+        text.erase(0, slashes);
+    else if (slashes >= 2)
+        text.erase(0, slashes - 2);
     return text;
 }
 
@@ -174,14 +176,17 @@ ContentZone BlockedContent::assess(const std::u16string& file)
 void BlockedContent::check(const std::u16string& file, std::vector<Finding>& findings)
 {
     const ContentZone place = assess(file);
-    const std::u16string checked = u"the mark of the web (" + PlatformHelpers::fileNamePart(WebMark::streamOf(file)) + u")";
+    const std::u16string checked = u"the mark of the web (" + PlatformHelpers::fileNamePart(WebMark::streamOf(file)) +
+                                   u")";
     if (!place.mark) {
-        findings.push_back(noted(u"mark", Severity::Ok, checked, u"none: the file is not marked as coming from elsewhere"));
+        findings.push_back(
+            noted(u"mark", Severity::Ok, checked, u"none: the file is not marked as coming from elsewhere"));
     } else if (place.markStatus != ERROR_SUCCESS_) {
         findings.push_back(noted(u"mark", Severity::Info, checked,
                                  u"there, but it cannot be read (error " + decimal(place.markStatus) + u")"));
     } else if (!place.markZone()) {
-        findings.push_back(noted(u"mark", Severity::Info, checked, u"there, but it names no zone the viewer could go by"));
+        findings.push_back(
+            noted(u"mark", Severity::Info, checked, u"there, but it names no zone the viewer could go by"));
     } else {
         const std::uint32_t zone = *place.markZone();
         const std::u16string found = u"marked as from the " + zones::name(zone) + u" zone (ZoneId=" + decimal(zone) +
@@ -189,28 +194,32 @@ void BlockedContent::check(const std::u16string& file, std::vector<Finding>& fin
         if (zone == zones::LocalMachine)
             findings.push_back(noted(u"mark", Severity::Ok, checked, found));
         else if (zone <= place.policy.allowedZone() || place.allowListed)
-            findings.push_back(noted(u"mark", Severity::Info, checked,
-                                     found + u"; the viewer's policy allows it (" +
-                                         (place.allowListed ? u"UrlAllowList names its folder" : place.policy.describe()) +
-                                         u")"));
+            findings.push_back(
+                noted(u"mark", Severity::Info, checked,
+                      found + u"; the viewer's policy allows it (" +
+                          (place.allowListed ? u"UrlAllowList names its folder" : place.policy.describe()) + u")"));
         else
             findings.push_back(
                 {u"mark", Severity::Error, checked, found,
                  u"Windows marks a file that came from the Internet or another computer (a download, a mail "
                  u"attachment, a file taken out of a downloaded zip). The viewer refuses every page of compiled help "
-                 u"from a zone its policy does not allow (" + place.policy.describe() +
+                 u"from a zone its policy does not allow (" +
+                     place.policy.describe() +
                      u"): the window opens with its contents, and the page says \"Navigation to the webpage was "
                      u"canceled\".",
                  u"Unblock the file: in Explorer, its Properties, then Unblock and OK; or in PowerShell, "
-                 u"Unblock-File -LiteralPath " + WebMark::powerShellLiteral(file) + u"; or helpdoctor unblock \"" + file +
-                     u"\". A file taken out of a downloaded zip carries the mark: unblock the zip before extracting it."});
+                 u"Unblock-File -LiteralPath " +
+                     WebMark::powerShellLiteral(file) + u"; or helpdoctor unblock \"" + file +
+                     u"\". A file taken out of a downloaded zip carries the mark: unblock the zip before extracting "
+                     u"it."});
     }
     if (!place.network) return;
 
     const std::u16string where = u"the viewer's policy for " + locationName(place);
     const std::u16string found = locationName(place) + u" in the " + zoneOfLocation(place);
     if (place.allowListed)
-        findings.push_back(noted(u"policy", Severity::Info, where, found + u"; UrlAllowList names its folder, so it is shown"));
+        findings.push_back(
+            noted(u"policy", Severity::Info, where, found + u"; UrlAllowList names its folder, so it is shown"));
     else if (place.locationZone <= place.policy.allowedZone())
         findings.push_back(noted(u"policy", Severity::Info, where,
                                  found + u"; the policy allows it (" + place.policy.describe() + u")"));

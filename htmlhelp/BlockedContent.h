@@ -43,12 +43,12 @@ struct ViewerPolicy {
 // Where the viewer places one help file, and whether it shows its pages.
 struct ContentZone {
     std::optional<WebMark> mark;
-    long markStatus = 0;         // the stream's read, when it failed
-    bool network = false;        // a UNC path or a network drive
+    long markStatus = 0;   // the stream's read, when it failed
+    bool network = false;  // a UNC path or a network drive
     bool unc = false;
     std::uint32_t locationZone = zones::LocalMachine;
-    bool mapped = false;         // locationZone is the platform's zone mapping, not the default
-    bool allowListed = false;    // UrlAllowList names its folder
+    bool mapped = false;       // locationZone is the platform's zone mapping, not the default
+    bool allowListed = false;  // UrlAllowList names its folder
     ViewerPolicy policy;
 
     std::optional<std::uint32_t> markZone() const { return mark ? mark->zoneId : std::nullopt; }

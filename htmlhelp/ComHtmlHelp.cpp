@@ -70,9 +70,15 @@ HRESULT ComHtmlHelp::putref_frm(IDispatch* rhs)
     return S_OK;
 }
 
-HRESULT ComHtmlHelp::get_Hwnd(LONG* result) { return getValue<std::int32_t>(reinterpret_cast<std::int32_t*>(result), &HtmlHelpState::Hwnd); }
+HRESULT ComHtmlHelp::get_Hwnd(LONG* result)
+{
+    return getValue<std::int32_t>(reinterpret_cast<std::int32_t*>(result), &HtmlHelpState::Hwnd);
+}
 HRESULT ComHtmlHelp::put_Hwnd(LONG rhs) { return putValue<std::int32_t>(rhs, &HtmlHelpState::Hwnd); }
-HRESULT ComHtmlHelp::get_lpPrevWndFunc(LONG* result) { return getValue<std::int32_t>(reinterpret_cast<std::int32_t*>(result), &HtmlHelpState::lpPrevWndFunc); }
+HRESULT ComHtmlHelp::get_lpPrevWndFunc(LONG* result)
+{
+    return getValue<std::int32_t>(reinterpret_cast<std::int32_t*>(result), &HtmlHelpState::lpPrevWndFunc);
+}
 HRESULT ComHtmlHelp::put_lpPrevWndFunc(LONG rhs) { return putValue<std::int32_t>(rhs, &HtmlHelpState::lpPrevWndFunc); }
 
 // --- Commands ------------------------------------------------------------------------
@@ -89,31 +95,38 @@ void display(DisplayCommands& commands, void (DisplayCommands::*command)(const s
 
 HRESULT ComHtmlHelp::HHDisplayTopicURL(LONG* CallingForm)
 {
-    return run(u"clsKvHlpfHtmlA.HHDisplayTopicURL", [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayTopicURL, CallingForm); });
+    return run(u"clsKvHlpfHtmlA.HHDisplayTopicURL",
+               [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayTopicURL, CallingForm); });
 }
 HRESULT ComHtmlHelp::HHDisplayTopicID(LONG* CallingForm)
 {
-    return run(u"clsKvHlpfHtmlA.HHDisplayTopicID", [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayTopicID, CallingForm); });
+    return run(u"clsKvHlpfHtmlA.HHDisplayTopicID",
+               [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayTopicID, CallingForm); });
 }
 HRESULT ComHtmlHelp::HHDisplaySearch(LONG* CallingForm)
 {
-    return run(u"clsKvHlpfHtmlA.HHDisplaySearch", [&] { display(object_.displayCommands, &DisplayCommands::HHDisplaySearch, CallingForm); });
+    return run(u"clsKvHlpfHtmlA.HHDisplaySearch",
+               [&] { display(object_.displayCommands, &DisplayCommands::HHDisplaySearch, CallingForm); });
 }
 HRESULT ComHtmlHelp::HHDisplayKeyword(LONG* CallingForm)
 {
-    return run(u"clsKvHlpfHtmlA.HHDisplayKeyword", [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayKeyword, CallingForm); });
+    return run(u"clsKvHlpfHtmlA.HHDisplayKeyword",
+               [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayKeyword, CallingForm); });
 }
 HRESULT ComHtmlHelp::HHDisplayIndex(LONG* CallingForm)
 {
-    return run(u"clsKvHlpfHtmlA.HHDisplayIndex", [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayIndex, CallingForm); });
+    return run(u"clsKvHlpfHtmlA.HHDisplayIndex",
+               [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayIndex, CallingForm); });
 }
 HRESULT ComHtmlHelp::HHDisplayContents(LONG* CallingForm)
 {
-    return run(u"clsKvHlpfHtmlA.HHDisplayContents", [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayContents, CallingForm); });
+    return run(u"clsKvHlpfHtmlA.HHDisplayContents",
+               [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayContents, CallingForm); });
 }
 HRESULT ComHtmlHelp::HHDisplayALink(LONG* CallingForm)
 {
-    return run(u"clsKvHlpfHtmlA.HHDisplayALink", [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayALink, CallingForm); });
+    return run(u"clsKvHlpfHtmlA.HHDisplayALink",
+               [&] { display(object_.displayCommands, &DisplayCommands::HHDisplayALink, CallingForm); });
 }
 HRESULT ComHtmlHelp::HHRegister(BSTR* FileToRegister)
 {
@@ -137,7 +150,10 @@ HRESULT ComHtmlHelp::HHCheckRegistry(BSTR* FileToCheck, VARIANT* result)
         V_BOOL(result) = VARIANT_FALSE;
     });
 }
-HRESULT ComHtmlHelp::HHClose() { return run(u"clsKvHlpfHtmlA.HHClose", [&] { object_.displayCommands.HHClose(); }); }
+HRESULT ComHtmlHelp::HHClose()
+{
+    return run(u"clsKvHlpfHtmlA.HHClose", [&] { object_.displayCommands.HHClose(); });
+}
 HRESULT ComHtmlHelp::HHSetHelpFile(short intSelHelpFile, BSTR* result)
 {
     return run(u"clsKvHlpfHtmlA.HHSetHelpFile", [&] {
@@ -151,7 +167,8 @@ HRESULT ComHtmlHelp::HHDisplayPopup(LONG* CallingForm)
 }
 HRESULT ComHtmlHelp::HHInvokeWhatsThisHelp(LONG* CallingForm)
 {
-    return run(u"clsKvHlpfHtmlA.HHInvokeWhatsThisHelp", [&] { object_.popups.HHInvokeWhatsThisHelp(*require(CallingForm)); });
+    return run(u"clsKvHlpfHtmlA.HHInvokeWhatsThisHelp",
+               [&] { object_.popups.HHInvokeWhatsThisHelp(*require(CallingForm)); });
 }
 HRESULT ComHtmlHelp::HHVerifyMinConfig(::HHVersion* MinHHVersion, ::IEVersion* MinIEVersion, VARIANT_BOOL* result)
 {
@@ -194,7 +211,10 @@ HRESULT ComHtmlHelp::get_HHWindow(BSTR* result) { return getText(result, &HtmlHe
 HRESULT ComHtmlHelp::put_HHTopicURL(BSTR rhs) { return putText(rhs, &HtmlHelpState::HHTopicURL); }
 HRESULT ComHtmlHelp::get_HHTopicURL(BSTR* result) { return getText(result, &HtmlHelpState::HHTopicURL); }
 HRESULT ComHtmlHelp::put_HHTopicID(LONG rhs) { return putValue<std::int32_t>(rhs, &HtmlHelpState::HHTopicID); }
-HRESULT ComHtmlHelp::get_HHTopicID(LONG* result) { return getValue<std::int32_t>(reinterpret_cast<std::int32_t*>(result), &HtmlHelpState::HHTopicID); }
+HRESULT ComHtmlHelp::get_HHTopicID(LONG* result)
+{
+    return getValue<std::int32_t>(reinterpret_cast<std::int32_t*>(result), &HtmlHelpState::HHTopicID);
+}
 HRESULT ComHtmlHelp::put_HHMsgTitle(BSTR rhs) { return putText(rhs, &HtmlHelpState::HHMsgTitle); }
 HRESULT ComHtmlHelp::get_HHMsgTitle(BSTR* result) { return getText(result, &HtmlHelpState::HHMsgTitle); }
 HRESULT ComHtmlHelp::put_HHMsgText(BSTR rhs) { return putText(rhs, &HtmlHelpState::HHMsgText); }
@@ -208,25 +228,61 @@ HRESULT ComHtmlHelp::get_HHALink(BSTR* result) { return getText(result, &HtmlHel
 HRESULT ComHtmlHelp::put_CHMFile(BSTR rhs) { return putText(rhs, &HtmlHelpState::CHMFile); }
 HRESULT ComHtmlHelp::get_CHMFile(BSTR* result) { return getText(result, &HtmlHelpState::CHMFile); }
 HRESULT ComHtmlHelp::put_HHShowOnTop(VARIANT_BOOL rhs) { return putValue<Bool16>(rhs, &HtmlHelpState::HHShowOnTop); }
-HRESULT ComHtmlHelp::get_HHShowOnTop(VARIANT_BOOL* result) { return getValue<Bool16>(result, &HtmlHelpState::HHShowOnTop); }
+HRESULT ComHtmlHelp::get_HHShowOnTop(VARIANT_BOOL* result)
+{
+    return getValue<Bool16>(result, &HtmlHelpState::HHShowOnTop);
+}
 HRESULT ComHtmlHelp::get_HHRegFileName(BSTR* result) { return getText(result, &HtmlHelpState::HHRegFileName); }
 HRESULT ComHtmlHelp::get_HHRegFilePath(BSTR* result) { return getText(result, &HtmlHelpState::HHRegFilePath); }
-HRESULT ComHtmlHelp::get_HHRegFileExists(VARIANT_BOOL* result) { return getValue<Bool16>(result, &HtmlHelpState::HHRegFileExists); }
+HRESULT ComHtmlHelp::get_HHRegFileExists(VARIANT_BOOL* result)
+{
+    return getValue<Bool16>(result, &HtmlHelpState::HHRegFileExists);
+}
 HRESULT ComHtmlHelp::put_HHPopupFile(BSTR rhs) { return putText(rhs, &HtmlHelpState::HHPopupFile); }
 HRESULT ComHtmlHelp::put_HHPopupID(LONG rhs) { return putValue<std::int32_t>(rhs, &HtmlHelpState::HHPopupID); }
 HRESULT ComHtmlHelp::put_HHPopupText(BSTR rhs) { return putText(rhs, &HtmlHelpState::HHPopupText); }
-HRESULT ComHtmlHelp::put_HHPopupType(PopupType rhs) { return putValue<std::int32_t>(rawEnumValue(rhs), &HtmlHelpState::HHPopupType); }
-HRESULT ComHtmlHelp::put_HHPopupTextColor(LONG rhs) { return putValue<std::int32_t>(rhs, &HtmlHelpState::HHPopupTextColor); }
-HRESULT ComHtmlHelp::put_HHPopupBackColor(LONG rhs) { return putValue<std::int32_t>(rhs, &HtmlHelpState::HHPopupBackColor); }
-HRESULT ComHtmlHelp::put_HHPopupCustomTextColor(LONG rhs) { return putValue<std::int32_t>(rhs, &HtmlHelpState::HHPopupCustomTextColor); }
-HRESULT ComHtmlHelp::put_HHPopupCustomBackColor(LONG rhs) { return putValue<std::int32_t>(rhs, &HtmlHelpState::HHPopupCustomBackColor); }
-HRESULT ComHtmlHelp::put_HHPopupCustomColors(VARIANT_BOOL rhs) { return putValue<Bool16>(rhs, &HtmlHelpState::HHPopupCustomColors); }
-HRESULT ComHtmlHelp::get_HHPopupCustomColors(VARIANT_BOOL* result) { return getValue<Bool16>(result, &HtmlHelpState::HHPopupCustomColors); }
+HRESULT ComHtmlHelp::put_HHPopupType(PopupType rhs)
+{
+    return putValue<std::int32_t>(rawEnumValue(rhs), &HtmlHelpState::HHPopupType);
+}
+HRESULT ComHtmlHelp::put_HHPopupTextColor(LONG rhs)
+{
+    return putValue<std::int32_t>(rhs, &HtmlHelpState::HHPopupTextColor);
+}
+HRESULT ComHtmlHelp::put_HHPopupBackColor(LONG rhs)
+{
+    return putValue<std::int32_t>(rhs, &HtmlHelpState::HHPopupBackColor);
+}
+HRESULT ComHtmlHelp::put_HHPopupCustomTextColor(LONG rhs)
+{
+    return putValue<std::int32_t>(rhs, &HtmlHelpState::HHPopupCustomTextColor);
+}
+HRESULT ComHtmlHelp::put_HHPopupCustomBackColor(LONG rhs)
+{
+    return putValue<std::int32_t>(rhs, &HtmlHelpState::HHPopupCustomBackColor);
+}
+HRESULT ComHtmlHelp::put_HHPopupCustomColors(VARIANT_BOOL rhs)
+{
+    return putValue<Bool16>(rhs, &HtmlHelpState::HHPopupCustomColors);
+}
+HRESULT ComHtmlHelp::get_HHPopupCustomColors(VARIANT_BOOL* result)
+{
+    return getValue<Bool16>(result, &HtmlHelpState::HHPopupCustomColors);
+}
 HRESULT ComHtmlHelp::put_HHPopupTextFont(BSTR rhs) { return putText(rhs, &HtmlHelpState::HHPopupTextFont); }
 HRESULT ComHtmlHelp::put_HHPopupTextSize(BSTR rhs) { return putText(rhs, &HtmlHelpState::HHPopupTextSize); }
-HRESULT ComHtmlHelp::put_HHPopupTextBold(VARIANT_BOOL rhs) { return putValue<Bool16>(rhs, &HtmlHelpState::HHPopupTextBold); }
-HRESULT ComHtmlHelp::put_HHPopupTextItalic(VARIANT_BOOL rhs) { return putValue<Bool16>(rhs, &HtmlHelpState::HHPopupTextItalic); }
-HRESULT ComHtmlHelp::put_HHPopupTextUnderline(VARIANT_BOOL rhs) { return putValue<Bool16>(rhs, &HtmlHelpState::HHPopupTextUnderline); }
+HRESULT ComHtmlHelp::put_HHPopupTextBold(VARIANT_BOOL rhs)
+{
+    return putValue<Bool16>(rhs, &HtmlHelpState::HHPopupTextBold);
+}
+HRESULT ComHtmlHelp::put_HHPopupTextItalic(VARIANT_BOOL rhs)
+{
+    return putValue<Bool16>(rhs, &HtmlHelpState::HHPopupTextItalic);
+}
+HRESULT ComHtmlHelp::put_HHPopupTextUnderline(VARIANT_BOOL rhs)
+{
+    return putValue<Bool16>(rhs, &HtmlHelpState::HHPopupTextUnderline);
+}
 
 // --- Installation --------------------------------------------------------------------
 

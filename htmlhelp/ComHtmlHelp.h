@@ -36,8 +36,7 @@ public:
     STDMETHODIMP HHSetHelpFile(short intSelHelpFile, BSTR* result) override;
     STDMETHODIMP HHDisplayPopup(LONG* CallingForm) override;
     STDMETHODIMP HHInvokeWhatsThisHelp(LONG* CallingForm) override;
-    STDMETHODIMP HHVerifyMinConfig(::HHVersion* MinHHVersion, ::IEVersion* MinIEVersion,
-                                   VARIANT_BOOL* result) override;
+    STDMETHODIMP HHVerifyMinConfig(::HHVersion* MinHHVersion, ::IEVersion* MinIEVersion, VARIANT_BOOL* result) override;
     STDMETHODIMP EnsureFileExists(BSTR* FileToFind, VARIANT_BOOL* result) override;
     STDMETHODIMP GetKeyInfo(BSTR key_name, short indent, VARIANT_BOOL* result) override;
     STDMETHODIMP GetWindowsVersion(LONG* result) override;

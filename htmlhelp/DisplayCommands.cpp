@@ -56,8 +56,9 @@ void DisplayCommands::tellDebugger(const Asked& asked, const std::u16string& fil
             // The window is there, but the viewer may still refuse every page of the file.
             const std::u16string file = textOrEmpty(object_.state.CHMFile);  // as completed for the engine
             if (const auto refusal = BlockedContent(object_.port).refusal(file))
-                object_.port.OutputDebugString(u"Morvel10 " + std::u16string(asked.member) + u": the help window for '" +
-                                               file + u"' shows nothing: " + *refusal + u"\n");
+                object_.port.OutputDebugString(u"Morvel10 " + std::u16string(asked.member) +
+                                               u": the help window for '" + file + u"' shows nothing: " + *refusal +
+                                               u"\n");
             return;
         }
         DiagnosisRequest request;
@@ -66,11 +67,12 @@ void DisplayCommands::tellDebugger(const Asked& asked, const std::u16string& fil
         request.contextId = asked.contextId;
         request.keyword = asked.keyword;
         const Diagnosis diagnosis = HelpDiagnosis(object_.port).diagnose(request);
-        std::u16string line = u"Morvel10 " + std::u16string(asked.member) + u": no help window for '" + fileAsSet + u"': ";
+        std::u16string line = u"Morvel10 " + std::u16string(asked.member) + u": no help window for '" + fileAsSet +
+                              u"': ";
         const Finding* first = diagnosis.headline();
         if (first && first->problem())
-            line += u"[" + std::u16string(HelpDiagnosis::severityName(first->severity)) + u"] " + first->checked + u": " +
-                    first->found + u". " + first->cause;
+            line += u"[" + std::u16string(HelpDiagnosis::severityName(first->severity)) + u"] " + first->checked +
+                    u": " + first->found + u". " + first->cause;
         else
             line += u"the checks found nothing wrong; the engine opened no window for the command.";
         object_.port.OutputDebugString(line + u"\n");
@@ -180,8 +182,7 @@ void DisplayCommands::HHDisplayKeyword(const std::int32_t* CallingForm)
         // The lookup wants the help window open first; if that fails, the lookup still runs.
         try {
             callWithFileOnly(owner, HH_DISPLAY_TOPIC_, std::uint32_t{0});
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
         callWithFileOnly(owner, HH_KEYWORD_LOOKUP_, fillLink(object_.state.HHKeyword));
     });
 }
@@ -217,19 +218,15 @@ void DisplayCommands::HHClose()
     try {
         callWithFileOnly(0, HH_CLOSE_ALL_, std::uint32_t{0});
     } catch (const AutomationError&) {
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
 }
 
 std::u16string DisplayCommands::HHSetHelpFile(std::int16_t intSelHelpFile)
 {
     switch (intSelHelpFile) {
-    case 1:
-        return object_.port.ModuleFolder() + u"\\Library.chm";
-    case 2:
-        return u"Library.txt";
-    default:
-        return {};
+    case 1: return object_.port.ModuleFolder() + u"\\Library.chm";
+    case 2: return u"Library.txt";
+    default: return {};
     }
 }
 

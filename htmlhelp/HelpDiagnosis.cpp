@@ -55,8 +55,8 @@ std::u16string said(QuietPort& quiet)
 // A map target that names a folder of the compiling machine rather than a page of the file.
 bool looksLikeBuildPath(const std::u16string& topic)
 {
-    return (topic.size() > 1 && topic[0] == u'/' && topic.find(u'/', 1) != std::u16string::npos) ||
-           hasDrive(topic) || isUnc(topic);
+    return (topic.size() > 1 && topic[0] == u'/' && topic.find(u'/', 1) != std::u16string::npos) || hasDrive(topic) ||
+           isUnc(topic);
 }
 
 Finding finding(const char16_t* check, Severity severity, std::u16string checked, std::u16string found,
@@ -126,21 +126,21 @@ Diagnosis HelpDiagnosis::diagnose(const DiagnosisRequest& request)
         Text probe = completed;
         if (!scratch.helpFileChecks.EnsureFileExists(probe)) {
             const std::u16string message = said(quiet);
-            findings.push_back(finding(
-                u"exists", Severity::Error, completed, u"not found",
-                u"The library showed \"" + message + u"\" and did not call the engine.",
-                bare ? u"Install the file beside the library, or register it with its full path (HHRegister)."
-                     : u"Correct the path in CHMFile, or install the file there."));
+            findings.push_back(
+                finding(u"exists", Severity::Error, completed, u"not found",
+                        u"The library showed \"" + message + u"\" and did not call the engine.",
+                        bare ? u"Install the file beside the library, or register it with its full path (HHRegister)."
+                             : u"Correct the path in CHMFile, or install the file there."));
             checkPathCharacters(completed, findings);
             if (request.checkEngine) checkEngine(findings);
             return result;
         }
         if (completed.find_first_of(u"*?") != std::u16string::npos)
-            findings.push_back(finding(
-                u"exists", Severity::Error, completed, u"a pattern that matches some file",
-                u"The existence check accepts any file the pattern matches, but the engine opens no file by a "
-                u"pattern.",
-                u"Name the file itself."));
+            findings.push_back(
+                finding(u"exists", Severity::Error, completed, u"a pattern that matches some file",
+                        u"The existence check accepts any file the pattern matches, but the engine opens no file by a "
+                        u"pattern.",
+                        u"Name the file itself."));
         else
             findings.push_back(finding(u"exists", Severity::Ok, completed, u"found"));
 
@@ -150,11 +150,11 @@ Diagnosis HelpDiagnosis::diagnose(const DiagnosisRequest& request)
         BlockedContent(port_).check(completed, findings);
         checkContents(completed, request, findings);
     } catch (const ContentsTooLarge&) {
-        findings.push_back(finding(
-            u"storage", Severity::Warning, result.path, u"too large or too malformed to check",
-            u"Its map, index or system data would take more memory or time than a check may spend (64 MiB, "
-            u"2 seconds); a help compiler makes far smaller ones, so the file is probably damaged.",
-            u"Compile the help project again and install the .chm as built."));
+        findings.push_back(
+            finding(u"storage", Severity::Warning, result.path, u"too large or too malformed to check",
+                    u"Its map, index or system data would take more memory or time than a check may spend (64 MiB, "
+                    u"2 seconds); a help compiler makes far smaller ones, so the file is probably damaged.",
+                    u"Compile the help project again and install the .chm as built."));
     } catch (const std::exception&) {
         findings.push_back(finding(u"diagnosis", Severity::Warning, u"the checks", u"stopped by a platform failure",
                                    u"The platform failed a query the checks depend on.", u"Run the check again."));
@@ -179,32 +179,33 @@ std::u16string HelpDiagnosis::checkLookup(const std::u16string& file, HtmlHelpOb
             findings.push_back(finding(u"lookup", Severity::Info, listed,
                                        u"not listed; the library looks beside itself: " + completed));
         } else if (isEmpty(state.HHRegFilePath)) {
-            findings.push_back(finding(
-                u"lookup", Severity::Warning, listed, u"listed without a folder",
-                u"The entry holds no folder, so the engine cannot find the file through it; the library "
-                u"looks beside itself instead: " + completed,
-                u"Register the file again with its full path (HHRegister), or remove the entry "
-                u"(helpdoctor list --prune --yes)."));
+            findings.push_back(
+                finding(u"lookup", Severity::Warning, listed, u"listed without a folder",
+                        u"The entry holds no folder, so the engine cannot find the file through it; the library "
+                        u"looks beside itself instead: " +
+                            completed,
+                        u"Register the file again with its full path (HHRegister), or remove the entry "
+                        u"(helpdoctor list --prune --yes)."));
         } else if (state.HHRegFileExists == False) {
-            findings.push_back(finding(
-                u"lookup", Severity::Error, listed,
-                u"listed in " + *state.HHRegFilePath + u", but the file is not there",
-                u"A stale entry: the file was moved or removed after it was registered. Both the library "
-                u"and the engine go by the entry and look in the old folder.",
-                u"Register the file again from where it lies now (HHRegister with its full path), or "
-                u"remove the stale entry (helpdoctor list --prune --yes) and set CHMFile to the full path."));
+            findings.push_back(
+                finding(u"lookup", Severity::Error, listed,
+                        u"listed in " + *state.HHRegFilePath + u", but the file is not there",
+                        u"A stale entry: the file was moved or removed after it was registered. Both the library "
+                        u"and the engine go by the entry and look in the old folder.",
+                        u"Register the file again from where it lies now (HHRegister with its full path), or "
+                        u"remove the stale entry (helpdoctor list --prune --yes) and set CHMFile to the full path."));
         } else {
             findings.push_back(finding(u"lookup", Severity::Ok, listed, u"listed in " + *state.HHRegFilePath));
         }
     } else {
         completed = file;
         if (!hasDrive(completed) && !isUnc(completed))
-            findings.push_back(finding(
-                u"lookup", Severity::Warning, u"the path " + quoted(file),
-                u"relative to the host's current folder, now " + port_.CurrentFolder(),
-                u"The path is taken from whatever folder the host runs in when it asks for help, which "
-                u"changes with file dialogs and shortcuts.",
-                u"Give CHMFile the full path, or the bare name of a registered file."));
+            findings.push_back(
+                finding(u"lookup", Severity::Warning, u"the path " + quoted(file),
+                        u"relative to the host's current folder, now " + port_.CurrentFolder(),
+                        u"The path is taken from whatever folder the host runs in when it asks for help, which "
+                        u"changes with file dialogs and shortcuts.",
+                        u"Give CHMFile the full path, or the bare name of a registered file."));
     }
     return completed;
 }
@@ -218,29 +219,29 @@ void HelpDiagnosis::checkPathCharacters(const std::u16string& path, std::vector<
         // engine's wide entry point as it is, and the engine opens it (measured under Wine's
         // viewer). Only an ANSI interface outside the library still turns those characters
         // into '?', so the finding says where to look, without raising an alarm.
-        findings.push_back(finding(
-            u"path", Severity::Info, checked, u"characters the ANSI code page cannot carry",
-            u"The library hands this name to the engine's wide entry point unchanged, so it opens as named. "
-            u"A program or shortcut that passes the name through the ANSI code page itself (its own HtmlHelpA "
-            u"call, an ANSI command line) turns those characters into '?'.",
-            u"Nothing to do for this library; a program that calls the engine itself must use HtmlHelpW for "
-            u"such a name."));
+        findings.push_back(
+            finding(u"path", Severity::Info, checked, u"characters the ANSI code page cannot carry",
+                    u"The library hands this name to the engine's wide entry point unchanged, so it opens as named. "
+                    u"A program or shortcut that passes the name through the ANSI code page itself (its own HtmlHelpA "
+                    u"call, an ANSI command line) turns those characters into '?'.",
+                    u"Nothing to do for this library; a program that calls the engine itself must use HtmlHelpW for "
+                    u"such a name."));
     }
     if (path.find(u'#') != std::u16string::npos) {
         clean = false;
-        findings.push_back(finding(
-            u"path", Severity::Error, checked, u"a '#' in the path",
-            u"The viewer reads '#' as the start of an anchor in the address it builds, so it cannot open the "
-            u"file's pages (an empty window or \"page cannot be displayed\").",
-            u"Install the help file in a folder without '#' in its path."));
+        findings.push_back(
+            finding(u"path", Severity::Error, checked, u"a '#' in the path",
+                    u"The viewer reads '#' as the start of an anchor in the address it builds, so it cannot open the "
+                    u"file's pages (an empty window or \"page cannot be displayed\").",
+                    u"Install the help file in a folder without '#' in its path."));
     }
     if (path.find(u'%') != std::u16string::npos) {
         clean = false;
-        findings.push_back(finding(
-            u"path", Severity::Warning, checked, u"a '%' in the path",
-            u"The viewer decodes '%' and two hex digits in the address it builds as an escaped character, so "
-            u"it may look for another file.",
-            u"Install the help file in a folder without '%' in its path."));
+        findings.push_back(
+            finding(u"path", Severity::Warning, checked, u"a '%' in the path",
+                    u"The viewer decodes '%' and two hex digits in the address it builds as an escaped character, so "
+                    u"it may look for another file.",
+                    u"Install the help file in a folder without '%' in its path."));
     }
     if (clean) findings.push_back(finding(u"path", Severity::Ok, checked, u"nothing the viewer trips over"));
 }
@@ -251,16 +252,18 @@ void HelpDiagnosis::checkContents(const std::u16string& path, const DiagnosisReq
     long status = 0;
     auto chm = HelpFileContents::open(port_, path, status);
     if (!chm) {
-        findings.push_back(finding(
-            u"storage", Severity::Error, path, u"not a compiled help file (the storage says " + hex(std::uint32_t(status)) + u")",
-            u"The file is there, but it is not compiled HTML Help, or it is damaged or cut short; the engine "
-            u"opens no window for it.",
-            u"Compile the help project again and install the .chm as built (a renamed .hlp or .htm file is "
-            u"not one)."));
+        findings.push_back(
+            finding(u"storage", Severity::Error, path,
+                    u"not a compiled help file (the storage says " + hex(std::uint32_t(status)) + u")",
+                    u"The file is there, but it is not compiled HTML Help, or it is damaged or cut short; the engine "
+                    u"opens no window for it.",
+                    u"Compile the help project again and install the .chm as built (a renamed .hlp or .htm file is "
+                    u"not one)."));
         return;
     }
-    findings.push_back(finding(u"storage", Severity::Ok, path,
-                               u"a compiled help file of " + decimal(std::int64_t(chm->streams().size())) + u" streams"));
+    findings.push_back(
+        finding(u"storage", Severity::Ok, path,
+                u"a compiled help file of " + decimal(std::int64_t(chm->streams().size())) + u" streams"));
     checkTopic(*chm, request, findings);
     if (request.contextId) checkContextId(*chm, *request.contextId, findings);
     if (request.keyword) checkKeyword(*chm, *request.keyword, findings);
@@ -273,7 +276,8 @@ void HelpDiagnosis::checkTopic(HelpFileContents& chm, const DiagnosisRequest& re
     if (request.topic && !isEmpty(request.topic)) {
         const std::u16string page = HelpFileContents::topicPath(*request.topic);
         if (chm.hasTopic(*request.topic))
-            findings.push_back(finding(u"topic", Severity::Ok, u"topic " + quoted(*request.topic), u"the file holds " + page));
+            findings.push_back(
+                finding(u"topic", Severity::Ok, u"topic " + quoted(*request.topic), u"the file holds " + page));
         else
             findings.push_back(finding(
                 u"topic", Severity::Error, u"topic " + quoted(*request.topic), u"the file holds no page " + page,
@@ -292,7 +296,8 @@ void HelpDiagnosis::checkTopic(HelpFileContents& chm, const DiagnosisRequest& re
                                        u"not in the file", u"Without a topic the window opens on an empty page.",
                                        u"Compile the default topic into the file."));
         else
-            findings.push_back(finding(u"topic", Severity::Ok, u"the default topic " + quoted(defaultTopic), u"in the file"));
+            findings.push_back(
+                finding(u"topic", Severity::Ok, u"the default topic " + quoted(defaultTopic), u"in the file"));
     }
 }
 
@@ -302,18 +307,18 @@ void HelpDiagnosis::checkContextId(HelpFileContents& chm, std::int32_t contextId
     const auto map = chm.contextMap();
     const ContextMap::Entry* entry = map ? map->find(std::uint32_t(contextId)) : nullptr;
     if (!map) {
-        findings.push_back(finding(
-            u"id", Severity::Error, checked, u"the file has no map of context ids",
-            u"The file was compiled without [MAP] and [ALIAS] sections, so the engine can show no topic by "
-            u"id; it closes the help window instead.",
-            u"Add [MAP] (#define name id) and [ALIAS] (name=page.htm) to the help project and compile again."));
+        findings.push_back(
+            finding(u"id", Severity::Error, checked, u"the file has no map of context ids",
+                    u"The file was compiled without [MAP] and [ALIAS] sections, so the engine can show no topic by "
+                    u"id; it closes the help window instead.",
+                    u"Add [MAP] (#define name id) and [ALIAS] (name=page.htm) to the help project and compile again."));
     } else if (!entry) {
-        findings.push_back(finding(
-            u"id", Severity::Error, checked,
-            u"not in the file's map (" + decimal(std::int64_t(map->entries.size())) + u" ids mapped)",
-            u"The engine finds no topic for the id and shows none.",
-            u"Add the id to [MAP] and its topic to [ALIAS] and compile again, or use an id the map holds "
-            u"(helpdoctor audit lists them against the application's ids)."));
+        findings.push_back(
+            finding(u"id", Severity::Error, checked,
+                    u"not in the file's map (" + decimal(std::int64_t(map->entries.size())) + u" ids mapped)",
+                    u"The engine finds no topic for the id and shows none.",
+                    u"Add the id to [MAP] and its topic to [ALIAS] and compile again, or use an id the map holds "
+                    u"(helpdoctor audit lists them against the application's ids)."));
     } else if (const std::u16string& topic = map->topicOf(*entry); !chm.hasTopic(topic)) {
         const bool buildPath = looksLikeBuildPath(topic);
         findings.push_back(finding(
@@ -359,11 +364,10 @@ void HelpDiagnosis::checkKeyword(HelpFileContents& chm, const std::u16string& ke
             findings.push_back(finding(u"keyword", Severity::Warning, checked, u"no keyword given",
                                        u"An empty keyword finds nothing.", u"Set HHKeyword."));
         else if (!missing.empty())
-            findings.push_back(finding(
-                u"keyword", Severity::Error, checked, u"not in the index: " + missing,
-                u"The engine finds no entry for the keyword and shows no topic.",
-                u"Use a keyword of the index (" + decimal(std::int64_t(keywords->size())) +
-                    u" entries), or add it to the .hhk and compile again."));
+            findings.push_back(finding(u"keyword", Severity::Error, checked, u"not in the index: " + missing,
+                                       u"The engine finds no entry for the keyword and shows no topic.",
+                                       u"Use a keyword of the index (" + decimal(std::int64_t(keywords->size())) +
+                                           u" entries), or add it to the .hhk and compile again."));
         else
             findings.push_back(finding(u"keyword", Severity::Ok, checked, u"in the index"));
     }
@@ -401,8 +405,7 @@ EngineState HelpDiagnosis::engine()
                 control.message = said(quiet);
                 scratch.installationCheck.GetIEFriendlyVersion();
             }
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
         quiet.clearMessages();
         control.version = textOrEmpty(htmlHelp ? scratch.state.HHVersionText : scratch.state.IEVersionText);
         control.release = textOrEmpty(htmlHelp ? scratch.state.HHFriendlyNameText : scratch.state.IEFriendlyNameText);
@@ -430,10 +433,10 @@ void HelpDiagnosis::checkEngine(std::vector<Finding>& findings)
     EngineState state = engine();
     const ControlState& hh = state.htmlHelp;
     if (!hh.registered || !hh.present) {
-        findings.push_back(finding(
-            u"engine", Severity::Info, u"the help engine hhctrl.ocx", u"loads, but " + hh.message,
-            u"Display commands work; HHVersion, HHFriendlyName and HHVerifyMinConfig report it missing.",
-            u"Register hhctrl.ocx (regsvr32 hhctrl.ocx) if the application checks the installation."));
+        findings.push_back(
+            finding(u"engine", Severity::Info, u"the help engine hhctrl.ocx", u"loads, but " + hh.message,
+                    u"Display commands work; HHVersion, HHFriendlyName and HHVerifyMinConfig report it missing.",
+                    u"Register hhctrl.ocx (regsvr32 hhctrl.ocx) if the application checks the installation."));
         return;
     }
     const bool oldEnough = !hh.minimums.empty() && hh.minimums.front().met;

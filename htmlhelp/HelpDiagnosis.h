@@ -22,7 +22,7 @@ class QuietPort;
 enum class Severity { Ok, Info, Warning, Error };
 
 struct Finding {
-    std::u16string check;    // a short name: "name", "lookup", "exists", "path", "storage", ...
+    std::u16string check;  // a short name: "name", "lookup", "exists", "path", "storage", ...
     Severity severity = Severity::Ok;
     std::u16string checked;  // what was looked at
     std::u16string found;    // what was found there
@@ -33,10 +33,10 @@ struct Finding {
 };
 
 struct DiagnosisRequest {
-    std::u16string file;                     // as a host sets CHMFile
-    std::optional<std::u16string> topic;     // HHTopicURL
-    std::optional<std::int32_t> contextId;   // HHTopicID
-    std::optional<std::u16string> keyword;   // HHKeyword: keywords separated by ";"
+    std::u16string file;                    // as a host sets CHMFile
+    std::optional<std::u16string> topic;    // HHTopicURL
+    std::optional<std::int32_t> contextId;  // HHTopicID
+    std::optional<std::u16string> keyword;  // HHKeyword: keywords separated by ";"
     bool checkEngine = true;
 };
 
@@ -51,24 +51,24 @@ struct Diagnosis {
 
 // One of the two controls the installation check knows, as it found it.
 struct ControlState {
-    std::u16string name;             // "HTML Help", "Browser"
+    std::u16string name;  // "HTML Help", "Browser"
     bool registered = false;
-    std::u16string registeredPath;   // the registration's data
-    bool present = false;            // the registered file is there
-    std::u16string version;          // its version text
-    std::u16string release;          // the release name users know, or "unknown"
-    std::u16string message;          // what the check would have told the user, if anything
+    std::u16string registeredPath;  // the registration's data
+    bool present = false;           // the registered file is there
+    std::u16string version;         // its version text
+    std::u16string release;         // the release name users know, or "unknown"
+    std::u16string message;         // what the check would have told the user, if anything
     struct Minimum {
-        std::u16string release;      // the enumeration's name, "HH_1_3"
-        std::u16string minimum;      // its version text
+        std::u16string release;  // the enumeration's name, "HH_1_3"
+        std::u16string minimum;  // its version text
         bool met = false;
     };
-    std::vector<Minimum> minimums;   // the common minimum releases
+    std::vector<Minimum> minimums;  // the common minimum releases
 };
 
 struct EngineState {
-    bool loads = false;              // hhctrl.ocx loads from the system folder
-    bool typeLibrary = false;        // HHInstalled
+    bool loads = false;        // hhctrl.ocx loads from the system folder
+    bool typeLibrary = false;  // HHInstalled
     ControlState htmlHelp;
     ControlState browser;
 

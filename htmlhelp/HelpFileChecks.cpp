@@ -8,7 +8,7 @@ bool HelpFileChecks::endsWith(const std::u16string& FileName, const std::u16stri
 {
     // Deliberately nothing more than the ending: no dot, no trimming of blanks.
     const std::u16string tail = FileName.size() > ending.size() ? FileName.substr(FileName.size() - ending.size())
-                                                                 : FileName;
+                                                                : FileName;
     return object_.port.CompareNoCase(tail, ending) == 0;
 }
 

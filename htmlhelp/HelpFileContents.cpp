@@ -12,8 +12,8 @@ char16_t foldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c - 
 
 bool equalNoCase(const std::u16string& a, const std::u16string& b)
 {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return foldAscii(x) == foldAscii(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char16_t x, char16_t y) { return foldAscii(x) == foldAscii(y); });
 }
 
 bool startsWithNoCase(const std::u16string& text, const std::u16string& prefix)
@@ -48,8 +48,8 @@ std::string lower(std::string text)
 // The few entities a sitemap writer puts into a value.
 std::string decodeEntities(const std::string& text)
 {
-    static const std::pair<const char*, char> entities[] = {
-        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&#39;", '\''}, {"&apos;", '\''}};
+    static const std::pair<const char*, char> entities[] = {{"&amp;", '&'},  {"&lt;", '<'},   {"&gt;", '>'},
+                                                            {"&quot;", '"'}, {"&#39;", '\''}, {"&apos;", '\''}};
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
         bool replaced = false;
@@ -263,8 +263,7 @@ std::optional<std::vector<std::u16string>> HelpFileContents::indexKeywords()
     const std::u16string index = indexFile();
     if (index.empty() || !findStream(index)) return std::nullopt;
     const std::vector<std::uint8_t> data = read(index);
-    std::vector<std::u16string> keywords =
-        sitemapKeywords(std::string(data.begin(), data.end()), *port_, codePage());
+    std::vector<std::u16string> keywords = sitemapKeywords(std::string(data.begin(), data.end()), *port_, codePage());
     std::size_t held = 0;
     for (const std::u16string& keyword : keywords) held += 2 * keyword.size() + 32;
     spend(held);
@@ -275,11 +274,10 @@ std::uint32_t HelpFileContents::codePageOfCharset(std::string charset)
 {
     charset = lower(std::move(charset));
     static const std::pair<const char*, std::uint32_t> named[] = {
-        {"utf-8", 65001},       {"us-ascii", 1252},   {"iso-8859-1", 1252},  {"latin1", 1252},
-        {"iso-8859-2", 28592},  {"iso-8859-5", 28595}, {"iso-8859-7", 28597}, {"iso-8859-9", 28599},
-        {"koi8-r", 20866},      {"shift_jis", 932},    {"shift-jis", 932},
-        {"x-sjis", 932},        {"euc-jp", 20932},    {"gb2312", 936},       {"gbk", 936},
-        {"big5", 950},          {"euc-kr", 949},      {"ks_c_5601-1987", 949}, {"tis-620", 874}};
+        {"utf-8", 65001},      {"us-ascii", 1252},    {"iso-8859-1", 1252},    {"latin1", 1252},  {"iso-8859-2", 28592},
+        {"iso-8859-5", 28595}, {"iso-8859-7", 28597}, {"iso-8859-9", 28599},   {"koi8-r", 20866}, {"shift_jis", 932},
+        {"shift-jis", 932},    {"x-sjis", 932},       {"euc-jp", 20932},       {"gb2312", 936},   {"gbk", 936},
+        {"big5", 950},         {"euc-kr", 949},       {"ks_c_5601-1987", 949}, {"tis-620", 874}};
     for (const auto& [name, page] : named)
         if (charset == name) return page;
     // "windows-1251", "cp1251", "x-cp1251"
@@ -315,7 +313,7 @@ std::uint32_t declaredCodePage(const std::string& sitemap)
 // Each <object> of a sitemap is one entry; its first "Name" parameter is the keyword (the
 // Names after it title the entry's topics).
 std::vector<std::u16string> HelpFileContents::sitemapKeywords(const std::string& sitemap, HtmlHelpPort& port,
-                                                               std::uint32_t codePage)
+                                                              std::uint32_t codePage)
 {
     if (const std::uint32_t declared = declaredCodePage(sitemap)) codePage = declared;
     std::vector<std::u16string> keywords;

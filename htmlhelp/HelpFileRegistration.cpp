@@ -76,12 +76,11 @@ void HelpFileRegistration::HHRegister(Text& FileToRegister)
     // The folder the file was found in (for a bare name, the one the existence check
     // completed it with), made absolute: the engine reads the list from whatever folder
     // its own host runs in.
-    const std::u16string folder =
-        object_.platformHelpers.absoluteFolder(path.substr(0, path.size() - name.size()));
+    const std::u16string folder = object_.platformHelpers.absoluteFolder(path.substr(0, path.size() - name.size()));
 
     long status = ERROR_SUCCESS_;
-    const RegistryKey key =
-        RegistryKey::create(port, HKEY_LOCAL_MACHINE_, HtmlHelpListKey, KEY_CREATE_SUB_KEY_ | KEY_SET_VALUE_, status);
+    const RegistryKey key = RegistryKey::create(port, HKEY_LOCAL_MACHINE_, HtmlHelpListKey,
+                                                KEY_CREATE_SUB_KEY_ | KEY_SET_VALUE_, status);
     if (!key) {
         object_.messageBoxes.ShowUsageMessage(u"HTML Help Class: HHRegister Error");
         return;
@@ -91,12 +90,10 @@ void HelpFileRegistration::HHRegister(Text& FileToRegister)
     PlatformText valueData = toPlatformText(port, folder);
     sameWidth({&valueName, &valueData});
     // Stored with its NUL, as the engine expects.
-    const long written =
-        port.RegSetValueEx(key.get(), valueName, REG_SZ_, RegistryAccess::textValueData(valueData));
+    const long written = port.RegSetValueEx(key.get(), valueName, REG_SZ_, RegistryAccess::textValueData(valueData));
     // Our own write shows at the next lookup, however close to the last one it came.
     object_.fileList.invalidate();
-    if (written != ERROR_SUCCESS_)
-        HHCheckRegistry(FileToRegister);  // no message; the state shows the list as it is
+    if (written != ERROR_SUCCESS_) HHCheckRegistry(FileToRegister);  // no message; the state shows the list as it is
 }
 
 void HelpFileRegistration::HHUnRegister(Text& FileToUnRegister)
@@ -117,11 +114,11 @@ void HelpFileRegistration::HHUnRegister(Text& FileToUnRegister)
     FileToUnRegister = PlatformHelpers::fileNamePart(*FileToUnRegister);
     {
         long status = ERROR_SUCCESS_;
-        const RegistryKey key =
-            RegistryKey::open(port, HKEY_LOCAL_MACHINE_, HtmlHelpListKey, KEY_SET_VALUE_, status);
+        const RegistryKey key = RegistryKey::open(port, HKEY_LOCAL_MACHINE_, HtmlHelpListKey, KEY_SET_VALUE_, status);
         if (key) {
             // Whether the value went is what the lookup below reports.
-            [[maybe_unused]] const long deleted = port.RegDeleteValue(key.get(), toPlatformText(port, *FileToUnRegister));
+            [[maybe_unused]] const long deleted = port.RegDeleteValue(key.get(),
+                                                                      toPlatformText(port, *FileToUnRegister));
         }
     }
     object_.fileList.invalidate();

@@ -62,10 +62,10 @@ constexpr bool hasTheEnginesLayout()
     using Popup = HhPopup<Char>;
 #ifdef _WIN64
     return sizeof(Fts) == 40 && sizeof(Link) == 56 && sizeof(Popup) == 72 &&  //
-           offsetof(Fts, pszSearchQuery) == 8 && offsetof(Fts, pszWindow) == 32 &&
-           offsetof(Link, pszKeywords) == 8 && offsetof(Link, pszWindow) == 40 && offsetof(Link, fIndexOnFail) == 48 &&
-           offsetof(Popup, hinst) == 8 && offsetof(Popup, idString) == 16 && offsetof(Popup, pszText) == 24 &&
-           offsetof(Popup, pt) == 32 && offsetof(Popup, rcMargins) == 48 && offsetof(Popup, pszFont) == 64;
+           offsetof(Fts, pszSearchQuery) == 8 && offsetof(Fts, pszWindow) == 32 && offsetof(Link, pszKeywords) == 8 &&
+           offsetof(Link, pszWindow) == 40 && offsetof(Link, fIndexOnFail) == 48 && offsetof(Popup, hinst) == 8 &&
+           offsetof(Popup, idString) == 16 && offsetof(Popup, pszText) == 24 && offsetof(Popup, pt) == 32 &&
+           offsetof(Popup, rcMargins) == 48 && offsetof(Popup, pszFont) == 64;
 #else
     return sizeof(Fts) == 32 && sizeof(Link) == 32 && sizeof(Popup) == 52 &&  //
            offsetof(Popup, hinst) == 4 && offsetof(Popup, pszFont) == 48;

@@ -21,8 +21,8 @@ struct MinimumRow {
 };
 
 constexpr ReleaseRow HtmlHelpReleases[] = {
-    {u"4.72.7290.00", u"1.0"},  {u"4.72.7323.00", u"1.1"},  {u"4.72.7325.00", u"1.1a"},
-    {u"4.72.8164.00", u"1.1b"}, {u"4.73.8252.00", u"1.2"},  {u"4.73.8412.00", u"1.21"},
+    {u"4.72.7290.00", u"1.0"},   {u"4.72.7323.00", u"1.1"},  {u"4.72.7325.00", u"1.1a"},
+    {u"4.72.8164.00", u"1.1b"},  {u"4.73.8252.00", u"1.2"},  {u"4.73.8412.00", u"1.21"},
     {u"4.73.8474.00", u"1.21a"}, {u"4.73.8561.00", u"1.22"}, {u"4.74.8566.00", u"1.3"},
 };
 
@@ -197,7 +197,8 @@ void InstallationCheck::lookUpRelease(const InstalledControl& control)
 
 std::u16string InstallationCheck::minimumVersion(std::int32_t value)
 {
-    for (const auto& table : {std::span<const MinimumRow>(HtmlHelpMinimums), std::span<const MinimumRow>(BrowserMinimums)})
+    for (const auto& table :
+         {std::span<const MinimumRow>(HtmlHelpMinimums), std::span<const MinimumRow>(BrowserMinimums)})
         for (const MinimumRow& row : table)
             if (row.value == value) return row.version;
     return {};

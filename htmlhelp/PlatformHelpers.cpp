@@ -48,8 +48,7 @@ std::int32_t PlatformHelpers::GetWindowsVersion()
         if (info.majorVersion == 4) return 3;
         if (info.majorVersion == 5) return 5;
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

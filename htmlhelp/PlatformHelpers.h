@@ -23,8 +23,7 @@ public:
     // Long form of ShortPath into LongPath. Returns the length written, the size the
     // platform needs, or 0 when the path cannot be resolved; see the .cpp for which
     // LongPath the two branches leave behind.
-    std::int32_t ResolveLongPath(const std::u16string& ShortPath, std::u16string& LongPath,
-                                 std::int32_t BufferLength);
+    std::int32_t ResolveLongPath(const std::u16string& ShortPath, std::u16string& LongPath, std::int32_t BufferLength);
 
     // Cuts text at its first NUL, in place, and returns what is left.
     static std::u16string TrimAtNull(std::u16string& text);

@@ -5,8 +5,8 @@
 
 namespace morvel::htmlhelp {
 
-std::u16string Popups::fontString(const std::u16string& face, const std::u16string& size, Bool16 bold,
-                                  Bool16 italic, Bool16 underline)
+std::u16string Popups::fontString(const std::u16string& face, const std::u16string& size, Bool16 bold, Bool16 italic,
+                                  Bool16 underline)
 {
     // The engine reads "face, size, charset, styles"; the blanks after Bold and Italic
     // separate them from what follows, and are kept when nothing follows.
@@ -50,17 +50,13 @@ void Popups::HHDisplayPopup(std::int32_t CallingForm)
     popup.marginLeft = popup.marginTop = popup.marginRight = popup.marginBottom = -1;  // the engine's own margins
 
     switch (type) {
-    case HH_RESOURCE_POPUP_:
-        popup.pszText = toPlatformText(port, port.LoadResString(state.HHPopupID));
-        break;
+    case HH_RESOURCE_POPUP_: popup.pszText = toPlatformText(port, port.LoadResString(state.HHPopupID)); break;
     case HH_TEXT_POPUP_:
         if (isEmpty(state.HHPopupText)) return;  // not an error; nothing shown, nothing reset
         popup.pszText = toPlatformText(port, *state.HHPopupText);
         popup.idString = 0;
         break;
-    default:
-        popup.idString = static_cast<std::uint32_t>(state.HHPopupID);
-        break;
+    default: popup.idString = static_cast<std::uint32_t>(state.HHPopupID); break;
     }
 
     // Only exactly True picks the custom pair. The values go as they are: 0 is black to
@@ -71,8 +67,9 @@ void Popups::HHDisplayPopup(std::int32_t CallingForm)
 
     if (isEmpty(state.HHPopupTextFont)) state.HHPopupTextFont = u"Arial";
     if (isEmpty(state.HHPopupTextSize)) state.HHPopupTextSize = u"10";
-    popup.pszFont = toPlatformText(port, fontString(*state.HHPopupTextFont, *state.HHPopupTextSize, state.HHPopupTextBold,
-                                           state.HHPopupTextItalic, state.HHPopupTextUnderline));
+    popup.pszFont = toPlatformText(port,
+                                   fontString(*state.HHPopupTextFont, *state.HHPopupTextSize, state.HHPopupTextBold,
+                                              state.HHPopupTextItalic, state.HHPopupTextUnderline));
 
     HelpCall call{static_cast<std::uint32_t>(CallingForm), std::nullopt, HH_DISPLAY_TEXT_POPUP_, popup};
     switch (type) {
@@ -81,10 +78,8 @@ void Popups::HHDisplayPopup(std::int32_t CallingForm)
         call.file = toPlatformText(port, textOrEmpty(state.CHMFile) + u"::/" + textOrEmpty(state.HHPopupFile));
         break;
     case HH_RESOURCE_POPUP_:
-    case HH_TEXT_POPUP_:
-        break;  // the text is in the record; no file
-    default:
-        return;  // a type we do not know shows nothing and keeps the appearance
+    case HH_TEXT_POPUP_: break;  // the text is in the record; no file
+    default: return;             // a type we do not know shows nothing and keeps the appearance
     }
 
     DisplayCommands::callEngine(port, call);

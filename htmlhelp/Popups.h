@@ -32,8 +32,8 @@ public:
     void HHInvokeWhatsThisHelp(std::int32_t CallingForm);
 
     // "face, size, ascii, " and the styles that are exactly True.
-    static std::u16string fontString(const std::u16string& face, const std::u16string& size, Bool16 bold,
-                                     Bool16 italic, Bool16 underline);
+    static std::u16string fontString(const std::u16string& face, const std::u16string& size, Bool16 bold, Bool16 italic,
+                                     Bool16 underline);
 
 private:
     void resetAppearance();

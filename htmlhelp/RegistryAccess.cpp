@@ -139,7 +139,7 @@ std::optional<std::u16string> RegistryAccess::expandedData(const std::u16string&
 RegKey RegistryAccess::GetRootKeyHandle(const std::u16string& RootName)
 {
     static const std::pair<const char16_t*, RegKey> roots[] = {
-        {u"HKCU", HKEY_CURRENT_USER_}, {u"HKLM", HKEY_LOCAL_MACHINE_}, {u"HKU", HKEY_USERS_},
+        {u"HKCU", HKEY_CURRENT_USER_}, {u"HKLM", HKEY_LOCAL_MACHINE_},  {u"HKU", HKEY_USERS_},
         {u"HKDD", HKEY_DYN_DATA_},     {u"HKCC", HKEY_CURRENT_CONFIG_}, {u"HKCR", HKEY_CLASSES_ROOT_},
     };
     for (const auto& [name, handle] : roots)

@@ -18,11 +18,9 @@ bool keyable(const std::u16string& name)
 
 }  // namespace
 
-RegistryValueIndex::RegistryValueIndex(HtmlHelpPort& port, RegistryAccess& access, RegKey root,
-                                       std::u16string keyPath)
+RegistryValueIndex::RegistryValueIndex(HtmlHelpPort& port, RegistryAccess& access, RegKey root, std::u16string keyPath)
     : port_(port), access_(access), root_(root), keyPath_(std::move(keyPath))
-{
-}
+{}
 
 void RegistryValueIndex::invalidate() noexcept
 {
@@ -84,8 +82,10 @@ bool RegistryValueIndex::rebuild()
         const std::u16string& name = values_[at].name;
         std::optional<std::string> sortKey;
         if (keyable(name)) sortKey = port_.LCMapString(name);
-        if (sortKey) bySortKey_[*sortKey].push_back(at);
-        else unkeyed_.push_back(at);
+        if (sortKey)
+            bySortKey_[*sortKey].push_back(at);
+        else
+            unkeyed_.push_back(at);
     }
     // An enumeration that failed, or gave up on a run of names too long to read, may have
     // stopped short for a passing reason: it answers this lookup, as it would have, and is

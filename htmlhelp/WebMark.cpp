@@ -15,8 +15,11 @@ bool isUtf8(const std::vector<std::uint8_t>& bytes)
 {
     for (std::size_t i = 0; i < bytes.size();) {
         const std::uint8_t b = bytes[i];
-        const std::size_t length = b < 0x80 ? 1 : (b >= 0xC2 && b < 0xE0) ? 2 : (b >= 0xE0 && b < 0xF0) ? 3
-                                                  : (b >= 0xF0 && b < 0xF5) ? 4 : 0;
+        const std::size_t length = b < 0x80                  ? 1
+                                   : (b >= 0xC2 && b < 0xE0) ? 2
+                                   : (b >= 0xE0 && b < 0xF0) ? 3
+                                   : (b >= 0xF0 && b < 0xF5) ? 4
+                                                             : 0;
         if (length == 0 || i + length > bytes.size()) return false;
         for (std::size_t k = 1; k < length; ++k)
             if ((bytes[i + k] & 0xC0) != 0x80) return false;
@@ -98,9 +101,12 @@ WebMark WebMark::parse(const std::vector<std::uint8_t>& bytes, HtmlHelpPort& por
         if (!inZoneTransfer || equals == std::u16string_view::npos) continue;
         const std::u16string_view key = trimmed(line.substr(0, equals));
         const std::u16string_view value = trimmed(line.substr(equals + 1));
-        if (sameAscii(key, u"ZoneId")) mark.zoneId = number(value);
-        else if (sameAscii(key, u"ReferrerUrl")) mark.referrerUrl = value.substr(0, MaxValueLength);
-        else if (sameAscii(key, u"HostUrl")) mark.hostUrl = value.substr(0, MaxValueLength);
+        if (sameAscii(key, u"ZoneId"))
+            mark.zoneId = number(value);
+        else if (sameAscii(key, u"ReferrerUrl"))
+            mark.referrerUrl = value.substr(0, MaxValueLength);
+        else if (sameAscii(key, u"HostUrl"))
+            mark.hostUrl = value.substr(0, MaxValueLength);
     }
     return mark;
 }

@@ -15,7 +15,7 @@
 namespace morvel::htmlhelp {
 
 struct WebMark {
-    static constexpr std::uint32_t MaxBytes = 65536;   // read of the stream
+    static constexpr std::uint32_t MaxBytes = 65536;     // read of the stream
     static constexpr std::size_t MaxValueLength = 2048;  // characters kept of a URL
 
     std::u16string text;                  // the stream as text, as far as it was read

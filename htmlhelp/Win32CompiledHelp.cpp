@@ -12,7 +12,8 @@ namespace morvel::htmlhelp::compiledhelp {
 // their places. Not in an anonymous namespace: there the compiler takes the class for one
 // nothing outside this file implements and turns the calls into calls of nothing.
 MIDL_INTERFACE("88cc31de-27ab-11d0-9df9-00a0c922e6ec")
-ITStorage : public IUnknown {
+ITStorage : public IUnknown
+{
     virtual HRESULT STDMETHODCALLTYPE StgCreateDocfile(const WCHAR*, DWORD, DWORD, IStorage**) = 0;
     virtual HRESULT STDMETHODCALLTYPE StgCreateDocfileOnILockBytes(ILockBytes*, DWORD, DWORD, IStorage**) = 0;
     virtual HRESULT STDMETHODCALLTYPE StgIsStorageFile(const WCHAR*) = 0;
@@ -35,7 +36,10 @@ constexpr std::size_t MaxStreams = std::size_t(1) << 20;
 class ComForCall {
 public:
     ComForCall() : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComForCall() { if (initialized_) ::CoUninitialize(); }
+    ~ComForCall()
+    {
+        if (initialized_) ::CoUninitialize();
+    }
     ComForCall(const ComForCall&) = delete;
     ComForCall& operator=(const ComForCall&) = delete;
 

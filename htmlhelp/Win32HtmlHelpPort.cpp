@@ -94,12 +94,18 @@ HWND callEngine(HtmlHelpProc<Char> entry, const HelpCall& call)
     } else if (const auto* text = std::get_if<std::optional<PlatformText>>(&call.data)) {
         data = reinterpret_cast<DWORD_PTR>(chars<Char>(*text));
     } else if (const auto* q = std::get_if<FtsQuery>(&call.data)) {
-        query = {sizeof(query), q->fUniCodeStrings, chars<Char>(q->pszSearchQuery), q->iProximity,
-                 q->fStemmedSearch, q->fTitleOnly, q->fExecute, chars<Char>(q->pszWindow)};
+        query = {sizeof(query), q->fUniCodeStrings, chars<Char>(q->pszSearchQuery), q->iProximity, q->fStemmedSearch,
+                 q->fTitleOnly, q->fExecute,        chars<Char>(q->pszWindow)};
         data = reinterpret_cast<DWORD_PTR>(&query);
     } else if (const auto* l = std::get_if<AkLink>(&call.data)) {
-        link = {sizeof(link), l->fReserved, chars<Char>(l->pszKeywords), chars<Char>(l->pszUrl),
-                chars<Char>(l->pszMsgText), chars<Char>(l->pszMsgTitle), chars<Char>(l->pszWindow), l->fIndexOnFail};
+        link = {sizeof(link),
+                l->fReserved,
+                chars<Char>(l->pszKeywords),
+                chars<Char>(l->pszUrl),
+                chars<Char>(l->pszMsgText),
+                chars<Char>(l->pszMsgTitle),
+                chars<Char>(l->pszWindow),
+                l->fIndexOnFail};
         data = reinterpret_cast<DWORD_PTR>(&link);
     } else if (const auto* p = std::get_if<Popup>(&call.data)) {
         popup.cbStruct = sizeof(popup);
@@ -137,9 +143,9 @@ const char moduleAnchor = 0;
 HMODULE ownModule(LastErrorCapture& lastError)
 {
     HMODULE module = nullptr;
-    const BOOL found = ::GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&moduleAnchor), &module);
+    const BOOL found = ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                            reinterpret_cast<LPCWSTR>(&moduleAnchor), &module);
     lastError.capture();
     return found ? module : nullptr;
 }
@@ -195,14 +201,14 @@ long Win32HtmlHelpPort::RegOpenKeyEx(RegKey root, const PlatformText& path, std:
     return status;
 }
 
-long Win32HtmlHelpPort::RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity,
-                                     std::u16string& name, std::uint32_t& type, std::uint32_t& dataSize)
+long Win32HtmlHelpPort::RegEnumValue(RegKey key, std::uint32_t index, std::uint32_t nameCapacity, std::u16string& name,
+                                     std::uint32_t& type, std::uint32_t& dataSize)
 {
     std::vector<wchar_t> buffer(std::max<std::uint32_t>(nameCapacity, 1));
     DWORD length = nameCapacity;
     DWORD valueType = 0, size = 0;
-    const LONG status =
-        captured(::RegEnumValueW(toHkey(key), index, buffer.data(), &length, nullptr, &valueType, nullptr, &size));
+    const LONG status = captured(
+        ::RegEnumValueW(toHkey(key), index, buffer.data(), &length, nullptr, &valueType, nullptr, &size));
     if (status != ERROR_SUCCESS) return status;
     const std::size_t kept = std::min<DWORD>(length, nameCapacity);
     name.assign(reinterpret_cast<const char16_t*>(buffer.data()), kept);
@@ -218,8 +224,8 @@ long Win32HtmlHelpPort::RegQueryValueEx(RegKey key, const std::u16string& name, 
     std::vector<BYTE> buffer(std::max<std::size_t>(data.size(), 1));
     DWORD size = static_cast<DWORD>(data.size());
     DWORD valueType = 0;
-    const LONG status =
-        captured(::RegQueryValueExW(toHkey(key), wide(name), nullptr, &valueType, buffer.data(), &size));
+    const LONG status = captured(
+        ::RegQueryValueExW(toHkey(key), wide(name), nullptr, &valueType, buffer.data(), &size));
     if (status != ERROR_SUCCESS) return status;
     data.assign(buffer.begin(), buffer.begin() + std::min<std::size_t>(size, data.size()));
     type = valueType;
@@ -231,11 +237,11 @@ long Win32HtmlHelpPort::RegCreateKeyEx(RegKey root, const PlatformText& path, st
     HKEY key = nullptr;
     char noClass[] = "";
     wchar_t noClassW[] = L"";
-    const LONG status =
-        captured(path.isWide() ? ::RegCreateKeyExW(toHkey(root), wide(path.text()), 0, noClassW,
-                                                   REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr)
-                               : ::RegCreateKeyExA(toHkey(root), ansi(path), 0, noClass, REG_OPTION_NON_VOLATILE,
-                                                   access, nullptr, &key, nullptr));
+    const LONG status = captured(path.isWide()
+                                     ? ::RegCreateKeyExW(toHkey(root), wide(path.text()), 0, noClassW,
+                                                         REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr)
+                                     : ::RegCreateKeyExA(toHkey(root), ansi(path), 0, noClass, REG_OPTION_NON_VOLATILE,
+                                                         access, nullptr, &key, nullptr));
     opened = status == ERROR_SUCCESS ? fromHkey(key) : 0;
     return status;
 }
@@ -284,10 +290,9 @@ bool Win32HtmlHelpPort::HasTwoRegistryViews()
     // Looked up, not imported: kernel32 of systems before XP SP2 lacks it, and they have one view.
     using IsWow64ProcessProc = BOOL(WINAPI*)(HANDLE, PBOOL);
     const HMODULE kernel = captured(::GetModuleHandleW(L"kernel32.dll"));
-    const auto isWow64Process =
-        kernel ? reinterpret_cast<IsWow64ProcessProc>(
-                     reinterpret_cast<void*>(captured(::GetProcAddress(kernel, "IsWow64Process"))))
-               : nullptr;
+    const auto isWow64Process = kernel ? reinterpret_cast<IsWow64ProcessProc>(reinterpret_cast<void*>(
+                                             captured(::GetProcAddress(kernel, "IsWow64Process"))))
+                                       : nullptr;
     BOOL wow64 = FALSE;
     const BOOL ok = captured(isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64));
     return ok && wow64;
@@ -354,8 +359,9 @@ std::optional<std::u16string> Win32HtmlHelpPort::FindFirstFile(const std::u16str
 long Win32HtmlHelpPort::ReadFile(const std::u16string& path, std::uint32_t limit, std::vector<std::uint8_t>& data)
 {
     data.clear();
-    const UniqueFile file(::CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile file(::CreateFileW(wide(path), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     lastError_.capture();
     if (!file) return long(lastError_.value());
     data.resize(limit);
@@ -419,8 +425,7 @@ std::int32_t Win32HtmlHelpPort::MessageBoxIndirect(const MessageBoxRequest& requ
     if (request.text.isWide()) {
         // The caption is plain ASCII: each byte is its own character.
         const std::wstring caption(request.caption.begin(), request.caption.end());
-        const auto params =
-            messageBoxParams<MSGBOXPARAMSW>(wide(request.text.text()), caption.c_str(), request.style);
+        const auto params = messageBoxParams<MSGBOXPARAMSW>(wide(request.text.text()), caption.c_str(), request.style);
         result = ::MessageBoxIndirectW(&params);
     } else {
         const auto params = messageBoxParams<MSGBOXPARAMSA>(ansi(request.text), request.caption.c_str(), request.style);
@@ -571,8 +576,8 @@ std::u16string Win32HtmlHelpPort::FromCodePage(const std::string& text, std::uin
     const int needed = captured(::MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0));
     if (needed <= 0) return {};
     std::u16string wide(static_cast<std::size_t>(needed), u'\0');
-    const int written = captured(::MultiByteToWideChar(codePage, 0, text.data(), length,
-                                                       reinterpret_cast<wchar_t*>(wide.data()), needed));
+    const int written = captured(
+        ::MultiByteToWideChar(codePage, 0, text.data(), length, reinterpret_cast<wchar_t*>(wide.data()), needed));
     wide.resize(static_cast<std::size_t>(std::max(written, 0)));
     return wide;
 }
@@ -601,8 +606,8 @@ std::optional<std::string> Win32HtmlHelpPort::LCMapString(const std::u16string& 
 {
     if (text.empty()) return std::nullopt;
     const int length = static_cast<int>(text.size());
-    const int needed = captured(::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide(text), length,
-                                               nullptr, 0));
+    const int needed = captured(
+        ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide(text), length, nullptr, 0));
     if (needed <= 0) return std::nullopt;
     // A sort key is bytes, though the function takes a wide-character buffer for it.
     std::string key(static_cast<std::size_t>(needed), '\0');

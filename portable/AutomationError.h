@@ -12,13 +12,17 @@ namespace morvel {
 class AutomationError : public std::runtime_error {
 public:
     AutomationError(std::int32_t number, std::u16string description, std::u16string source = {})
-        : std::runtime_error("automation error"), number_(number),
-          description_(std::move(description)), source_(std::move(source)) {}
+        : std::runtime_error("automation error"), number_(number), description_(std::move(description)),
+          source_(std::move(source))
+    {}
 
     std::int32_t number() const noexcept { return number_; }
     const std::u16string& description() const noexcept { return description_; }
     const std::u16string& source() const noexcept { return source_; }
-    void setSourceIfEmpty(const std::u16string& source) { if (source_.empty()) source_ = source; }
+    void setSourceIfEmpty(const std::u16string& source)
+    {
+        if (source_.empty()) source_ = source;
+    }
 
 private:
     std::int32_t number_;

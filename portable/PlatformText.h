@@ -52,10 +52,7 @@ public:
 
     friend bool operator==(const PlatformText&, const PlatformText&) = default;
     // Equal to ANSI bytes when the call goes to the ANSI entry point with exactly them.
-    friend bool operator==(const PlatformText& t, std::string_view bytes)
-    {
-        return !t.isWide() && *t.ansi_ == bytes;
-    }
+    friend bool operator==(const PlatformText& t, std::string_view bytes) { return !t.isWide() && *t.ansi_ == bytes; }
     // Equal to a UTF-16 text when the call goes to the wide entry point with exactly it.
     friend bool operator==(const PlatformText& t, std::u16string_view text) { return t.isWide() && t.text_ == text; }
 

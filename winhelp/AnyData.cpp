@@ -16,12 +16,9 @@ AnyDataValue decideAnyData(const AnyData& data)
 {
     const std::uint16_t type = data.variantType();
     switch (routeOfAnyData(type)) {
-    case AnyDataRoute::Number:
-        return type == vtI2 ? std::int32_t{data.asI2()} : data.asI4();
-    case AnyDataRoute::Text:
-        return textOrEmpty(data.asBstr());
-    case AnyDataRoute::Coerced:
-        break;
+    case AnyDataRoute::Number: return type == vtI2 ? std::int32_t{data.asI2()} : data.asI4();
+    case AnyDataRoute::Text: return textOrEmpty(data.asBstr());
+    case AnyDataRoute::Coerced: break;
     }
     return data.coerceToInt32();
 }

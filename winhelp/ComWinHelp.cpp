@@ -1,6 +1,5 @@
 #include "ComWinHelp.h"
 
-
 #include "frame/Conversions.h"
 #include "frame/ErrorInfo.h"
 

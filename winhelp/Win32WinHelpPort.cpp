@@ -26,7 +26,7 @@ const wchar_t* wide(const std::u16string& text) { return reinterpret_cast<const 
 }  // namespace
 
 std::int32_t Win32WinHelpPort::WinHelp(std::uint32_t window, const std::optional<PlatformText>& file,
-                                      std::uint32_t command, const WinHelpData& data)
+                                       std::uint32_t command, const WinHelpData& data)
 {
     // A text argument is the address of the string's NUL-terminated form, which lives in
     // `data` until the call has returned. A number is the host's 32-bit value in the

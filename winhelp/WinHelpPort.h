@@ -25,8 +25,8 @@ public:
     // WinHelpA(window, file, command, data), or WinHelpW when the texts are wide (the file
     // and a text argument always take one form); `file` nullopt is a null pointer. Returns
     // the platform's result: nonzero on success, 0 on failure.
-    virtual std::int32_t WinHelp(std::uint32_t window, const std::optional<PlatformText>& file,
-                                 std::uint32_t command, const WinHelpData& data) = 0;
+    virtual std::int32_t WinHelp(std::uint32_t window, const std::optional<PlatformText>& file, std::uint32_t command,
+                                 const WinHelpData& data) = 0;
     // The context help identifiers the platform keeps: 0 when none is set or the handle is
     // not valid. The setters return nonzero on success and 0 on failure.
     virtual std::uint32_t GetMenuContextHelpId(std::uint32_t menu) = 0;

@@ -61,7 +61,8 @@ bool showHtmlHelpClass()
     // A property keeps a copy of what it is given; the caller still frees its own text.
     const Text file(L"Library.chm");
     Text back;
-    if (!succeeded("put_CHMFile", help->put_CHMFile(file.get())) || !succeeded("get_CHMFile", help->get_CHMFile(back.put())))
+    if (!succeeded("put_CHMFile", help->put_CHMFile(file.get())) ||
+        !succeeded("get_CHMFile", help->get_CHMFile(back.put())))
         return false;
     std::printf("CHMFile: %ls\n", back.show());
 

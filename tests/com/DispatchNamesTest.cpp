@@ -133,12 +133,12 @@ TEST(DispatchNames, EveryNameIsAnsweredAsTheTypeInformationAnswersIt)
         // Names of no parameter: a property's value (unnamed here), misspellings, nothing.
         parameters.insert({L"rhs", L"result", L"NoSuchArgument", L"CallingForm_", L""});
         std::vector<std::wstring> strangers = {
-            L"NoSuchMember", L"HHTopicI", L"HHTopicIDX", L"_HHTopicID", L"", L"HHTopicID ", L"HH-TopicID",
-            L"HH'TopicID",
-            L"HHTopicID\u00AD",                 // a soft hyphen, which the platform ignores
-            L"HHTop\u0130cID", L"HHTop\u0131cID",  // dotted capital and dotless small i
-            L"\uFF28\uFF28TopicID",             // full-width letters
-            L"HHTopicID\u200B", L"\u00E9", L"CallingForm", L"_clsKvHlpfHtmlA"};
+            L"NoSuchMember",        L"HHTopicI",       L"HHTopicIDX",  L"_HHTopicID",     L"",
+            L"HHTopicID ",          L"HH-TopicID",     L"HH'TopicID",
+            L"HHTopicID\u00AD",                         // a soft hyphen, which the platform ignores
+            L"HHTop\u0130cID",      L"HHTop\u0131cID",  // dotted capital and dotless small i
+            L"\uFF28\uFF28TopicID",                     // full-width letters
+            L"HHTopicID\u200B",     L"\u00E9",         L"CallingForm", L"_clsKvHlpfHtmlA"};
         for (const std::wstring& member : members) {
             for (const std::wstring& spelled : spellings(member)) expectSame(object.get(), info.get(), {spelled});
             for (const std::wstring& parameter : parameters) {

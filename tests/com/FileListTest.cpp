@@ -18,8 +18,15 @@ namespace {
 const char listKey[] = "Software\\Microsoft\\Windows\\HTML Help";
 // The test's own entries, in the ANSI code page (1252): 0xAD is a soft hyphen, 0xE9 an e
 // with an acute accent.
-const char* const entries[] = {"IdxTyped.chm", "IdxTyp\xAD" "ed.chm", "IdxFirst.chm", "IdxFirst\xAD.chm",
-                               "IdxSoft\xADHyphen.chm", "IdxCaf\xE9.chm", "IdxExpand.chm", "IdxLate.chm"};
+const char* const entries[] = {"IdxTyped.chm",
+                               "IdxTyp\xAD"
+                               "ed.chm",
+                               "IdxFirst.chm",
+                               "IdxFirst\xAD.chm",
+                               "IdxSoft\xADHyphen.chm",
+                               "IdxCaf\xE9.chm",
+                               "IdxExpand.chm",
+                               "IdxLate.chm"};
 
 void setText(HKEY key, const char* name, const std::string& data, DWORD type = REG_SZ)
 {
@@ -38,8 +45,8 @@ void letTheListSettle() { Sleep(1100); }
 struct FileList : ::testing::Test {
     void SetUp() override
     {
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, listKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_QUERY_VALUE,
-                                  nullptr, list.put(), nullptr),
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, listKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr,
+                                  list.put(), nullptr),
                   ERROR_SUCCESS);
         clear();
         const DWORD seven = 7;
@@ -47,7 +54,10 @@ struct FileList : ::testing::Test {
         ASSERT_EQ(RegSetValueExA(list.get(), "IdxTyped.chm", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seven),
                                  sizeof seven),
                   ERROR_SUCCESS);
-        setText(list.get(), "IdxTyp\xAD" "ed.chm", "C:\\Typed\\");
+        setText(list.get(),
+                "IdxTyp\xAD"
+                "ed.chm",
+                "C:\\Typed\\");
         setText(list.get(), "IdxFirst.chm", "C:\\First\\");
         setText(list.get(), "IdxFirst\xAD.chm", "C:\\Second\\");
         setText(list.get(), "IdxSoft\xADHyphen.chm", "C:\\Soft\\");

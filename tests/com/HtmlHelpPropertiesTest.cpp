@@ -10,18 +10,26 @@ using namespace comtest;
 
 namespace {
 
-const wchar_t* textProperties[] = {L"HHWindow", L"HHTopicURL", L"HHMsgTitle", L"HHMsgText", L"HHKeyword",
-                                   L"HHDefaultURL", L"HHALink", L"CHMFile"};
+const wchar_t* textProperties[] = {L"HHWindow",  L"HHTopicURL",   L"HHMsgTitle", L"HHMsgText",
+                                   L"HHKeyword", L"HHDefaultURL", L"HHALink",    L"CHMFile"};
 const wchar_t* readOnly[] = {L"HHRegFileName", L"HHRegFilePath", L"HHRegFileExists"};
 struct WriteOnly {
     const wchar_t* name;
     bool text;
 };
-const WriteOnly writeOnly[] = {{L"HHPopupFile", true}, {L"HHPopupID", false}, {L"HHPopupText", true},
-                               {L"HHPopupType", false}, {L"HHPopupTextColor", false}, {L"HHPopupBackColor", false},
-                               {L"HHPopupCustomTextColor", false}, {L"HHPopupCustomBackColor", false},
-                               {L"HHPopupTextFont", true}, {L"HHPopupTextSize", true}, {L"HHPopupTextBold", false},
-                               {L"HHPopupTextItalic", false}, {L"HHPopupTextUnderline", false}};
+const WriteOnly writeOnly[] = {{L"HHPopupFile", true},
+                               {L"HHPopupID", false},
+                               {L"HHPopupText", true},
+                               {L"HHPopupType", false},
+                               {L"HHPopupTextColor", false},
+                               {L"HHPopupBackColor", false},
+                               {L"HHPopupCustomTextColor", false},
+                               {L"HHPopupCustomBackColor", false},
+                               {L"HHPopupTextFont", true},
+                               {L"HHPopupTextSize", true},
+                               {L"HHPopupTextBold", false},
+                               {L"HHPopupTextItalic", false},
+                               {L"HHPopupTextUnderline", false}};
 
 struct HtmlHelpProperties : ::testing::Test {
     void SetUp() override
@@ -100,8 +108,7 @@ TEST_F(HtmlHelpProperties, NumbersAndBooleansAreStoredUnchanged)
 TEST_F(HtmlHelpProperties, WriteOnlyAndReadOnlyMembersHaveOnlyTheirOwnAccessor)
 {
     for (const WriteOnly& w : writeOnly) {
-        EXPECT_EQ(call(object.get(), w.name, DISPATCH_PROPERTYPUT, {w.text ? vStr(L"10") : vI4(1)}).hr, S_OK)
-            << w.name;
+        EXPECT_EQ(call(object.get(), w.name, DISPATCH_PROPERTYPUT, {w.text ? vStr(L"10") : vI4(1)}).hr, S_OK) << w.name;
         EXPECT_TRUE(FAILED(call(object.get(), w.name, DISPATCH_PROPERTYGET).hr)) << w.name;
     }
     for (const wchar_t* name : readOnly)

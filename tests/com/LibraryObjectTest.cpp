@@ -36,10 +36,7 @@ std::pair<std::wstring, std::wstring> lastErrorInfo()
     return {source.get() ? source.get() : L"", description.get() ? description.get() : L""};
 }
 
-ComPtr<_clsKvMorvel10A> library()
-{
-    return create(L"Morvel10.clsKvMorvel10A").as<_clsKvMorvel10A>();
-}
+ComPtr<_clsKvMorvel10A> library() { return create(L"Morvel10.clsKvMorvel10A").as<_clsKvMorvel10A>(); }
 
 }  // namespace
 
@@ -110,9 +107,9 @@ TEST(LibraryObject, ResourceLoadersFailWithTheRuntimeErrorsAndNeverCrash)
               automationError(6));
     for (LONG kind : {0L, 1L, 2L})
         for (LONG id : {1L, 0L, -5L, 70000L})
-            EXPECT_EQ(call(object.get(), L"GetProResPicture", DISPATCH_PROPERTYGET, {vI4(id), vI4(kind)})
-                          .exception.scode,
-                      automationError(326))
+            EXPECT_EQ(
+                call(object.get(), L"GetProResPicture", DISPATCH_PROPERTYGET, {vI4(id), vI4(kind)}).exception.scode,
+                automationError(326))
                 << id << " kind " << kind;
     EXPECT_EQ(call(object.get(), L"GetProResPicture", DISPATCH_PROPERTYGET, {vI4(1), vI4(3)}).exception.scode,
               automationError(5));
@@ -125,8 +122,7 @@ TEST(LibraryObject, ResourceLoadersFailWithTheRuntimeErrorsAndNeverCrash)
               automationError(326));
     EXPECT_EQ(call(object.get(), L"GetProResData", DISPATCH_PROPERTYGET, {vI4(1), vStr(L"")}).exception.scode,
               automationError(326));
-    EXPECT_EQ(call(object.get(), L"GetProResData", DISPATCH_PROPERTYGET, {vI4(1), vStr(L"NOSUCHTYPE")})
-                  .exception.scode,
+    EXPECT_EQ(call(object.get(), L"GetProResData", DISPATCH_PROPERTYGET, {vI4(1), vStr(L"NOSUCHTYPE")}).exception.scode,
               automationError(326));
     VARIANT null;
     VariantInit(&null);
@@ -191,7 +187,8 @@ TEST(LibraryObject, ResourceDataComesFromTheLibrarysOwnFile)
     CallResult asMethod = call(object.get(), L"GetProResData", DISPATCH_METHOD, {vI4(1), vI2(16)});
     ASSERT_EQ(asMethod.hr, S_OK);
     ASSERT_EQ(V_VT(asMethod.value.get()), VT_ARRAY | VT_UI1);
-    EXPECT_EQ(V_ARRAY(asMethod.value.get())->rgsabound[0].cElements, V_ARRAY(version.value.get())->rgsabound[0].cElements);
+    EXPECT_EQ(V_ARRAY(asMethod.value.get())->rgsabound[0].cElements,
+              V_ARRAY(version.value.get())->rgsabound[0].cElements);
     // A method call with a value is still no assignment of it.
     EXPECT_EQ(call(object.get(), L"BuddyObjectGlobal", DISPATCH_METHOD, {vI4(1)}).hr, DISP_E_BADPARAMCOUNT);
     HMODULE module = GetModuleHandleW(L"Morvel10.dll");

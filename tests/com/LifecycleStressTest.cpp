@@ -94,7 +94,10 @@ TEST(Lifecycle, EightApartmentsAtOnceEachWithItsOwnSlot)
     std::vector<std::thread> threads;
     for (int t = 0; t < 8; ++t) {
         threads.emplace_back([t, &failures] {
-            if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) { ++failures; return; }
+            if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+                ++failures;
+                return;
+            }
             {
                 ComPtr<IDispatch> library = create(L"Morvel10.clsKvMorvel10A");
                 ComPtr<IDispatch> mine = create(L"Morvel10.clsKvHlpfHtmlA");

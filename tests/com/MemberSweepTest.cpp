@@ -42,10 +42,10 @@ BOOL WINAPI quietWinHelp(HWND, const Char*, UINT, ULONG_PTR)
 
 // One member as the type library describes it.
 struct SweptMember {
-    std::wstring name;   // "class.member"
+    std::wstring name;  // "class.member"
     DISPID id;
-    WORD kind;           // INVOKEKIND
-    SHORT declared;      // parameters a caller passes (the return value left out)
+    WORD kind;       // INVOKEKIND
+    SHORT declared;  // parameters a caller passes (the return value left out)
     bool vararg;
 };
 
@@ -72,8 +72,7 @@ std::vector<SweptClass> classesOfTheLibrary()
         // The default interface, its vtable half: only the class's own members.
         HREFTYPE ref = 0;
         ComPtr<ITypeInfo> itf;
-        if (FAILED(coclass->GetRefTypeOfImplType(0, &ref)) || FAILED(coclass->GetRefTypeInfo(ref, itf.put())))
-            continue;
+        if (FAILED(coclass->GetRefTypeOfImplType(0, &ref)) || FAILED(coclass->GetRefTypeInfo(ref, itf.put()))) continue;
         TypeAttr itfAttr;
         if (FAILED(itfAttr.read(itf.get()))) continue;
         if (itfAttr->typekind == TKIND_DISPATCH) {
@@ -107,7 +106,12 @@ struct HostileArguments {
 
     HostileArguments()
     {
-        auto plain = [](VARTYPE vt) { VARIANT v; VariantInit(&v); V_VT(&v) = vt; return v; };
+        auto plain = [](VARTYPE vt) {
+            VARIANT v;
+            VariantInit(&v);
+            V_VT(&v) = vt;
+            return v;
+        };
         auto text = [](std::wstring s) {
             VARIANT v;
             VariantInit(&v);
@@ -137,8 +141,9 @@ struct HostileArguments {
         VARIANT missing = plain(VT_ERROR);
         V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
         kinds.emplace_back(L"missing", missing);
-        for (VARTYPE vt : std::initializer_list<VARTYPE>{VT_I2, VT_I4, VT_R4, VT_R8, VT_CY, VT_DATE, VT_BSTR, VT_DISPATCH, VT_ERROR, VT_BOOL,
-                           VT_VARIANT, VT_UNKNOWN, VT_DECIMAL, VT_UI1, VARTYPE(VT_ARRAY | VT_VARIANT)}) {
+        for (VARTYPE vt : std::initializer_list<VARTYPE>{VT_I2, VT_I4, VT_R4, VT_R8, VT_CY, VT_DATE, VT_BSTR,
+                                                         VT_DISPATCH, VT_ERROR, VT_BOOL, VT_VARIANT, VT_UNKNOWN,
+                                                         VT_DECIMAL, VT_UI1, VARTYPE(VT_ARRAY | VT_VARIANT)}) {
             VARIANT ref = plain(VT_BYREF | vt);
             V_BYREF(&ref) = nullptr;
             kinds.emplace_back(L"null reference", ref);
@@ -223,7 +228,7 @@ public:
     void member(const SweptClass& swept, const SweptMember& m)
     {
         const bool put = m.kind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF);
-        const WORD flags = m.kind == INVOKE_FUNC ? DISPATCH_METHOD
+        const WORD flags = m.kind == INVOKE_FUNC          ? DISPATCH_METHOD
                            : m.kind == INVOKE_PROPERTYGET ? DISPATCH_PROPERTYGET
                            : m.kind == INVOKE_PROPERTYPUT ? DISPATCH_PROPERTYPUT
                                                           : DISPATCH_PROPERTYPUTREF;
@@ -261,7 +266,8 @@ private:
     {
         ++calls_;
         const std::wstring what = m.name + L" with " + kind;
-        if (trace_) std::printf("%ls (%u arguments)\n", what.c_str(), static_cast<unsigned>(args.size())), std::fflush(stdout);
+        if (trace_)
+            std::printf("%ls (%u arguments)\n", what.c_str(), static_cast<unsigned>(args.size())), std::fflush(stdout);
         ComPtr<IDispatch> object;
         ASSERT_EQ(CoCreateInstance(swept.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                                    reinterpret_cast<void**>(object.put())),
@@ -322,7 +328,8 @@ private:
         V_VT(&nothing) = VT_DISPATCH;
         DISPID put = DISPID_PROPERTYPUT;
         DISPPARAMS params{&nothing, &put, 1, 1};
-        object->Invoke(m.id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUTREF, &params, nullptr, nullptr, nullptr);
+        object->Invoke(m.id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUTREF, &params, nullptr, nullptr,
+                       nullptr);
     }
 
     void fail(const std::wstring& what, const wchar_t* problem, HRESULT hr)

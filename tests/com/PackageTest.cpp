@@ -29,7 +29,8 @@ using ServerEntry = HRESULT(STDAPICALLTYPE*)();
 
 const bool x64 = sizeof(void*) == 8;
 const wchar_t* const arch = x64 ? L"x64" : L"x86";
-const wchar_t* const upgradeCode = x64 ? L"{5B1C7A64-2E0D-4F39-9A57-3D8E61C0B2F4}" : L"{0E9D4C21-7B35-4A86-8C1F-6A2B95D4E317}";
+const wchar_t* const upgradeCode = x64 ? L"{5B1C7A64-2E0D-4F39-9A57-3D8E61C0B2F4}"
+                                       : L"{0E9D4C21-7B35-4A86-8C1F-6A2B95D4E317}";
 const wchar_t* progIds[] = {L"Morvel10.clsKvMorvel10A", L"Morvel10.clsKvHlpfHtmlA", L"Morvel10.clsKvHlpfHlpA",
                             L"Morvel10.clsKvHlpfGeneralA", L"Morvel10.clsKvHlpfAdvancedA"};
 const std::wstring htmlHelpServer = L"CLSID\\{41F0A3DC-4365-4DAD-9B10-7B1F03AED9B0}\\InprocServer32|";
@@ -42,12 +43,12 @@ std::wstring windowsPath(std::wstring unix)
     return L"Z:" + unix;
 }
 
-std::wstring package(const wchar_t* relative)
-{
-    return windowsPath(env(L"MORVEL_BUILD")) + relative;
-}
+std::wstring package(const wchar_t* relative) { return windowsPath(env(L"MORVEL_BUILD")) + relative; }
 std::wstring currentPackage() { return package((std::wstring(L"\\package\\Morvel10-") + arch + L".msi").c_str()); }
-std::wstring olderPackage() { return package((std::wstring(L"\\package-test\\Morvel10-") + arch + L"-older.msi").c_str()); }
+std::wstring olderPackage()
+{
+    return package((std::wstring(L"\\package-test\\Morvel10-") + arch + L"-older.msi").c_str());
+}
 
 std::wstring knownFolder(int csidl)
 {
@@ -56,7 +57,10 @@ std::wstring knownFolder(int csidl)
     return path;
 }
 std::wstring machineFolder() { return knownFolder(CSIDL_PROGRAM_FILES) + L"\\Morvel10"; }
-std::wstring userFolder() { return knownFolder(CSIDL_LOCAL_APPDATA) + (x64 ? L"\\Programs\\Morvel10" : L"\\Programs\\Morvel10 (x86)"); }
+std::wstring userFolder()
+{
+    return knownFolder(CSIDL_LOCAL_APPDATA) + (x64 ? L"\\Programs\\Morvel10" : L"\\Programs\\Morvel10 (x86)");
+}
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -95,7 +99,8 @@ protected:
         // prefix makes it on first use.
         morvel::UniqueHKey classes;
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_READ, nullptr,
-                                  classes.put(), nullptr), ERROR_SUCCESS);
+                                  classes.put(), nullptr),
+                  ERROR_SUCCESS);
         // The platform's script runtime registers its own libraries the first time a script
         // runs in a prefix; that happens here, before the comparison starts.
         createdByScript();
@@ -184,8 +189,9 @@ TEST_F(Package, InstallsPerUserWithoutTouchingTheMachine)
     // In a process of its own: one that held the installed DLL would keep its file.
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    EXPECT_EQ(runProgram(L"\"" + std::wstring(self) +
-                         L"\" --gtest_also_run_disabled_tests --gtest_filter=PackageHelper.*"), 0u);
+    EXPECT_EQ(
+        runProgram(L"\"" + std::wstring(self) + L"\" --gtest_also_run_disabled_tests --gtest_filter=PackageHelper.*"),
+        0u);
 
     // Removal runs in the user's context too: ALLUSERS empty again.
     ASSERT_EQ(msiexec(L"/x \"" + currentPackage() + L"\" ALLUSERS="), 0u);
@@ -205,7 +211,8 @@ TEST_F(Package, ANewerPackageReplacesTheOlderOne)
     wchar_t product[39] = {}, version[32] = {};
     DWORD length = 32;
     ASSERT_EQ(MsiEnumRelatedProductsW(upgradeCode, 0, 0, product), static_cast<UINT>(ERROR_SUCCESS));
-    EXPECT_EQ(MsiGetProductInfoW(product, INSTALLPROPERTY_VERSIONSTRING, version, &length), static_cast<UINT>(ERROR_SUCCESS));
+    EXPECT_EQ(MsiGetProductInfoW(product, INSTALLPROPERTY_VERSIONSTRING, version, &length),
+              static_cast<UINT>(ERROR_SUCCESS));
     EXPECT_STREQ(version, L"1.0.104");
     EXPECT_TRUE(exists(machineFolder() + L"\\Morvel10.dll"));
     EXPECT_EQ(createdByScript(), 5);

@@ -34,7 +34,10 @@ struct Server {
     ServerEntry unregisterServer = entry<ServerEntry>("DllUnregisterServer");
 
     template <class T>
-    T entry(const char* name) { return module ? reinterpret_cast<T>(GetProcAddress(module.get(), name)) : nullptr; }
+    T entry(const char* name)
+    {
+        return module ? reinterpret_cast<T>(GetProcAddress(module.get(), name)) : nullptr;
+    }
     bool loaded() const { return install && registerServer && unregisterServer; }
 };
 
@@ -70,7 +73,8 @@ protected:
     {
         morvel::UniqueHKey key;
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_READ, nullptr, key.put(),
-                                  nullptr), ERROR_SUCCESS);
+                                  nullptr),
+                  ERROR_SUCCESS);
     }
     Apartment apartment_;
 };
@@ -126,9 +130,11 @@ TEST_F(PerUserRegistration, EveryClassIsCreatedFromTheUserRegistrationAlone)
     }
     wchar_t file[MAX_PATH] = {};
     DWORD size = sizeof file - sizeof(wchar_t);
-    const std::wstring library = std::wstring(L"Software\\Classes\\TypeLib\\{7687793A-C0E7-45B8-9FF2-42C99B8EA31F}\\1.0\\409\\") +
-                                 (sizeof(void*) == 8 ? L"win64" : L"win32");
-    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, library.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, file, &size), ERROR_SUCCESS);
+    const std::wstring library =
+        std::wstring(L"Software\\Classes\\TypeLib\\{7687793A-C0E7-45B8-9FF2-42C99B8EA31F}\\1.0\\409\\") +
+        (sizeof(void*) == 8 ? L"win64" : L"win32");
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, library.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, file, &size),
+              ERROR_SUCCESS);
     ComPtr<ITypeLib> typeLibrary;
     EXPECT_EQ(LoadTypeLibEx(file, REGKIND_NONE, typeLibrary.put()), S_OK);
 
@@ -157,8 +163,9 @@ TEST_F(PerUserRegistration, OtherCommandLinesAreRefusedWithNothingWritten)
 TEST_F(PerUserRegistration, EachScopeLeavesTheOthersRegistrationWhole)
 {
     Server server;
-    auto set = [&](bool machine, BOOL on) { return machine ? (on ? server.registerServer() : server.unregisterServer())
-                                                           : server.install(on, L"user"); };
+    auto set = [&](bool machine, BOOL on) {
+        return machine ? (on ? server.registerServer() : server.unregisterServer()) : server.install(on, L"user");
+    };
     ASSERT_TRUE(server.loaded() && SUCCEEDED(set(true, FALSE)) && SUCCEEDED(set(false, FALSE)));
     for (const bool keepMachine : {false, true}) {
         ASSERT_EQ(set(keepMachine, TRUE), S_OK);
@@ -181,7 +188,8 @@ TEST_F(PerUserRegistration, RunningOutOfMemoryPartWayUndoesEveryStepBeforeIt)
         return allocationsBeforeFailure >= 0 && allocationsBeforeFailure-- == 0 ? nullptr : malloc(size);
     };
     Server server;
-    ASSERT_TRUE(server.loaded() && server.install(FALSE, L"user") == S_OK);  // from nothing: the collections are made too
+    ASSERT_TRUE(server.loaded() &&
+                server.install(FALSE, L"user") == S_OK);  // from nothing: the collections are made too
     const Snapshot before = snapshotClasses(false);
     ImportHook hook(server.module.get(), "msvcrt.dll", "malloc", reinterpret_cast<void*>(countdown));
     HRESULT hr = E_OUTOFMEMORY;
@@ -210,9 +218,11 @@ TEST_F(PerUserRegistration, AFailedRegistrationUndoesEveryStepBeforeIt)
         // Its parent stays an ordinary key: a volatile one would refuse every later class.
         morvel::UniqueHKey parent, key;
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes\\CLSID", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_READ, nullptr, parent.put(), nullptr), ERROR_SUCCESS);
+                                  KEY_READ, nullptr, parent.put(), nullptr),
+                  ERROR_SUCCESS);
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, volatileKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, key.put(), nullptr), ERROR_SUCCESS);
+                                  KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
+                  ERROR_SUCCESS);
     }
     const Snapshot before = snapshotClasses();
     EXPECT_EQ(server.install(TRUE, L"user"), HRESULT_FROM_WIN32(ERROR_CHILD_MUST_BE_VOLATILE));

@@ -193,9 +193,9 @@ TEST_F(Registration, ShortPathsRegisterTheLongFolderOnEitherBranch)
     EXPECT_EQ(code, win2k ? 5 : 0);
 
     char shortPath[MAX_PATH] = {};
-    ASSERT_GT(GetShortPathNameA("C:\\Morvel Registration Test\\Help Files With Long Names\\Library.chm", shortPath,
-                                MAX_PATH),
-              0u);
+    ASSERT_GT(
+        GetShortPathNameA("C:\\Morvel Registration Test\\Help Files With Long Names\\Library.chm", shortPath, MAX_PATH),
+        0u);
     ASSERT_EQ(strstr(shortPath, "Long Names"), nullptr) << shortPath;  // really a short form
     std::wstring wide(shortPath, shortPath + strlen(shortPath));
     VARIANT file = vStr(wide.c_str());

@@ -194,10 +194,12 @@ TEST(Server, AFailedRegistrationUndoesEveryStepBeforeIt)
     {
         morvel::UniqueHKey key;
         ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, volatileKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, key.put(), nullptr), ERROR_SUCCESS);
+                                  KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
+                  ERROR_SUCCESS);
         morvel::UniqueHKey older;
         ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, olderProgId.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  older.put(), nullptr), ERROR_SUCCESS);
+                                  older.put(), nullptr),
+                  ERROR_SUCCESS);
         const wchar_t text[] = L"an older description";
         ASSERT_EQ(RegSetValueExW(older.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text),
                   ERROR_SUCCESS);
@@ -250,8 +252,9 @@ TEST(Server, CompanionRegistrationIsUndoneExactly)
 TEST(Server, RegistersInItsOwnRegistryView)
 {
     const std::wstring server = L"Software\\Classes\\CLSID\\{41F0A3DC-4365-4DAD-9B10-7B1F03AED9B0}\\InprocServer32";
-    const std::wstring library = std::wstring(L"Software\\Classes\\Typelib\\{7687793A-C0E7-45B8-9FF2-42C99B8EA31F}\\1.0\\409\\") +
-                                 (sizeof(void*) == 8 ? L"win64" : L"win32");
+    const std::wstring library =
+        std::wstring(L"Software\\Classes\\Typelib\\{7687793A-C0E7-45B8-9FF2-42C99B8EA31F}\\1.0\\409\\") +
+        (sizeof(void*) == 8 ? L"win64" : L"win32");
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, server, ownRegistryView()));
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, library, ownRegistryView()));
     if (const REGSAM other = otherRegistryView()) {
@@ -280,8 +283,8 @@ TEST(Server, ImportsOnlySystemLibraries)
         imports.push_back(name);
     }
     FreeLibrary(image);
-    const std::vector<std::string> system = {"kernel32.dll", "user32.dll", "advapi32.dll", "ole32.dll",
-                                             "oleaut32.dll", "version.dll", "msvcrt.dll", "shlwapi.dll", "gdi32.dll"};
+    const std::vector<std::string> system = {"kernel32.dll", "user32.dll", "advapi32.dll", "ole32.dll", "oleaut32.dll",
+                                             "version.dll",  "msvcrt.dll", "shlwapi.dll",  "gdi32.dll"};
     for (const std::string& name : imports)
         EXPECT_NE(std::find(system.begin(), system.end(), name), system.end()) << name;
     EXPECT_EQ(std::count(imports.begin(), imports.end(), "libstdc++-6.dll"), 0);
@@ -295,12 +298,19 @@ TEST(Server, ResourcesHoldTheLibraryVersionAndInterfaceRecordsOnly)
     std::vector<std::wstring> types;
     EnumResourceTypesW(module, collectType, reinterpret_cast<LONG_PTR>(&types));
     std::sort(types.begin(), types.end());
-    const std::vector<std::wstring> expected = {L"#16", L"TYPELIB", L"_IID_CLSKVHLPFADVANCEDA",
-                                                L"_IID_CLSKVHLPFGENERALA", L"_IID_CLSKVHLPFHLPA",
-                                                L"_IID_CLSKVHLPFHTMLA", L"_IID_CLSKVMORVEL10A"};
+    const std::vector<std::wstring> expected = {L"#16",
+                                                L"TYPELIB",
+                                                L"_IID_CLSKVHLPFADVANCEDA",
+                                                L"_IID_CLSKVHLPFGENERALA",
+                                                L"_IID_CLSKVHLPFHLPA",
+                                                L"_IID_CLSKVHLPFHTMLA",
+                                                L"_IID_CLSKVMORVEL10A"};
     EXPECT_EQ(types, expected);
 
-    struct Record { const wchar_t* type; const IID* iid; };
+    struct Record {
+        const wchar_t* type;
+        const IID* iid;
+    };
     const Record records[] = {{L"_IID_CLSKVMORVEL10A", &IID__clsKvMorvel10A},
                               {L"_IID_CLSKVHLPFHTMLA", &IID__clsKvHlpfHtmlA},
                               {L"_IID_CLSKVHLPFHLPA", &IID__clsKvHlpfHlpA},
@@ -436,8 +446,7 @@ TEST(Server, MoreArgumentsThanDeclaredAreRefusedEvenOnAnEmptyObjectProperty)
     EXPECT_EQ(call(object.get(), L"frm", DISPATCH_PROPERTYGET, {vI4(0)}).hr, DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(call(object.get(), L"frm", DISPATCH_METHOD | DISPATCH_PROPERTYGET, {vI4(0)}).hr, DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(call(object.get(), L"frm", DISPATCH_PROPERTYGET, {vI4(0), vI4(1)}).hr, DISP_E_BADPARAMCOUNT);
-    EXPECT_EQ(call(object.get(), L"CHMFile", DISPATCH_PROPERTYPUT, {vI4(0), vStr(L"a.chm")}).hr,
-              DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(call(object.get(), L"CHMFile", DISPATCH_PROPERTYPUT, {vI4(0), vStr(L"a.chm")}).hr, DISP_E_BADPARAMCOUNT);
     // The declared count still works, and so does leaving out an optional argument.
     Variant form = get(object.get(), L"frm");
     EXPECT_EQ(V_VT(form.get()), VT_DISPATCH);
@@ -556,4 +565,3 @@ TEST(Server, LateBoundCallsWorkAgainAfterTheModuleLetItsTablesGo)
     ASSERT_EQ(V_VT(read.get()), VT_I4);
     EXPECT_EQ(V_I4(read.get()), 9);
 }
-

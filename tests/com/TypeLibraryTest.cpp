@@ -46,7 +46,8 @@ const Member expectedMembers[] = {
     {L"_clsKvHlpfHtmlA", L"func HHSetHelpFile 0x6003002b (intSelHelpFile:int16) -> string"},
     {L"_clsKvHlpfHtmlA", L"func HHDisplayPopup 0x6003002c (CallingForm:int32&)"},
     {L"_clsKvHlpfHtmlA", L"func HHInvokeWhatsThisHelp 0x6003002d (CallingForm:int32&)"},
-    {L"_clsKvHlpfHtmlA", L"func HHVerifyMinConfig 0x6003002e (MinHHVersion:HHVersion&, MinIEVersion:IEVersion&) -> Boolean"},
+    {L"_clsKvHlpfHtmlA",
+     L"func HHVerifyMinConfig 0x6003002e (MinHHVersion:HHVersion&, MinIEVersion:IEVersion&) -> Boolean"},
     {L"_clsKvHlpfHtmlA", L"func EnsureFileExists 0x60030032 (FileToFind:string&) -> Boolean"},
     {L"_clsKvHlpfHtmlA", L"func GetKeyInfo 0x60030034 (key_name:string, indent:int16) -> Boolean"},
     {L"_clsKvHlpfHtmlA", L"func GetWindowsVersion 0x6003003c () -> int32"},
@@ -101,13 +102,14 @@ const Member expectedMembers[] = {
     {L"_clsKvHlpfHlpA", L"func GetWindowContextHelpIdHlpf 0x60030004 (lWindowHandle:int32&) -> int32"},
     {L"_clsKvHlpfHlpA", L"func SetMenuContextHelpIdHlpf 0x60030005 (lMenuHandle:int32&, lslFlags:int32&) -> int32"},
     {L"_clsKvHlpfHlpA", L"func SetWindowContextHelpIdHlpf 0x60030006 (lWindowHandle:int32&, lslFlags:int32&) -> int32"},
-    {L"_clsKvHlpfHlpA", L"func WinHelpHlpf 0x60030007 (lWindowHandle:int32&, lHelpCommand:WinHelpCmdHlpfConstants&) -> int32"},
+    {L"_clsKvHlpfHlpA",
+     L"func WinHelpHlpf 0x60030007 (lWindowHandle:int32&, lHelpCommand:WinHelpCmdHlpfConstants&) -> int32"},
 };
 
 const wchar_t* expectedOrder[] = {
-    L"_clsKvMorvel10A", L"clsKvMorvel10A", L"_clsKvHlpfHtmlA", L"clsKvHlpfHtmlA", L"_clsKvHlpfHlpA",
-    L"clsKvHlpfHlpA", L"_clsKvHlpfGeneralA", L"clsKvHlpfGeneralA", L"_clsKvHlpfAdvancedA", L"clsKvHlpfAdvancedA",
-    L"PopupType", L"HHVersion", L"IEVersion", L"HHWIN_NAVTAB_", L"WinHelpCmdHlpfConstants",
+    L"_clsKvMorvel10A", L"clsKvMorvel10A",     L"_clsKvHlpfHtmlA",   L"clsKvHlpfHtmlA",      L"_clsKvHlpfHlpA",
+    L"clsKvHlpfHlpA",   L"_clsKvHlpfGeneralA", L"clsKvHlpfGeneralA", L"_clsKvHlpfAdvancedA", L"clsKvHlpfAdvancedA",
+    L"PopupType",       L"HHVersion",          L"IEVersion",         L"HHWIN_NAVTAB_",       L"WinHelpCmdHlpfConstants",
 };
 
 struct EnumConstant {
@@ -117,26 +119,54 @@ struct EnumConstant {
 };
 
 const EnumConstant expectedConstants[] = {
-    {L"PopupType", L"HH_CHM_POPUP", 1}, {L"PopupType", L"HH_RESOURCE_POPUP", 2}, {L"PopupType", L"HH_TEXT_POPUP", 4},
-    {L"HHVersion", L"HH_1_0", 16}, {L"HHVersion", L"HH_1_1", 17}, {L"HHVersion", L"HH_1_1A", 18},
-    {L"HHVersion", L"HH_1_1B", 19}, {L"HHVersion", L"HH_1_2", 20}, {L"HHVersion", L"HH_1_21", 21},
-    {L"HHVersion", L"HH_1_21A", 22}, {L"HHVersion", L"HH_1_22", 23}, {L"HHVersion", L"HH_1_3", 24},
-    {L"IEVersion", L"IE_3_0", 256}, {L"IEVersion", L"IE_3_0_OSR2", 257}, {L"IEVersion", L"IE_3_01", 258},
-    {L"IEVersion", L"IE_3_02", 259}, {L"IEVersion", L"IE_4_0_PP2", 260}, {L"IEVersion", L"IE_4_0", 261},
-    {L"IEVersion", L"IE_4_01", 262}, {L"IEVersion", L"IE_4_01_SP1", 263}, {L"IEVersion", L"IE_4_01_SP2", 264},
-    {L"IEVersion", L"IE_5_0_Beta1", 265}, {L"IEVersion", L"IE_5_0_Beta2", 266}, {L"IEVersion", L"IE_5_0", 267},
-    {L"IEVersion", L"IE_5_0A", 268}, {L"IEVersion", L"IE_5_0B", 269}, {L"IEVersion", L"IE_5_0C", 270},
-    {L"HHWIN_NAVTAB_", L"HHWIN_NAVTAB_TOP", 0}, {L"HHWIN_NAVTAB_", L"HHWIN_NAVTAB_LEFT", 1},
+    {L"PopupType", L"HH_CHM_POPUP", 1},
+    {L"PopupType", L"HH_RESOURCE_POPUP", 2},
+    {L"PopupType", L"HH_TEXT_POPUP", 4},
+    {L"HHVersion", L"HH_1_0", 16},
+    {L"HHVersion", L"HH_1_1", 17},
+    {L"HHVersion", L"HH_1_1A", 18},
+    {L"HHVersion", L"HH_1_1B", 19},
+    {L"HHVersion", L"HH_1_2", 20},
+    {L"HHVersion", L"HH_1_21", 21},
+    {L"HHVersion", L"HH_1_21A", 22},
+    {L"HHVersion", L"HH_1_22", 23},
+    {L"HHVersion", L"HH_1_3", 24},
+    {L"IEVersion", L"IE_3_0", 256},
+    {L"IEVersion", L"IE_3_0_OSR2", 257},
+    {L"IEVersion", L"IE_3_01", 258},
+    {L"IEVersion", L"IE_3_02", 259},
+    {L"IEVersion", L"IE_4_0_PP2", 260},
+    {L"IEVersion", L"IE_4_0", 261},
+    {L"IEVersion", L"IE_4_01", 262},
+    {L"IEVersion", L"IE_4_01_SP1", 263},
+    {L"IEVersion", L"IE_4_01_SP2", 264},
+    {L"IEVersion", L"IE_5_0_Beta1", 265},
+    {L"IEVersion", L"IE_5_0_Beta2", 266},
+    {L"IEVersion", L"IE_5_0", 267},
+    {L"IEVersion", L"IE_5_0A", 268},
+    {L"IEVersion", L"IE_5_0B", 269},
+    {L"IEVersion", L"IE_5_0C", 270},
+    {L"HHWIN_NAVTAB_", L"HHWIN_NAVTAB_TOP", 0},
+    {L"HHWIN_NAVTAB_", L"HHWIN_NAVTAB_LEFT", 1},
     {L"HHWIN_NAVTAB_", L"HHWIN_NAVTAB_BOTTOM", 2},
-    {L"WinHelpCmdHlpfConstants", L"HELP_CMD", 0x0102}, {L"WinHelpCmdHlpfConstants", L"HELP_CONTENTS", 0x0003},
-    {L"WinHelpCmdHlpfConstants", L"HELP_CONTEXT", 0x0001}, {L"WinHelpCmdHlpfConstants", L"HELP_CONTEXTMENU", 0x000A},
-    {L"WinHelpCmdHlpfConstants", L"HELP_CONTEXTPOPUP", 0x0008}, {L"WinHelpCmdHlpfConstants", L"HELP_FORCEFILE", 0x0009},
-    {L"WinHelpCmdHlpfConstants", L"HELP_FINDER", 0x000B}, {L"WinHelpCmdHlpfConstants", L"HELP_HELPONHELP", 0x0004},
-    {L"WinHelpCmdHlpfConstants", L"HELP_INDEX", 0x0003}, {L"WinHelpCmdHlpfConstants", L"HELP_KEY", 0x0101},
-    {L"WinHelpCmdHlpfConstants", L"HELP_MULTIKEY", 0x0201}, {L"WinHelpCmdHlpfConstants", L"HELP_PARTIALKEY", 0x0105},
-    {L"WinHelpCmdHlpfConstants", L"HELP_QUIT", 0x0002}, {L"WinHelpCmdHlpfConstants", L"HELP_SETCONTENTS", 0x0005},
-    {L"WinHelpCmdHlpfConstants", L"HELP_SETINDEX", 0x0005}, {L"WinHelpCmdHlpfConstants", L"HELP_SETPOPUP_POS", 0x000D},
-    {L"WinHelpCmdHlpfConstants", L"HELP_SETWINPOS", 0x0203}, {L"WinHelpCmdHlpfConstants", L"HELP_TCARD", 0x8000},
+    {L"WinHelpCmdHlpfConstants", L"HELP_CMD", 0x0102},
+    {L"WinHelpCmdHlpfConstants", L"HELP_CONTENTS", 0x0003},
+    {L"WinHelpCmdHlpfConstants", L"HELP_CONTEXT", 0x0001},
+    {L"WinHelpCmdHlpfConstants", L"HELP_CONTEXTMENU", 0x000A},
+    {L"WinHelpCmdHlpfConstants", L"HELP_CONTEXTPOPUP", 0x0008},
+    {L"WinHelpCmdHlpfConstants", L"HELP_FORCEFILE", 0x0009},
+    {L"WinHelpCmdHlpfConstants", L"HELP_FINDER", 0x000B},
+    {L"WinHelpCmdHlpfConstants", L"HELP_HELPONHELP", 0x0004},
+    {L"WinHelpCmdHlpfConstants", L"HELP_INDEX", 0x0003},
+    {L"WinHelpCmdHlpfConstants", L"HELP_KEY", 0x0101},
+    {L"WinHelpCmdHlpfConstants", L"HELP_MULTIKEY", 0x0201},
+    {L"WinHelpCmdHlpfConstants", L"HELP_PARTIALKEY", 0x0105},
+    {L"WinHelpCmdHlpfConstants", L"HELP_QUIT", 0x0002},
+    {L"WinHelpCmdHlpfConstants", L"HELP_SETCONTENTS", 0x0005},
+    {L"WinHelpCmdHlpfConstants", L"HELP_SETINDEX", 0x0005},
+    {L"WinHelpCmdHlpfConstants", L"HELP_SETPOPUP_POS", 0x000D},
+    {L"WinHelpCmdHlpfConstants", L"HELP_SETWINPOS", 0x0203},
+    {L"WinHelpCmdHlpfConstants", L"HELP_TCARD", 0x8000},
     {L"WinHelpCmdHlpfConstants", L"HELP_WM_HELP", 0x000C},
 };
 
@@ -173,9 +203,10 @@ std::wstring signature(ITypeInfo* info, const FUNCDESC* f)
     UINT count = 0;
     info->GetNames(f->memid, raw, 16, &count);
     for (UINT i = 0; i < count; ++i) names[i] = Bstr::adopt(raw[i]);
-    std::wstring kind = f->invkind == INVOKE_PROPERTYGET ? L"get"
-                        : f->invkind == INVOKE_PROPERTYPUT ? L"put"
-                        : f->invkind == INVOKE_PROPERTYPUTREF ? L"putref" : L"func";
+    std::wstring kind = f->invkind == INVOKE_PROPERTYGET      ? L"get"
+                        : f->invkind == INVOKE_PROPERTYPUT    ? L"put"
+                        : f->invkind == INVOKE_PROPERTYPUTREF ? L"putref"
+                                                              : L"func";
     wchar_t id[16];
     swprintf(id, 16, L"0x%08lx", static_cast<unsigned long>(f->memid));
     std::wstring params, result;
@@ -242,8 +273,8 @@ TEST_F(TypeLibrary, AttributesAndOrderOfTypeInfos)
 
 TEST_F(TypeLibrary, InterfacesAreDualAndListTheirMembersInSlotOrder)
 {
-    for (const wchar_t* itf : {L"_clsKvMorvel10A", L"_clsKvHlpfHtmlA", L"_clsKvHlpfHlpA", L"_clsKvHlpfGeneralA",
-                               L"_clsKvHlpfAdvancedA"}) {
+    for (const wchar_t* itf :
+         {L"_clsKvMorvel10A", L"_clsKvHlpfHtmlA", L"_clsKvHlpfHlpA", L"_clsKvHlpfGeneralA", L"_clsKvHlpfAdvancedA"}) {
         SCOPED_TRACE(testing::Message() << itf);
         ComPtr<ITypeInfo> dispatchHalf = info(itf);
         ASSERT_TRUE(dispatchHalf);

@@ -93,8 +93,21 @@ protected:
     ComPtr<_clsKvHlpfHlpA> help_;
 };
 
-VARIANT vR8(double v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_R8; V_R8(&x) = v; return x; }
-VARIANT vOf(VARTYPE type) { VARIANT x; VariantInit(&x); V_VT(&x) = type; return x; }
+VARIANT vR8(double v)
+{
+    VARIANT x;
+    VariantInit(&x);
+    V_VT(&x) = VT_R8;
+    V_R8(&x) = v;
+    return x;
+}
+VARIANT vOf(VARTYPE type)
+{
+    VARIANT x;
+    VariantInit(&x);
+    V_VT(&x) = type;
+    return x;
+}
 
 }  // namespace
 
@@ -172,10 +185,10 @@ TEST_F(WinHelpObject, TextAnyDataIsPassedAsANulTerminatedAnsiBuffer)
         Text received;
     } cases[] = {
         {L"Contents", "Contents"},
-        {L"12", "12"},                                  // a text stays a text, even when it reads as a number
-        {L"K\u00e4se \u20ac", "K\xe4se \x80"},          // the system ANSI code page (1252)
-        {L"\u65e5\u672c", L"\u65e5\u672c"},              // characters it lacks: WinHelpW, as they are
-        {L"\u0100", L"\u0100"},                         // no best fit either (A macron is no A)
+        {L"12", "12"},                          // a text stays a text, even when it reads as a number
+        {L"K\u00e4se \u20ac", "K\xe4se \x80"},  // the system ANSI code page (1252)
+        {L"\u65e5\u672c", L"\u65e5\u672c"},     // characters it lacks: WinHelpW, as they are
+        {L"\u0100", L"\u0100"},                 // no best fit either (A macron is no A)
         {L"", ""},
     };
     for (const Case& c : cases) {
@@ -214,8 +227,10 @@ TEST_F(WinHelpObject, FileNameNullAndEmptyStayDifferent)
     struct Case {
         const wchar_t* assigned;  // null: a null BSTR
         std::optional<Text> expected;
-    } cases[] = {{L"", std::string()}, {L"C:\\Help\\Library.hlp", std::string("C:\\Help\\Library.hlp")},
-                 {nullptr, std::nullopt}, {L"Library.hlp", std::string("Library.hlp")}};
+    } cases[] = {{L"", std::string()},
+                 {L"C:\\Help\\Library.hlp", std::string("C:\\Help\\Library.hlp")},
+                 {nullptr, std::nullopt},
+                 {L"Library.hlp", std::string("Library.hlp")}};
     for (const Case& c : cases) {
         g_calls.clear();
         Bstr value(c.assigned);
@@ -359,8 +374,8 @@ TEST_F(WinHelpObject, AnyDataKeepsTheValueNotTheCallersVariable)
 
 TEST_F(WinHelpObject, ContextHelpIdsRoundTripOnRealWindowsAndMenus)
 {
-    HWND window = CreateWindowExW(0, L"STATIC", L"context help", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                  nullptr, nullptr);
+    HWND window = CreateWindowExW(0, L"STATIC", L"context help", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                  nullptr);
     ASSERT_TRUE(window);
     HMENU menu = CreateMenu();
     ASSERT_TRUE(menu);

@@ -30,7 +30,8 @@ std::string quoteUnits(const Char* text)
             out += char(unit);
         } else if (unit < 0x20 || unit >= 0x7F) {
             char spelled[8];
-            std::snprintf(spelled, sizeof spelled, sizeof(Char) == 1 ? "\\x%02X" : "\\u%04X", static_cast<unsigned>(unit));
+            std::snprintf(spelled, sizeof spelled, sizeof(Char) == 1 ? "\\x%02X" : "\\u%04X",
+                          static_cast<unsigned>(unit));
             out += spelled;
         } else {
             out += char(unit);

@@ -119,7 +119,10 @@ struct Project {
         return p;
     }
 
-    static std::string path(const std::string& relative) { return hostPath("MORVEL_BUILD", "manual/project/" + relative); }
+    static std::string path(const std::string& relative)
+    {
+        return hostPath("MORVEL_BUILD", "manual/project/" + relative);
+    }
     static std::string page(const std::string& relative) { return readFile(path(relative)); }
 };
 
@@ -309,12 +312,13 @@ TEST_F(Manual, ContentsIndexAndContextIdsAgree)
 TEST_F(Manual, EveryErrorNumberIsListed)
 {
     const std::string source = readFile(hostPath("MORVEL_SOURCE", "portable/AutomationError.h"));
-    const std::vector<std::string> numbers =
-        capture(source, std::regex(R"re(inline constexpr std::int32_t \w+ = (\d+);)re"));
+    const std::vector<std::string> numbers = capture(source,
+                                                     std::regex(R"re(inline constexpr std::int32_t \w+ = (\d+);)re"));
     ASSERT_GE(numbers.size(), 10u);
     const std::string errors = Project::page("errors.htm");
     for (const std::string& number : numbers)
-        EXPECT_NE(errors.find("<tr><td>" + number + "</td>"), std::string::npos) << "error " << number << " is not listed";
+        EXPECT_NE(errors.find("<tr><td>" + number + "</td>"), std::string::npos)
+            << "error " << number << " is not listed";
 }
 
 // The text of every page, markup removed and character references decoded, as a reader
@@ -323,8 +327,11 @@ std::string everyPageAsRead()
 {
     std::string all;
     for (const std::string& page : project().files) all += plainText(Project::page(page)) + "\n";
-    for (const auto& [entity, character] : {std::pair<std::string, std::string>{"&quot;", "\""}, {"&#39;", "'"},
-                                            {"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}})
+    for (const auto& [entity, character] : {std::pair<std::string, std::string>{"&quot;", "\""},
+                                            {"&#39;", "'"},
+                                            {"&lt;", "<"},
+                                            {"&gt;", ">"},
+                                            {"&amp;", "&"}})
         for (size_t at; (at = all.find(entity)) != std::string::npos;) all.replace(at, entity.size(), character);
     return all;
 }
@@ -366,8 +373,8 @@ TEST_F(Manual, EveryTextOfTheHelpClassesIsQuotedExactly)
                 text = std::regex_replace(text, std::regex(R"re(\\(.))re"), "$1");
                 if (text.size() < 12 || text.find_first_of(" \\") == std::string::npos) continue;
                 ++texts;
-                EXPECT_NE(manual.find(text), std::string::npos) << "the manual does not quote \"" << text << "\" ("
-                                                                << file << ")";
+                EXPECT_NE(manual.find(text), std::string::npos)
+                    << "the manual does not quote \"" << text << "\" (" << file << ")";
             }
         }
     }
@@ -388,8 +395,8 @@ TEST_F(Manual, CompiledFileHoldsEveryPage)
         const std::string chm = hostPath("MORVEL_BUILD", "manual/Morvel10.chm");
         const std::wstring wideChm(chm.begin(), chm.end());
         ComPtr<IStorage> root;
-        ASSERT_HRESULT_SUCCEEDED(
-            reader->StgOpenStorage(wideChm.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0, root.put()));
+        ASSERT_HRESULT_SUCCEEDED(reader->StgOpenStorage(wideChm.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE,
+                                                        nullptr, 0, root.put()));
         for (const std::string& page : project().files) {
             // A page is a stream named by its path inside the file; its bytes are the page's.
             const std::wstring name(page.begin(), page.end());

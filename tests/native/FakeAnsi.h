@@ -62,8 +62,10 @@ inline std::u16string fakeFromAnsi(const std::string& bytes, FakeCodePage codePa
     std::u16string text;
     for (char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        if (codePage == FakeCodePage::Latin1 || b < 0x80) text += char16_t(b);
-        else text += b >= 0xC0 ? char16_t(0x410 + b - 0xC0) : b == 0xA8 ? u'\u0401' : b == 0xB8 ? u'\u0451' : u'\uFFFD';
+        if (codePage == FakeCodePage::Latin1 || b < 0x80)
+            text += char16_t(b);
+        else
+            text += b >= 0xC0 ? char16_t(0x410 + b - 0xC0) : b == 0xA8 ? u'\u0401' : b == 0xB8 ? u'\u0451' : u'\uFFFD';
     }
     return text;
 }

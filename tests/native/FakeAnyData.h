@@ -23,9 +23,21 @@ public:
     mutable std::vector<std::string> reads;
 
     std::uint16_t variantType() const override { return type; }
-    std::int16_t asI2() const override { reads.push_back("I2"); return i2; }
-    std::int32_t asI4() const override { reads.push_back("I4"); return i4; }
-    Text asBstr() const override { reads.push_back("Bstr"); return bstr; }
+    std::int16_t asI2() const override
+    {
+        reads.push_back("I2");
+        return i2;
+    }
+    std::int32_t asI4() const override
+    {
+        reads.push_back("I4");
+        return i4;
+    }
+    Text asBstr() const override
+    {
+        reads.push_back("Bstr");
+        return bstr;
+    }
     std::int32_t coerceToInt32() const override
     {
         reads.push_back("coerceToInt32");

@@ -27,7 +27,7 @@ bool IsRoot(RegKey key) { return key >= 0x80000000u && key <= 0x80000006u; }
 // than pattern length times text length.
 bool Glob(const char* pattern, const char* text)
 {
-    const char* star = nullptr;  // the last '*' seen
+    const char* star = nullptr;    // the last '*' seen
     const char* resume = nullptr;  // where the text resumes when that star takes one more character
     while (*text) {
         if (*pattern == '*') {
@@ -63,8 +63,10 @@ SplitPath Split(const std::string& absolute)
         if (share != std::string::npos) rest = absolute.substr(share + 1);
     } else {
         split.root = absolute.substr(0, 2);
-        if (absolute.size() > 3) rest = absolute.substr(3);
-        else if (absolute.size() == 3) split.components.push_back("");  // "C:\": root with a trailing backslash
+        if (absolute.size() > 3)
+            rest = absolute.substr(3);
+        else if (absolute.size() == 3)
+            split.components.push_back("");  // "C:\": root with a trailing backslash
         if (absolute.size() <= 3) return split;
     }
     if (rest.empty() && absolute.back() != '\\') return split;
@@ -86,8 +88,8 @@ std::string ParentOf(const std::string& path) { return path.substr(0, path.rfind
 FakePlatform::FakePlatform()
 {
     os = {6, 1, 2};
-    for (RegKey root : {HKEY_CLASSES_ROOT_, HKEY_CURRENT_USER_, HKEY_LOCAL_MACHINE_, HKEY_USERS_,
-                        HKEY_CURRENT_CONFIG_, HKEY_DYN_DATA_})
+    for (RegKey root : {HKEY_CLASSES_ROOT_, HKEY_CURRENT_USER_, HKEY_LOCAL_MACHINE_, HKEY_USERS_, HKEY_CURRENT_CONFIG_,
+                        HKEY_DYN_DATA_})
         roots_[root];
     SetEnv("SystemRoot", "C:\\Windows");
 }
@@ -201,8 +203,8 @@ FakePlatform& FakePlatform::SetReadOnly(RegKey root, const std::string& path, bo
     return AddKey(root, path, readOnly);
 }
 
-FakePlatform& FakePlatform::SetValue(RegKey root, const std::string& path, const std::string& name,
-                                     std::uint32_t type, std::vector<std::uint8_t> data)
+FakePlatform& FakePlatform::SetValue(RegKey root, const std::string& path, const std::string& name, std::uint32_t type,
+                                     std::vector<std::uint8_t> data)
 {
     Key& key = MakeKey(root, path);
     key.lastWriteTime = systemTime;
@@ -231,9 +233,9 @@ FakePlatform& FakePlatform::SetExpandString(RegKey root, const std::string& path
 FakePlatform& FakePlatform::SetDword(RegKey root, const std::string& path, const std::string& name,
                                      std::uint32_t number)
 {
-    return SetValue(root, path, name, REG_DWORD_,
-                    {std::uint8_t(number), std::uint8_t(number >> 8), std::uint8_t(number >> 16),
-                     std::uint8_t(number >> 24)});
+    return SetValue(
+        root, path, name, REG_DWORD_,
+        {std::uint8_t(number), std::uint8_t(number >> 8), std::uint8_t(number >> 16), std::uint8_t(number >> 24)});
 }
 
 FakePlatform& FakePlatform::ListHelpFile(const std::string& name, const std::string& folder, bool view32)
@@ -271,7 +273,8 @@ std::optional<std::string> FakePlatform::StringValue(RegKey root, const std::str
     const auto value = GetValue(root, path, name);
     if (!value) return std::nullopt;
     std::u16string text;
-    for (std::size_t i = 0; i + 1 < value->data.size(); i += 2) text += char16_t(value->data[i] | value->data[i + 1] << 8);
+    for (std::size_t i = 0; i + 1 < value->data.size(); i += 2)
+        text += char16_t(value->data[i] | value->data[i + 1] << 8);
     return utf8(text.substr(0, text.find(u'\0')));
 }
 
@@ -281,7 +284,7 @@ std::optional<std::string> FakePlatform::ListedFolder(const std::string& name, b
 }
 
 std::vector<std::pair<std::string, FakePlatform::Value>> FakePlatform::Values(RegKey root,
-                                                                             const std::string& path) const
+                                                                              const std::string& path) const
 {
     const Key* key = FindKey(root, path);
     return key ? key->values : std::vector<std::pair<std::string, Value>>{};
@@ -328,10 +331,14 @@ long FakePlatform::RegOpenKeyEx(RegKey root, const PlatformText& received, std::
     long status = ERROR_SUCCESS_;
     if (!Begin("RegOpenKeyEx", status)) return status;
     const Key* key = IsRoot(root) ? FindKey(root, path) : nullptr;
-    if (!IsRoot(root)) status = ERROR_INVALID_HANDLE_;
-    else if (!key) status = ERROR_FILE_NOT_FOUND_;
-    else if (key->readOnly && (access & ~ReadAccess)) status = ERROR_ACCESS_DENIED_;
-    else opened = NewHandle(root, path, access);
+    if (!IsRoot(root))
+        status = ERROR_INVALID_HANDLE_;
+    else if (!key)
+        status = ERROR_FILE_NOT_FOUND_;
+    else if (key->readOnly && (access & ~ReadAccess))
+        status = ERROR_ACCESS_DENIED_;
+    else
+        opened = NewHandle(root, path, access);
     lastError_ = std::uint32_t(status);
     return status;
 }
@@ -402,7 +409,8 @@ long FakePlatform::RegCreateKeyEx(RegKey root, const PlatformText& received, std
         // existing ancestor is read-only.
         Key* nearest = nullptr;
         const bool isNew = WalkKey(root, path, false, &nearest) == nullptr;
-        if (nearest->readOnly && (isNew || (access & ~ReadAccess))) status = ERROR_ACCESS_DENIED_;
+        if (nearest->readOnly && (isNew || (access & ~ReadAccess)))
+            status = ERROR_ACCESS_DENIED_;
         else {
             MakeKey(root, path);
             opened = NewHandle(root, path, access);
@@ -418,8 +426,10 @@ long FakePlatform::RegSetValueEx(RegKey key, const PlatformText& received, std::
     const std::string name = Received(received);
     // The ANSI entry point stores text data as the registry keeps it, read in the code page.
     const bool text = type == REG_SZ_ || type == REG_EXPAND_SZ_;
-    const std::vector<std::uint8_t> data =
-        text && !received.isWide() ? Utf16Data(fakeFromAnsi(std::string(given.begin(), given.end()), codePage)) : given;
+    const std::vector<std::uint8_t> data = text && !received.isWide()
+                                               ? Utf16Data(
+                                                     fakeFromAnsi(std::string(given.begin(), given.end()), codePage))
+                                               : given;
     long status = ERROR_SUCCESS_;
     if (!Begin("RegSetValueEx", status)) return status;
     Key* found = nullptr;
@@ -427,8 +437,10 @@ long FakePlatform::RegSetValueEx(RegKey key, const PlatformText& received, std::
     if (status == ERROR_SUCCESS_) {
         auto it = std::find_if(found->values.begin(), found->values.end(),
                                [&](const auto& v) { return Upper(v.first) == Upper(name); });
-        if (it != found->values.end()) it->second = {type, data};
-        else found->values.push_back({name, {type, data}});
+        if (it != found->values.end())
+            it->second = {type, data};
+        else
+            found->values.push_back({name, {type, data}});
         found->lastWriteTime = systemTime;
     }
     lastError_ = std::uint32_t(status);
@@ -549,11 +561,16 @@ std::string FakePlatform::Absolute(const std::string& path) const
 {
     std::string absolute;
     const std::string current = currentFolder ? std::string(currentFolder->begin(), currentFolder->end()) : "C:\\";
-    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') absolute = path;
-    else if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') absolute = path;
-    else if (path.size() >= 2 && path[1] == ':') absolute = path.substr(0, 2) + "\\" + path.substr(2);
-    else if (!path.empty() && path[0] == '\\') absolute = current.substr(0, 2) + path;
-    else absolute = current + (!current.empty() && current.back() == '\\' ? "" : "\\") + path;
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\')
+        absolute = path;
+    else if (path.size() >= 3 && path[1] == ':' && path[2] == '\\')
+        absolute = path;
+    else if (path.size() >= 2 && path[1] == ':')
+        absolute = path.substr(0, 2) + "\\" + path.substr(2);
+    else if (!path.empty() && path[0] == '\\')
+        absolute = current.substr(0, 2) + path;
+    else
+        absolute = current + (!current.empty() && current.back() == '\\' ? "" : "\\") + path;
     // The platform reads "a\\b" as "a\b".
     std::string collapsed = absolute.substr(0, 2);
     for (std::size_t i = 2; i < absolute.size(); ++i)
@@ -604,8 +621,9 @@ const FakePlatform::Entry* FakePlatform::Child(const std::string& parentUpper, c
         if (ParentOf(upper) != parentUpper || upper == parentUpper) continue;
         const std::string name = Upper(LastComponent(entry.path));
         const std::string alias = Upper(entry.shortName);
-        if (allowWildcards ? (Glob(wanted.c_str(), name.c_str()) || (!alias.empty() && Glob(wanted.c_str(), alias.c_str())))
-                           : (wanted == name || wanted == alias))
+        if (allowWildcards
+                ? (Glob(wanted.c_str(), name.c_str()) || (!alias.empty() && Glob(wanted.c_str(), alias.c_str())))
+                : (wanted == name || wanted == alias))
             return &entry;
     }
     return nullptr;
@@ -696,8 +714,8 @@ std::uint32_t FakePlatform::GetLongPathName(const std::u16string& wideShortPath,
 
 // ------------------------------------------------------------------------ version resources
 
-FakePlatform& FakePlatform::SetFileVersion(const std::string& path, std::uint16_t a, std::uint16_t b,
-                                           std::uint16_t c, std::uint16_t d, std::uint32_t resourceSize)
+FakePlatform& FakePlatform::SetFileVersion(const std::string& path, std::uint16_t a, std::uint16_t b, std::uint16_t c,
+                                           std::uint16_t d, std::uint32_t resourceSize)
 {
     versions_[Upper(Absolute(path))] = {FileVersion{std::uint32_t(a) << 16 | b, std::uint32_t(c) << 16 | d},
                                         resourceSize};
@@ -736,11 +754,18 @@ bool FakePlatform::GetFileVersionInfo(const PlatformText& received, std::vector<
     std::fill_n(block.begin(), copied, std::uint8_t(0xCD));
     if (it->second.root) {
         const FileVersion v = *it->second.root;
-        const std::uint8_t head[12] = {'V', 'S', 'F', 'I',
-                                       std::uint8_t(v.fileVersionMS), std::uint8_t(v.fileVersionMS >> 8),
-                                       std::uint8_t(v.fileVersionMS >> 16), std::uint8_t(v.fileVersionMS >> 24),
-                                       std::uint8_t(v.fileVersionLS), std::uint8_t(v.fileVersionLS >> 8),
-                                       std::uint8_t(v.fileVersionLS >> 16), std::uint8_t(v.fileVersionLS >> 24)};
+        const std::uint8_t head[12] = {'V',
+                                       'S',
+                                       'F',
+                                       'I',
+                                       std::uint8_t(v.fileVersionMS),
+                                       std::uint8_t(v.fileVersionMS >> 8),
+                                       std::uint8_t(v.fileVersionMS >> 16),
+                                       std::uint8_t(v.fileVersionMS >> 24),
+                                       std::uint8_t(v.fileVersionLS),
+                                       std::uint8_t(v.fileVersionLS >> 8),
+                                       std::uint8_t(v.fileVersionLS >> 16),
+                                       std::uint8_t(v.fileVersionLS >> 24)};
         std::copy_n(std::begin(head), std::min<std::size_t>(12, copied), block.begin());
     }
     return true;
@@ -775,8 +800,7 @@ CursorPos FakePlatform::GetCursorPos()
     return cursor;
 }
 
-void FakePlatform::DefWindowProc(std::uint32_t hwnd, std::uint32_t message, std::uint32_t wParam,
-                                 std::int32_t lParam)
+void FakePlatform::DefWindowProc(std::uint32_t hwnd, std::uint32_t message, std::uint32_t wParam, std::int32_t lParam)
 {
     calls.push_back("DefWindowProc");
     windowProcCalls.push_back({hwnd, message, wParam, lParam});
@@ -889,8 +913,11 @@ std::u16string FakePlatform::FromCodePage(const std::string& text, std::uint32_t
 std::uint32_t FakePlatform::CodePageOfLocale(std::uint32_t lcid)
 {
     switch (lcid) {
-    case 0x409: case 0x407: case 0x809: return 1252;
-    case 0x419: case 0x422: return 1251;
+    case 0x409:
+    case 0x407:
+    case 0x809: return 1252;
+    case 0x419:
+    case 0x422: return 1251;
     default: return 0;
     }
 }

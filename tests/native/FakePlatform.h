@@ -97,11 +97,11 @@ public:
     OsVersion os;
     bool versionQueryFails = false;
     std::optional<std::u16string> moduleFolder = u"C:\\Program Files\\Morvel";  // nullopt: the query throws
-    std::optional<std::u16string> currentFolder = u"C:\\Work";                 // nullopt: the query throws
+    std::optional<std::u16string> currentFolder = u"C:\\Work";                  // nullopt: the query throws
     std::map<std::int32_t, std::u16string> resources;
     CursorPos cursor;
     std::int32_t messageBoxResult = 1;
-    bool engineAvailable = true;  // false: HtmlHelp calls nothing, as with no hhctrl.ocx (last error 126)
+    bool engineAvailable = true;      // false: HtmlHelp calls nothing, as with no hhctrl.ocx (last error 126)
     std::size_t refuseHelpCalls = 0;  // the next n HtmlHelp calls fail as if the engine were missing
     // Entry point name -> status it returns instead of doing anything. For entry points
     // that return no status, being listed means failing (0, nullopt or false).
@@ -206,14 +206,14 @@ private:
     struct Key {
         bool readOnly = false;
         std::uint64_t lastWriteTime = 0;
-        std::vector<std::pair<std::string, Value>> values;  // enumeration order
+        std::vector<std::pair<std::string, Value>> values;    // enumeration order
         std::map<std::string, std::unique_ptr<Key>> subkeys;  // by upper-case name
     };
     struct OpenKey {
         RegKey root;
         std::string path;  // upper case
         std::uint32_t access;
-        const Key* key;    // the key opened, to tell a deleted one from a new key at the same path
+        const Key* key;  // the key opened, to tell a deleted one from a new key at the same path
     };
     struct Entry {
         std::string path;  // as added
@@ -243,7 +243,7 @@ private:
     std::map<RegKey, Key> roots_;  // the predefined keys and, below them, the tree of keys
     std::map<RegKey, OpenKey> openKeys_;
     RegKey nextHandle_ = 0x100;
-    std::map<std::string, Entry> entries_;  // by upper-case full path
+    std::map<std::string, Entry> entries_;                                    // by upper-case full path
     std::map<std::string, std::pair<std::string, std::string>> environment_;  // upper name -> (name, value)
     std::map<std::string, VersionResource> versions_;                         // by upper-case path
     std::uint32_t lastError_ = 0;

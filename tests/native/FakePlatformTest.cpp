@@ -52,7 +52,8 @@ TEST(FakePlatformTest, KeysComeWithTheirAncestorsInTimeLinearInThePath)
     EXPECT_FALSE(fake.KeyExists(HKEY_LOCAL_MACHINE_, "Odd"));
     EXPECT_FALSE(fake.KeyExists(HKEY_LOCAL_MACHINE_, "\\"));
     RegKey opened = 0;
-    EXPECT_EQ(fake.RegCreateKeyEx(HKEY_LOCAL_MACHINE_, ansiText("\\New"), KEY_SET_VALUE_, opened), ERROR_ACCESS_DENIED_);
+    EXPECT_EQ(fake.RegCreateKeyEx(HKEY_LOCAL_MACHINE_, ansiText("\\New"), KEY_SET_VALUE_, opened),
+              ERROR_ACCESS_DENIED_);
     EXPECT_EQ(fake.RegCreateKeyEx(HKEY_LOCAL_MACHINE_, ansiText("\\Odd\\New"), KEY_SET_VALUE_, opened), ERROR_SUCCESS_);
     EXPECT_EQ(fake.RegCloseKey(opened), ERROR_SUCCESS_);
 }

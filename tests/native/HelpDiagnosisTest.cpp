@@ -19,12 +19,13 @@ std::string systemRecord(std::uint16_t code, const std::string& text)
 
 // The streams of a compiled help file: pages, #SYSTEM with a default topic and index, and
 // a map of (id, topic) pairs laid out as #IVB and #STRINGS.
-std::map<std::u16string, std::string> helpStreams(const std::vector<std::pair<std::uint32_t, std::string>>& map,
-                                                  const std::string& index = "<ul><li><object type=\"text/sitemap\">"
-                                                                             "<param name=\"Name\" value=\"Colours &amp; fonts\">"
-                                                                             "<param name=\"Name\" value=\"Popups\">"
-                                                                             "<param name=\"Local\" value=\"popups.htm\"></object>"
-                                                                             "<li><OBJECT type=\"text/sitemap\"><PARAM NAME=name VALUE='Topics'></OBJECT></ul>")
+std::map<std::u16string, std::string> helpStreams(
+    const std::vector<std::pair<std::uint32_t, std::string>>& map,
+    const std::string& index = "<ul><li><object type=\"text/sitemap\">"
+                               "<param name=\"Name\" value=\"Colours &amp; fonts\">"
+                               "<param name=\"Name\" value=\"Popups\">"
+                               "<param name=\"Local\" value=\"popups.htm\"></object>"
+                               "<li><OBJECT type=\"text/sitemap\"><PARAM NAME=name VALUE='Topics'></OBJECT></ul>")
 {
     std::map<std::u16string, std::string> streams{
         {u"/intro.htm", "<html>intro</html>"}, {u"/popups.htm", "<html>popups</html>"}, {u"/Demo.hhk", index}};
@@ -197,8 +198,8 @@ TEST(HelpFileContentsTest, AMapBlowUpIsBounded)
     std::string ivb;
     for (std::uint32_t id = 0; id < 1000000; ++id) ivb += le32(id) + le32(0);
     FakePlatform fake;
-    fake.AddCompiledHelp("C:\\Big.chm", {{u"/#IVB", le32(std::uint32_t(ivb.size())) + ivb},
-                                           {u"/#STRINGS", std::string(1 << 20, 'x')}});
+    fake.AddCompiledHelp(
+        "C:\\Big.chm", {{u"/#IVB", le32(std::uint32_t(ivb.size())) + ivb}, {u"/#STRINGS", std::string(1 << 20, 'x')}});
     long status = 0;
     auto chm = HelpFileContents::open(fake, u"C:\\Big.chm", status);
     const auto map = chm->contextMap();
@@ -243,14 +244,15 @@ TEST_F(HelpDiagnosisTest, MarkOfTheWebAndNetworkLocationsAgainstTheViewersPolicy
                                                       {"2", Severity::Error}, {"3", Severity::Error},
                                                       {"4", Severity::Error}, {"x", Severity::Info}};
     for (const auto& [zone, severity] : marks) {
-        fake.fileData["c:\\help\\demo.chm:zone.identifier"] =
-            "\xEF\xBB\xBF[ZoneTransfer]\r\nZoneId=" + zone + "\r\nHostUrl=https://example.com/Demo.chm\r\n";
+        fake.fileData["c:\\help\\demo.chm:zone.identifier"] = "\xEF\xBB\xBF[ZoneTransfer]\r\nZoneId=" + zone +
+                                                              "\r\nHostUrl=https://example.com/Demo.chm\r\n";
         EXPECT_EQ(finding(u"C:\\Help\\Demo.chm", u"mark").severity, severity) << zone;
     }
     Finding marked = finding(u"C:\\Help\\Demo.chm", u"mark");
     fake.fileData.clear();
     EXPECT_EQ(finding(u"C:\\Help\\Demo.chm", u"mark").found, u"none: the file is not marked as coming from elsewhere");
-    fake.fileData["C:\\Help\\Demo.chm:Zone.Identifier"] = "[ZoneTransfer]\nZoneId=3\nHostUrl=https://example.com/Demo.chm\n";
+    fake.fileData["C:\\Help\\Demo.chm:Zone.Identifier"] =
+        "[ZoneTransfer]\nZoneId=3\nHostUrl=https://example.com/Demo.chm\n";
     marked = finding(u"C:\\Help\\Demo.chm", u"mark");
     EXPECT_EQ(marked.found, u"marked as from the Internet zone (ZoneId=3), from https://example.com/Demo.chm");
     EXPECT_NE(marked.remedy.find(u"Unblock-File -LiteralPath 'C:\\Help\\Demo.chm'"), std::u16string::npos);
@@ -263,20 +265,24 @@ TEST_F(HelpDiagnosisTest, MarkOfTheWebAndNetworkLocationsAgainstTheViewersPolicy
     fake.AddCompiledHelp("\\\\server\\share\\Help\\Demo.chm", helpStreams({}));
     const char16_t* share = u"\\\\server\\share\\Help\\Demo.chm";
     fake.SetDword(HKEY_LOCAL_MACHINE_, policyKey, "MaxAllowedZone", 1);
-    EXPECT_EQ(finding(share, u"policy").found, u"a network path in the Local intranet zone (a network location's default); "
-                                                u"the policy allows it (MaxAllowedZone 1: up to Local intranet)");
+    EXPECT_EQ(finding(share, u"policy").found,
+              u"a network path in the Local intranet zone (a network location's default); "
+              u"the policy allows it (MaxAllowedZone 1: up to Local intranet)");
     fake.urlZones[u"file://server/share/Help/Demo.chm"] = 3;
     const Finding refused = finding(share, u"policy");
     EXPECT_EQ(refused.severity, Severity::Error);
     EXPECT_NE(refused.remedy.find(u"UrlAllowList (REG_SZ) \"\\\\server\\share\\Help\\;file://server/share/Help/\" for "
                                   u"this folder only, or MaxAllowedZone (REG_DWORD) 3"),
-              std::u16string::npos) << utf8(refused.remedy);
+              std::u16string::npos)
+        << utf8(refused.remedy);
     fake.SetString(HKEY_LOCAL_MACHINE_, policyKey, "UrlAllowList", " \\\\other\\x ; FILE://SERVER/Share/help/");
     EXPECT_EQ(finding(share, u"policy").severity, Severity::Info);
-    fake.SetString(HKEY_LOCAL_MACHINE_, policyKey, "UrlAllowList", "\\\\server\\share\\Helpers");  // not a prefix of a folder
-    fake.SetString(HKEY_LOCAL_MACHINE_, policyKey, "MaxAllowedZone", "3");                      // not a REG_DWORD
-    EXPECT_NE(finding(share, u"policy").found.find(u"MaxAllowedZone not set: the local machine only; UrlAllowList "
-                                                   u"'\\\\server\\share\\Helpers'; MaxAllowedZone is there but not a REG_DWORD"),
+    fake.SetString(HKEY_LOCAL_MACHINE_, policyKey, "UrlAllowList",
+                   "\\\\server\\share\\Helpers");                           // not a prefix of a folder
+    fake.SetString(HKEY_LOCAL_MACHINE_, policyKey, "MaxAllowedZone", "3");  // not a REG_DWORD
+    EXPECT_NE(finding(share, u"policy")
+                  .found.find(u"MaxAllowedZone not set: the local machine only; UrlAllowList "
+                              u"'\\\\server\\share\\Helpers'; MaxAllowedZone is there but not a REG_DWORD"),
               std::u16string::npos);
     EXPECT_EQ(finding(u"C:\\Help\\Demo.chm", u"policy").check, u"");  // a local file has no location to check
 }

@@ -47,12 +47,19 @@ protected:
 
 TEST_F(HelpDoctorToolTest, ExitStatusesAndUsage)
 {
-    EXPECT_EQ(run({u"check", u"C:\\Help\\Demo.chm", u"--id", u"0x7"}).status, 0);  // an unregistered engine is no problem
-    for (auto bad : std::vector<std::vector<std::u16string>>{
-             {}, {u"check"}, {u"check", u"a.chm", u"--id"}, {u"check", u"a.chm", u"--id", u"x"},
-             {u"check", u"a.chm", u"--id", u"1", u"--keyword", u"k"}, {u"list", u"--yes"}, {u"engine", u"--prune"},
-             {u"audit", u"a.chm"}, {u"cure"}, {u"list", u"--colour"},
-             {u"list", u"--prune", u"--backup", u"b.reg"}}) {
+    EXPECT_EQ(run({u"check", u"C:\\Help\\Demo.chm", u"--id", u"0x7"}).status,
+              0);  // an unregistered engine is no problem
+    for (auto bad : std::vector<std::vector<std::u16string>>{{},
+                                                             {u"check"},
+                                                             {u"check", u"a.chm", u"--id"},
+                                                             {u"check", u"a.chm", u"--id", u"x"},
+                                                             {u"check", u"a.chm", u"--id", u"1", u"--keyword", u"k"},
+                                                             {u"list", u"--yes"},
+                                                             {u"engine", u"--prune"},
+                                                             {u"audit", u"a.chm"},
+                                                             {u"cure"},
+                                                             {u"list", u"--colour"},
+                                                             {u"list", u"--prune", u"--backup", u"b.reg"}}) {
         const auto result = run(bad);
         EXPECT_EQ(result.status, 2);
         EXPECT_NE(result.err.find("usage: helpdoctor"), std::string::npos);
@@ -77,14 +84,16 @@ TEST_F(HelpDoctorToolTest, UnblockRemovesTheMarkOnlyWithConsentAndOnlyFromCompil
     EXPECT_NE(asked.find("    HostUrl=https://example.com/it's.zip\n"), std::string::npos) << asked;
     EXPECT_NE(asked.find("Set-Content -LiteralPath 'C:\\Help\\Demo.chm' -Stream Zone.Identifier -Value "
                          "'[ZoneTransfer]','ZoneId=3','HostUrl=https://example.com/it''s.zip'\n"),
-              std::string::npos) << asked;
+              std::string::npos)
+        << asked;
     EXPECT_EQ(fake.fileData.count(stream), 1u);
 
     answer = true;
     EXPECT_EQ(run({u"unblock", u"C:\\Help\\Demo.chm"}).status, 0);
     EXPECT_EQ(fake.fileData.count(stream), 0u);
     EXPECT_EQ(fake.fileData.count("C:\\Help\\Demo.chm"), 1u);  // the stream, nothing else
-    EXPECT_EQ(run({u"unblock", u"C:\\Help\\Demo.chm", u"--yes"}).out, "C:\\Help\\Demo.chm carries no mark of the web; nothing to do.\n");
+    EXPECT_EQ(run({u"unblock", u"C:\\Help\\Demo.chm", u"--yes"}).out,
+              "C:\\Help\\Demo.chm carries no mark of the web; nothing to do.\n");
 
     fake.AddFile("C:\\Help\\Notes.chm");
     fake.fileData["C:\\Help\\Notes.chm:Zone.Identifier"] = "[ZoneTransfer]\r\nZoneId=3\r\n";
@@ -114,12 +123,14 @@ TEST_F(HelpDoctorToolTest, ListNamesStaleEntriesAndPrunesOnlyThem)
     EXPECT_TRUE(fake.ListedFolder("Gone.chm"));
 
     listed = run({u"list", u"--prune", u"--yes"});
-    EXPECT_NE(listed.out.find("removed  Gone.chm, folder C:\\Nowhere\\\n         to put it back: reg add \"HKLM\\"
-                              "Software\\Microsoft\\Windows\\HTML Help\" /v \"Gone.chm\" /t REG_SZ "
-                              "/d \"C:\\Nowhere\\\\\" /f\n"
-                              "removed  Number.chm, not a text value\n         to put it back: reg add \"HKLM\\Software\\"
-                              "Microsoft\\Windows\\HTML Help\" /v \"Number.chm\" /t REG_DWORD /d \"1\" /f\n"),
-              std::string::npos) << listed.out;
+    EXPECT_NE(
+        listed.out.find("removed  Gone.chm, folder C:\\Nowhere\\\n         to put it back: reg add \"HKLM\\"
+                        "Software\\Microsoft\\Windows\\HTML Help\" /v \"Gone.chm\" /t REG_SZ "
+                        "/d \"C:\\Nowhere\\\\\" /f\n"
+                        "removed  Number.chm, not a text value\n         to put it back: reg add \"HKLM\\Software\\"
+                        "Microsoft\\Windows\\HTML Help\" /v \"Number.chm\" /t REG_DWORD /d \"1\" /f\n"),
+        std::string::npos)
+        << listed.out;
     EXPECT_FALSE(fake.ListedFolder("Gone.chm"));
     EXPECT_TRUE(fake.ListedFolder("Demo.chm"));
     EXPECT_TRUE(fake.ListedFolder("Plain.chm"));  // there, just not compiled help: not pruned
@@ -136,7 +147,8 @@ TEST_F(HelpDoctorToolTest, ListTellsTwoNamesForOneFile)
     const auto listed = run({u"list", u"--json"});
     EXPECT_NE(listed.out.find("\"name\":\"LIBRAR~1.CHM\",\"folder\":\"C:\\\\Help\\\\\",\"folderExists\":true,"
                               "\"fileExists\":true,\"validHelpFile\":true,\"duplicateOf\":\"Library.chm\""),
-              std::string::npos) << listed.out;
+              std::string::npos)
+        << listed.out;
 
     // Names from the registry reach the terminal escaped: no control character, no override.
     fake.ListHelpFile("Evil\x1B[2J\u202E.chm", "C:\\Help\\");
@@ -153,8 +165,8 @@ TEST_F(HelpDoctorToolTest, ListKeepsEveryEntryItCannotProveGone)
     fake.findFailsWith["C:\\LOCKED"] = ERROR_ACCESS_DENIED_;
     fake.driveTypes = {{"E:", DRIVE_REMOVABLE_}, {"N:", DRIVE_REMOTE_}, {"M:", DRIVE_NO_ROOT_DIR_}};
     const std::pair<std::string, std::string> kept[] = {
-        {"C:\\Locked\\", "access denied"}, {"E:\\Help\\", "removable drive"}, {"N:\\Help\\", "network drive"},
-        {"M:", "drive not available"},       {"\\\\server\\share\\", "network share"}, {longFolder, "path too long"},
+        {"C:\\Locked\\", "access denied"}, {"E:\\Help\\", "removable drive"},        {"N:\\Help\\", "network drive"},
+        {"M:", "drive not available"},     {"\\\\server\\share\\", "network share"}, {longFolder, "path too long"},
         {"Help\\", "relative folder"},
     };
     for (const auto& [folder, why] : kept) fake.ListHelpFile(why + ".chm", folder);
@@ -168,8 +180,9 @@ TEST_F(HelpDoctorToolTest, ListKeepsEveryEntryItCannotProveGone)
         EXPECT_TRUE(fake.ListedFolder(why + ".chm")) << why;
         EXPECT_NE(listed.out.find("unreachable: " + why), std::string::npos) << why << listed.out;
     }
-    EXPECT_NE(run({u"list", u"--json"}).out.find("\"stale\":false,\"state\":\"unreachable: access denied\","
-                                                 "\"unreachable\":true,\"view\":\"32-bit\"}"),
+    EXPECT_NE(run({u"list", u"--json"})
+                  .out.find("\"stale\":false,\"state\":\"unreachable: access denied\","
+                            "\"unreachable\":true,\"view\":\"32-bit\"}"),
               std::string::npos);
 }
 
@@ -207,12 +220,14 @@ TEST_F(HelpDoctorToolTest, BothViewsAreListedAndPrunedApartWithABackupFirst)
 
     writable = true;
     listed = run({u"list", u"--prune", u"--yes", u"--backup", u"C:\\b.reg"});
-    EXPECT_NE(listed.out.find("removed  Demo.chm (32-bit view), folder C:\\Old \"1\"\\\n         to put it back: reg add "
-                              "\"HKLM\\Software\\Microsoft\\Windows\\HTML Help\" /v \"Demo.chm\" /t REG_SZ /d "
-                              "\"C:\\Old \\\"1\\\"\\\\\" /f /reg:32\n"
-                              "HTML Help file list, 64-bit view (HKLM\\Software\\Microsoft\\Windows\\HTML Help): "
-                              "1 entries\n  ok          Demo.chm"),
-              std::string::npos) << listed.out;
+    EXPECT_NE(
+        listed.out.find("removed  Demo.chm (32-bit view), folder C:\\Old \"1\"\\\n         to put it back: reg add "
+                        "\"HKLM\\Software\\Microsoft\\Windows\\HTML Help\" /v \"Demo.chm\" /t REG_SZ /d "
+                        "\"C:\\Old \\\"1\\\"\\\\\" /f /reg:32\n"
+                        "HTML Help file list, 64-bit view (HKLM\\Software\\Microsoft\\Windows\\HTML Help): "
+                        "1 entries\n  ok          Demo.chm"),
+        std::string::npos)
+        << listed.out;
     EXPECT_NE(listed.out.find("list, 32-bit view (HKLM\\Software\\Microsoft\\Windows\\HTML Help): 0 entries\n"),
               std::string::npos);
     EXPECT_TRUE(fake.ListedFolder("Demo.chm"));
@@ -220,9 +235,10 @@ TEST_F(HelpDoctorToolTest, BothViewsAreListedAndPrunedApartWithABackupFirst)
 
     const std::string& bytes = written["C:\\b.reg"];
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
-    EXPECT_EQ(utf8(RegistryAccess::textOfData({bytes.begin() + 2, bytes.end()})), "Windows Registry Editor Version 5.00\r\n\r\n"
-                          "[HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\HTML Help]\r\n"
-                          "\"Demo.chm\"=\"C:\\\\Old \\\"1\\\"\\\\\"\r\n\r\n");
+    EXPECT_EQ(utf8(RegistryAccess::textOfData({bytes.begin() + 2, bytes.end()})),
+              "Windows Registry Editor Version 5.00\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\HTML Help]\r\n"
+              "\"Demo.chm\"=\"C:\\\\Old \\\"1\\\"\\\\\"\r\n\r\n");
 }
 
 // Each id as "name=value", and the lines of the notes.
@@ -295,7 +311,8 @@ TEST_F(HelpDoctorToolTest, AuditListsMissingIdsAndMapEntriesWithoutTheirPage)
     EXPECT_EQ(audited.status, 1);
     EXPECT_NE(audited.out.find("  missing from the map: IDH_NEW = 9\n  map entry 8 points to gone.htm, which is not "
                                "in the file\n"),
-              std::string::npos) << audited.out;
+              std::string::npos)
+        << audited.out;
     ids.reset();
     EXPECT_EQ(run({u"audit", u"C:\\Help\\Demo.chm", u"ids.h"}).status, 2);  // cannot read the id list
 }
@@ -303,8 +320,8 @@ TEST_F(HelpDoctorToolTest, AuditListsMissingIdsAndMapEntriesWithoutTheirPage)
 TEST_F(HelpDoctorToolTest, AuditNotesLinesItDoesNotUnderstandWithoutFailing)
 {
     fake.AddCompiledHelp("C:\\Help\\Good.chm", {{u"/intro.htm", "x"},
-                                                  {u"/#IVB", std::string("\x08\0\0\0\x07\0\0\0\x01\0\0\0", 12)},
-                                                  {u"/#STRINGS", std::string("\0intro.htm\0", 11)}});
+                                                {u"/#IVB", std::string("\x08\0\0\0\x07\0\0\0\x01\0\0\0", 12)},
+                                                {u"/#STRINGS", std::string("\0intro.htm\0", 11)}});
     ids = "#define IDH_INTRO 7\nint helpFor(int id);\n";
     auto audited = run({u"audit", u"C:\\Help\\Good.chm", u"ids.h"});
     EXPECT_EQ(audited.status, 0);
@@ -314,7 +331,8 @@ TEST_F(HelpDoctorToolTest, AuditNotesLinesItDoesNotUnderstandWithoutFailing)
     audited = run({u"audit", u"C:\\Help\\Good.chm", u"ids.h", u"--json"});
     EXPECT_EQ(audited.status, 0);
     EXPECT_NE(audited.out.find("\"badLines\":[2],\"notes\":[{\"line\":2,\"text\":\"not an id definition"),
-              std::string::npos) << audited.out;
+              std::string::npos)
+        << audited.out;
 }
 
 }  // namespace

@@ -27,11 +27,11 @@ TEST_F(HelpFileChecksTest, ChmEndingAndNothingElse)
         EXPECT_TRUE(checks.ValidateChmFile(good));
     EXPECT_TRUE(fake.messageBoxes.empty());
 
-    for (const char16_t* bad : {u"Library.chm ", u"Library.ch", u"hm", u""})
-        EXPECT_FALSE(checks.ValidateChmFile(bad));
-    EXPECT_EQ(Messages(), (std::vector<std::string>{
-                              "Library.chm  is not a valid HTML Help file.", "Library.ch is not a valid HTML Help file.",
-                              "hm is not a valid HTML Help file.", " is not a valid HTML Help file."}));
+    for (const char16_t* bad : {u"Library.chm ", u"Library.ch", u"hm", u""}) EXPECT_FALSE(checks.ValidateChmFile(bad));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"Library.chm  is not a valid HTML Help file.",
+                                        "Library.ch is not a valid HTML Help file.",
+                                        "hm is not a valid HTML Help file.", " is not a valid HTML Help file."}));
     EXPECT_EQ(fake.messageBoxes[0].style, 16u);
 }
 
@@ -39,8 +39,9 @@ TEST_F(HelpFileChecksTest, PopupFileEnding)
 {
     EXPECT_TRUE(checks.ValidatePopupFile(u"Popups.TXT"));
     EXPECT_FALSE(checks.ValidatePopupFile(u"Popups.doc"));
-    EXPECT_EQ(Messages(), (std::vector<std::string>{
-                              "The file specified as the text popup source, 'Popups.doc', is not a valid popup file."}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{
+                  "The file specified as the text popup source, 'Popups.doc', is not a valid popup file."}));
 }
 
 TEST_F(HelpFileChecksTest, BareNameCompletedBesideTheLibrary)
@@ -54,7 +55,8 @@ TEST_F(HelpFileChecksTest, BareNameCompletedBesideTheLibrary)
 
 TEST_F(HelpFileChecksTest, BareNameCompletedFromTheList)
 {
-    fake.AddFile("D:\\Docs\\Library.chm").AddFile("E:\\Flat\\Flat.chm")
+    fake.AddFile("D:\\Docs\\Library.chm")
+        .AddFile("E:\\Flat\\Flat.chm")
         .ListHelpFile("Library.chm", "D:\\Docs\\")
         .ListHelpFile("Flat.chm", "E:\\Flat");  // entered by someone else, without the backslash
     Text file = u"library.chm";
@@ -100,7 +102,8 @@ TEST_F(HelpFileChecksTest, TheFileFoundIsTheFileNamed)
     EXPECT_TRUE(checks.EnsureFileExists(file));
     EXPECT_EQ(file, named);
 
-    for (const Text& other : {Text(u"C:\\Help\\\uff47\uff55\uff49\uff44\uff45\uff12.chm"), Text(u"C:\\Help\\Caf\u0101.chm")}) {
+    for (const Text& other :
+         {Text(u"C:\\Help\\\uff47\uff55\uff49\uff44\uff45\uff12.chm"), Text(u"C:\\Help\\Caf\u0101.chm")}) {
         Text asked = other;
         EXPECT_FALSE(checks.EnsureFileExists(asked));
         EXPECT_EQ(asked, other);
@@ -137,7 +140,10 @@ TEST_F(HelpFileChecksTest, HugeNamesAreJustNamesThatDoNotExist)
     ASSERT_EQ(fake.messageBoxes.size(), 1u);
     const std::string& text = fake.messageBoxes[0].text.bytes();
     EXPECT_EQ(text.substr(0, 13), "The file C:\\a");
-    EXPECT_EQ(text.size(), std::string("The file  does not exist.\nPlease make sure that you have installed ZELT Help files").size() + 100007);
+    EXPECT_EQ(
+        text.size(),
+        std::string("The file  does not exist.\nPlease make sure that you have installed ZELT Help files").size() +
+            100007);
 
     Text bare = std::u16string(100000, u'b') + u".chm";
     EXPECT_FALSE(checks.EnsureFileExists(bare));

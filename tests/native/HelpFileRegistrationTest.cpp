@@ -75,7 +75,8 @@ TEST_F(HelpFileRegistrationTest, CheckOfEmptyOrWrongNamesKeepsTheLastLookup)
 TEST_F(HelpFileRegistrationTest, CheckTakesTheStoredFolderWhole)
 {
     // Without its NUL, and in short form: all of it, in long form.
-    fake.AddFolder("C:\\Program Files", "PROGRA~1").AddFile("C:\\Program Files\\Help\\Library.chm")
+    fake.AddFolder("C:\\Program Files", "PROGRA~1")
+        .AddFile("C:\\Program Files\\Help\\Library.chm")
         .SetString(HKEY_LOCAL_MACHINE_, ListKey, "Library.chm", "C:\\PROGRA~1\\Help\\", false);
     registration.HHCheckRegistry(Text(u"Library.chm"));
     EXPECT_EQ(state.HHRegFilePath, u"C:\\Program Files\\Help\\");
@@ -123,8 +124,10 @@ TEST_F(HelpFileRegistrationTest, RegisterWritesTheFolderWithItsBackslashAndNul)
 
 TEST_F(HelpFileRegistrationTest, RegisterNeverWritesARelativeFolder)
 {
-    fake.AddFile("C:\\Work\\Docs\\Library.chm").AddFile("C:\\Program Files\\Morvel\\Beside.chm")
-        .AddFolder("C:\\Program Files", "PROGRA~1").AddFile("C:\\Program Files\\Short\\Short.chm");
+    fake.AddFile("C:\\Work\\Docs\\Library.chm")
+        .AddFile("C:\\Program Files\\Morvel\\Beside.chm")
+        .AddFolder("C:\\Program Files", "PROGRA~1")
+        .AddFile("C:\\Program Files\\Short\\Short.chm");
 
     Text relative = u"Docs\\Library.chm";
     registration.HHRegister(relative);
@@ -155,13 +158,13 @@ TEST_F(HelpFileRegistrationTest, RegisterRefusals)
     registration.HHRegister(empty);
     Text pattern = u"C:\\Help\\Oth*.chm";  // matches a file, but names none
     registration.HHRegister(pattern);
-    EXPECT_EQ(Messages(), (std::vector<std::string>{
-                              "The file C:\\Help\\Library.chm is already registered.  HHRegister will not be run as "
-                              "no action need be taken.",
-                              "The file C:\\Help\\Missing.chm does not exist.\nPlease make sure that you have "
-                              "installed ZELT Help files",
-                              "C:\\Help\\Readme.txt is not a valid HTML Help file.",
-                              "HTML Help Class: HHRegister Error"}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{
+                  "The file C:\\Help\\Library.chm is already registered.  HHRegister will not be run as "
+                  "no action need be taken.",
+                  "The file C:\\Help\\Missing.chm does not exist.\nPlease make sure that you have "
+                  "installed ZELT Help files",
+                  "C:\\Help\\Readme.txt is not a valid HTML Help file.", "HTML Help Class: HHRegister Error"}));
     EXPECT_FALSE(fake.ListedFolder("Oth*.chm"));
     EXPECT_EQ(fake.messageBoxes[0].style, 64u);
     EXPECT_EQ(fake.CallCount("RegSetValueEx"), 0u);
@@ -190,8 +193,10 @@ TEST_F(HelpFileRegistrationTest, AFailedWriteRefreshesTheLookupQuietly)
 
 TEST_F(HelpFileRegistrationTest, UnRegisterRemovesTheEntryGivenWithAnyFolder)
 {
-    fake.AddFile("C:\\Help\\Library.chm").AddFile("C:\\Help\\Second.chm")
-        .ListHelpFile("Library.chm", "C:\\Help\\").ListHelpFile("Second.chm", "C:\\Help\\");
+    fake.AddFile("C:\\Help\\Library.chm")
+        .AddFile("C:\\Help\\Second.chm")
+        .ListHelpFile("Library.chm", "C:\\Help\\")
+        .ListHelpFile("Second.chm", "C:\\Help\\");
 
     Text withFolder = u"D:\\Elsewhere\\library.chm";
     registration.HHUnRegister(withFolder);

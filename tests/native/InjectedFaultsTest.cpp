@@ -56,34 +56,55 @@ std::vector<NamedCommand> Commands()
     const std::int32_t form = 0x42;
     auto text = [](const char16_t* t) { return Text(t); };
     return {
-        {"HHRegister", [=](HtmlHelpObject& o) { Text f = text(u"C:\\Help\\Extra.chm"); o.helpFileRegistration.HHRegister(f); }},
-        {"HHRegister bare", [=](HtmlHelpObject& o) { Text f = text(u"Library.chm"); o.helpFileRegistration.HHRegister(f); }},
-        {"HHUnRegister", [=](HtmlHelpObject& o) { Text f = text(u"Library.chm"); o.helpFileRegistration.HHUnRegister(f); }},
+        {"HHRegister",
+         [=](HtmlHelpObject& o) {
+             Text f = text(u"C:\\Help\\Extra.chm");
+             o.helpFileRegistration.HHRegister(f);
+         }},
+        {"HHRegister bare",
+         [=](HtmlHelpObject& o) {
+             Text f = text(u"Library.chm");
+             o.helpFileRegistration.HHRegister(f);
+         }},
+        {"HHUnRegister",
+         [=](HtmlHelpObject& o) {
+             Text f = text(u"Library.chm");
+             o.helpFileRegistration.HHUnRegister(f);
+         }},
         {"HHCheckRegistry", [=](HtmlHelpObject& o) { o.helpFileRegistration.HHCheckRegistry(text(u"Library.chm")); }},
-        {"EnsureFileExists", [=](HtmlHelpObject& o) { Text f = text(u"Library.chm"); o.helpFileChecks.EnsureFileExists(f); }},
+        {"EnsureFileExists",
+         [=](HtmlHelpObject& o) {
+             Text f = text(u"Library.chm");
+             o.helpFileChecks.EnsureFileExists(f);
+         }},
         {"HHVerifyMinConfig", [=](HtmlHelpObject& o) { o.installationCheck.HHVerifyMinConfig(16, 256); }},
-        {"HHVersion and names", [=](HtmlHelpObject& o) {
+        {"HHVersion and names",
+         [=](HtmlHelpObject& o) {
              o.installationCheck.HHVersion();
              o.installationCheck.IEVersion();
              o.installationCheck.HHFriendlyName();
              o.installationCheck.IEFriendlyName();
              o.installationCheck.HHInstalled();
          }},
-        {"HHDisplayTopicURL", [=](HtmlHelpObject& o) {
+        {"HHDisplayTopicURL",
+         [=](HtmlHelpObject& o) {
              o.state.CHMFile = u"Library.chm";
              o.state.HHTopicURL = u"intro.htm";
              o.displayCommands.HHDisplayTopicURL(&form);
          }},
-        {"HHDisplayContents", [=](HtmlHelpObject& o) {
+        {"HHDisplayContents",
+         [=](HtmlHelpObject& o) {
              o.state.CHMFile = u"C:\\Help\\Library.chm";
              o.displayCommands.HHDisplayContents(&form);
          }},
-        {"HHDisplayKeyword", [=](HtmlHelpObject& o) {
+        {"HHDisplayKeyword",
+         [=](HtmlHelpObject& o) {
              o.state.CHMFile = u"Library.chm";
              o.state.HHKeyword = u"setup";
              o.displayCommands.HHDisplayKeyword(&form);
          }},
-        {"HHDisplayPopup", [=](HtmlHelpObject& o) {
+        {"HHDisplayPopup",
+         [=](HtmlHelpObject& o) {
              o.state.CHMFile = u"Library.chm";
              o.state.HHPopupType = 1;
              o.state.HHPopupFile = u"pop.txt";
@@ -91,7 +112,6 @@ std::vector<NamedCommand> Commands()
          }},
     };
 }
-
 
 TEST(InjectedFaultsTest, EveryCallFailsInTurnWithoutACrashALeakOrAPartialListEntry)
 {
@@ -130,8 +150,8 @@ TEST(InjectedFaultsTest, EveryCallFailsInTurnWithoutACrashALeakOrAPartialListEnt
                 for (const auto& [name, value] : fake.Values(HKEY_LOCAL_MACHINE_, ListKey)) {
                     bool untouched = false;
                     for (const auto& [oldName, oldValue] : listBefore)
-                        untouched = untouched || (oldName == name && oldValue.type == value.type &&
-                                                  oldValue.data == value.data);
+                        untouched = untouched ||
+                                    (oldName == name && oldValue.type == value.type && oldValue.data == value.data);
                     if (untouched) continue;
                     // Only a whole entry may appear: the file's folder as text with its NUL.
                     EXPECT_EQ(name, "Extra.chm");

@@ -132,15 +132,23 @@ TEST_F(InstallationCheckTest, MissingControlIsToldAndLeavesTheOldVersion)
 TEST_F(InstallationCheckTest, EveryReleaseName)
 {
     const std::pair<const char16_t*, const char16_t*> htmlHelp[] = {
-        {u"4.72.7290.00", u"1.0"},  {u"4.72.7323.00", u"1.1"},   {u"4.72.7325.00", u"1.1a"},
-        {u"4.72.8164.00", u"1.1b"}, {u"4.73.8252.00", u"1.2"},   {u"4.73.8412.00", u"1.21"},
-        {u"4.73.8474.00", u"1.21a"}, {u"4.73.8561.00", u"1.22"}, {u"4.74.8566.00", u"1.3"},
+        {u"4.72.7290.00", u"1.0"},    {u"4.72.7323.00", u"1.1"},  {u"4.72.7325.00", u"1.1a"},
+        {u"4.72.8164.00", u"1.1b"},   {u"4.73.8252.00", u"1.2"},  {u"4.73.8412.00", u"1.21"},
+        {u"4.73.8474.00", u"1.21a"},  {u"4.73.8561.00", u"1.22"}, {u"4.74.8566.00", u"1.3"},
         {u"4.74.8566.0", u"unknown"}, {u"unknown", u"unknown"}};
     const std::pair<const char16_t*, const char16_t*> browser[] = {
-        {u"4.70.1155.0000", u"3.0"},        {u"4.70.1158.0000", u"3.0 OSR2"},   {u"4.70.1215.0000", u"3.01"},
-        {u"4.70.1300.0000", u"3.02"},       {u"4.71.1008.3000", u"4.0 PP2"},    {u"4.71.1712.5000", u"4.0"},
-        {u"4.72.2106.7000", u"4.01"},       {u"4.72.3110.0300", u"4.0 SP1"},    {u"4.72.3612.1707", u"4.0 SP2"},
-        {u"5.00.0518.5000", u"5.0 beta 1"}, {u"5.00.0910.1308", u"5.0 beta 2"}, {u"5.00.2014.2130", u"5.0"},
+        {u"4.70.1155.0000", u"3.0"},
+        {u"4.70.1158.0000", u"3.0 OSR2"},
+        {u"4.70.1215.0000", u"3.01"},
+        {u"4.70.1300.0000", u"3.02"},
+        {u"4.71.1008.3000", u"4.0 PP2"},
+        {u"4.71.1712.5000", u"4.0"},
+        {u"4.72.2106.7000", u"4.01"},
+        {u"4.72.3110.0300", u"4.0 SP1"},
+        {u"4.72.3612.1707", u"4.0 SP2"},
+        {u"5.00.0518.5000", u"5.0 beta 1"},
+        {u"5.00.0910.1308", u"5.0 beta 2"},
+        {u"5.00.2014.2130", u"5.0"},
         {u"5.00.2314.1000", u"5.0a (Office 2000)"},
         {u"5.00.2614.3500", u"5.0b (Windows 98 SE)"},
         {u"5.00.2717.2000", u"5.0c (Icon Security Issue Update)"},
@@ -161,7 +169,8 @@ TEST_F(InstallationCheckTest, EveryReleaseName)
 TEST_F(InstallationCheckTest, NeitherControlGivesFourMessagesInOrder)
 {
     EXPECT_FALSE(install.HHVerifyMinConfig(HH_1_0, IE_3_0));
-    EXPECT_EQ(Messages(), (std::vector<std::string>{HhNotRegistered, IeNotRegistered, HhNotRegistered, IeNotRegistered}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{HhNotRegistered, IeNotRegistered, HhNotRegistered, IeNotRegistered}));
     EXPECT_EQ(install.HHFriendlyName(), u"unknown");
     EXPECT_EQ(textOrEmpty(object.state.HHVersionText), u"");
 }

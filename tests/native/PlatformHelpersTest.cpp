@@ -26,11 +26,13 @@ protected:
 
 TEST_F(PlatformHelpersTest, WindowsVersionCodes)
 {
-    struct Case { std::uint32_t platform, major, minor; std::int32_t code; };
+    struct Case {
+        std::uint32_t platform, major, minor;
+        std::int32_t code;
+    };
     const Case cases[] = {
-        {2, 3, 51, 1}, {1, 4, 0, 2}, {2, 4, 0, 3}, {1, 4, 10, 4}, {2, 5, 0, 5}, {2, 5, 2, 5},
-        {1, 4, 90, 0},  // Me
-        {2, 6, 1, 0}, {2, 10, 0, 0}, {0, 3, 11, 0},
+        {2, 3, 51, 1}, {1, 4, 0, 2},  {2, 4, 0, 3},  {1, 4, 10, 4}, {2, 5, 0, 5}, {2, 5, 2, 5}, {1, 4, 90, 0},  // Me
+        {2, 6, 1, 0},  {2, 10, 0, 0}, {0, 3, 11, 0},
     };
     for (const Case& c : cases) {
         fake.SetWindows(c.platform, c.major, c.minor);

@@ -127,8 +127,8 @@ TEST_F(PopupsTest, AppearanceIsOneShot)
     EXPECT_EQ(Shown(1).pszFont, "Arial, 10, ascii, ");
     EXPECT_EQ(Shown(1).pszText, "first");
 
-    for (std::int32_t colour : {state.HHPopupTextColor, state.HHPopupBackColor, state.HHPopupCustomTextColor,
-                                state.HHPopupCustomBackColor})
+    for (std::int32_t colour :
+         {state.HHPopupTextColor, state.HHPopupBackColor, state.HHPopupCustomTextColor, state.HHPopupCustomBackColor})
         EXPECT_EQ(colour, 0);
     EXPECT_EQ(state.HHPopupTextFont, u"Arial");
     EXPECT_EQ(state.HHPopupTextSize, u"10");

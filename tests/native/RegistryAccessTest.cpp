@@ -29,8 +29,9 @@ TEST_F(RegistryAccessTest, RootNamesInAnyCaseAndNothingElse)
     EXPECT_EQ(registry.GetRootKeyHandle(u""), 0u);
 
     fake.ListHelpFile("Library.chm", "C:\\Help\\");
-    EXPECT_TRUE(registry.GetRegistryValue(u"HKEY_LOCAL_MACHINE", u"Software\\Microsoft\\Windows\\HTML Help",
-                                          u"Library.chm").ValueLine.empty());
+    EXPECT_TRUE(
+        registry.GetRegistryValue(u"HKEY_LOCAL_MACHINE", u"Software\\Microsoft\\Windows\\HTML Help", u"Library.chm")
+            .ValueLine.empty());
     EXPECT_EQ(fake.CallCount("RegOpenKeyEx"), 0u);
 }
 
@@ -103,7 +104,8 @@ TEST_F(RegistryAccessTest, AFailedReadKeepsTheNameOnlyAndNeverThrows)
     EXPECT_EQ(RegistryAccess::dataOfLine(record), u"");
 
     struct ThrowingPlatform : FakePlatform {
-        long RegEnumValue(RegKey, std::uint32_t, std::uint32_t, std::u16string&, std::uint32_t&, std::uint32_t&) override
+        long RegEnumValue(RegKey, std::uint32_t, std::uint32_t, std::u16string&, std::uint32_t&,
+                          std::uint32_t&) override
         {
             throw errors::typeMismatch();
         }
@@ -134,8 +136,7 @@ TEST_F(RegistryAccessTest, ExpandableDataInTheUsualPaddedBuffer)
 TEST_F(RegistryAccessTest, ExpansionsLongerThanTheBufferComeBackWhole)
 {
     const std::string longFolder = "C:\\" + std::string(5000, 'd');
-    fake.SetEnv("BIG", longFolder)
-        .SetExpandString(HKEY_LOCAL_MACHINE_, ListKey, "Library.chm", "%BIG%\\");
+    fake.SetEnv("BIG", longFolder).SetExpandString(HKEY_LOCAL_MACHINE_, ListKey, "Library.chm", "%BIG%\\");
     const auto record = registry.GetRegistryValue(u"HKLM", u"Software\\Microsoft\\Windows\\HTML Help", u"Library.chm");
     const std::u16string expected(longFolder.begin(), longFolder.end());
     EXPECT_EQ(RegistryAccess::dataOfLine(record), expected + u"\\");
@@ -154,7 +155,8 @@ TEST_F(RegistryAccessTest, ExpansionsLongerThanTheBufferComeBackWhole)
 TEST_F(RegistryAccessTest, DataOfLineStopsWhereTheStoredDataStops)
 {
     // No NUL stored: the folder keeps its last character.
-    fake.ListHelpFile("Library.chm", "C:\\Help\\").SetString(HKEY_LOCAL_MACHINE_, ListKey, "Bare.chm", "C:\\Bare\\", false);
+    fake.ListHelpFile("Library.chm", "C:\\Help\\")
+        .SetString(HKEY_LOCAL_MACHINE_, ListKey, "Bare.chm", "C:\\Bare\\", false);
     const auto bare = registry.GetRegistryValue(u"HKLM", u"Software\\Microsoft\\Windows\\HTML Help", u"Bare.chm");
     EXPECT_EQ(bare.ValueLine, u"Bare.chm=C:\\Bare\\\r");
     EXPECT_EQ(RegistryAccess::dataOfLine(bare), u"C:\\Bare\\");

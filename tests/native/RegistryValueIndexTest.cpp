@@ -50,7 +50,10 @@ protected:
         ASSERT_EQ(fake.RegDeleteValue(other, PlatformText::wide(fromUtf8(name))), ERROR_SUCCESS_);
         fake.RegCloseKey(other);
     }
-    std::u16string Folder(const std::u16string& name) { return RegistryAccess::dataOfLine(index.GetRegistryValue(name)); }
+    std::u16string Folder(const std::u16string& name)
+    {
+        return RegistryAccess::dataOfLine(index.GetRegistryValue(name));
+    }
 };
 
 TEST_F(RegistryValueIndexTest, AnswersAsTheEnumerationOnATrickyList)
@@ -72,10 +75,16 @@ TEST_F(RegistryValueIndexTest, AnswersAsTheEnumerationOnATrickyList)
         .SetString(HKEY_LOCAL_MACHINE_, ListKey, "NoNul.chm", "C:\\NoNul\\", false)
         .ListHelpFile("co-op.chm", "C:\\Coop\\");
     const std::vector<std::u16string> names = {
-        u"Typed.chm", u"TYPED.CHM", u"First.chm", u"fir\u00ADst.CHM", u"SoftHyphen.chm", u"\u00ADsofthyphen.chm",
-        u"Caf\u00E9.chm", u"CAF\u00E9.CHM", u"Caf\u00C9.chm", u"", u"after long.chm",
-        std::u16string(RegistryAccess::NameBufferLength, u'L') + u".chm", u"Expand.chm", u"NONUL.chm",
-        u"coop.chm", u"CO-OP.chm", u"Absent.chm", u"Typed.ch", u"Typed.chmx"};
+        u"Typed.chm",      u"TYPED.CHM",
+        u"First.chm",      u"fir\u00ADst.CHM",
+        u"SoftHyphen.chm", u"\u00ADsofthyphen.chm",
+        u"Caf\u00E9.chm",  u"CAF\u00E9.CHM",
+        u"Caf\u00C9.chm",  u"",
+        u"after long.chm", std::u16string(RegistryAccess::NameBufferLength, u'L') + u".chm",
+        u"Expand.chm",     u"NONUL.chm",
+        u"coop.chm",       u"CO-OP.chm",
+        u"Absent.chm",     u"Typed.ch",
+        u"Typed.chmx"};
     ExpectSameAnswers(names);
     EXPECT_TRUE(index.kept());
     EXPECT_EQ(Folder(u"typed.chm"), u"C:\\Typed\\");

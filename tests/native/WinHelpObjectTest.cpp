@@ -53,7 +53,10 @@ TEST(WinHelpObject, EachKindOfAnyDataReachesWinHelpAAsItsTypeSays)
         {"a text", text(u"Contents"), ansiText("Contents"), {"Bstr"}},
         {"a text that reads as a number stays a text", text(u"12"), ansiText("12"), {"Bstr"}},
         {"a text in ANSI", text(u"K\u00e4se"), ansiText("K\xe4se"), {"Bstr"}},
-        {"a text the code page cannot spell", text(u"K\u00e4se \u65e5"), PlatformText::wide(u"K\u00e4se \u65e5"), {"Bstr"}},
+        {"a text the code page cannot spell",
+         text(u"K\u00e4se \u65e5"),
+         PlatformText::wide(u"K\u00e4se \u65e5"),
+         {"Bstr"}},
         {"a null BSTR is the empty text", text(std::nullopt), ansiText(""), {"Bstr"}},
         {"Empty is coerced", coerced(vtEmpty, [] { return 0; }), std::int32_t{0}, {"coerceToInt32"}},
         {"a Boolean is coerced", coerced(vtBool, [] { return -1; }), std::int32_t{-1}, {"coerceToInt32"}},
@@ -139,12 +142,12 @@ TEST(WinHelpObject, DataThatDoesNotConvertIsReportedAndWinHelpAIsNotCalled)
         std::int32_t number;
         std::u16string description;
     } cases[] = {
-        {"Null", [] () -> std::int32_t { throw errors::invalidUseOfNull(); }, 94, u"Invalid use of Null"},
-        {"too large", [] () -> std::int32_t { throw errors::overflow(); }, 6, u"Overflow"},
-        {"an array", [] () -> std::int32_t { throw errors::typeMismatch(); }, 13, u"Type mismatch"},
-        {"Nothing", [] () -> std::int32_t { throw errors::objectNotSet(); }, 91,
+        {"Null", []() -> std::int32_t { throw errors::invalidUseOfNull(); }, 94, u"Invalid use of Null"},
+        {"too large", []() -> std::int32_t { throw errors::overflow(); }, 6, u"Overflow"},
+        {"an array", []() -> std::int32_t { throw errors::typeMismatch(); }, 13, u"Type mismatch"},
+        {"Nothing", []() -> std::int32_t { throw errors::objectNotSet(); }, 91,
          u"Object variable or With block variable not set"},
-        {"no memory", [] () -> std::int32_t { throw std::bad_alloc(); }, 7, u"Out of memory"},
+        {"no memory", []() -> std::int32_t { throw std::bad_alloc(); }, 7, u"Out of memory"},
     };
     for (Case& c : cases) {
         fake.calls.clear();
@@ -168,7 +171,7 @@ TEST(WinHelpObject, AReportThatFailsIsThrown)
     fake.reportFailure = errors::cannotCreateObject();
     WinHelpObject object{fake};
     try {
-        object.WinHelpHlpf(0, 1, coerced(vtR8, [] () -> std::int32_t { throw errors::invalidUseOfNull(); }));
+        object.WinHelpHlpf(0, 1, coerced(vtR8, []() -> std::int32_t { throw errors::invalidUseOfNull(); }));
         ADD_FAILURE() << "the report's failure was swallowed";
     } catch (const AutomationError& error) {
         EXPECT_EQ(error.number(), 429);

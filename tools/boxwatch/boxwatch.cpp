@@ -44,10 +44,8 @@ std::string iconOf(HWND box)
         LPCWSTR id;
         const char* name;
     };
-    static const Known known[] = {{IDI_HAND, "hand"},
-                                  {IDI_QUESTION, "question"},
-                                  {IDI_EXCLAMATION, "exclamation"},
-                                  {IDI_ASTERISK, "asterisk"}};
+    static const Known known[] = {
+        {IDI_HAND, "hand"}, {IDI_QUESTION, "question"}, {IDI_EXCLAMATION, "exclamation"}, {IDI_ASTERISK, "asterisk"}};
     HWND control = nullptr;
     while ((control = FindWindowExW(box, control, L"Static", nullptr)) != nullptr) {
         DWORD_PTR icon = 0;
@@ -123,8 +121,8 @@ BOOL CALLBACK countButton(HWND child, LPARAM count)
 int defaultButton(HWND box)
 {
     DWORD_PTR answer = 0;
-    if (SendMessageTimeoutW(box, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer) &&
-        HIWORD(answer) == DC_HASDEFID && GetDlgItem(box, LOWORD(answer)))
+    if (SendMessageTimeoutW(box, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer) && HIWORD(answer) == DC_HASDEFID &&
+        GetDlgItem(box, LOWORD(answer)))
         return LOWORD(answer);
     return GetDlgItem(box, IDOK) ? IDOK : IDCANCEL;
 }
@@ -183,8 +181,7 @@ void sweep(Watch& watch)
 {
     // Forget boxes that are gone: their handles may come back for new ones.
     for (auto* windows : {&watch.seen, &watch.handled})
-        for (auto it = windows->begin(); it != windows->end();)
-            it = IsWindow(*it) ? std::next(it) : windows->erase(it);
+        for (auto it = windows->begin(); it != windows->end();) it = IsWindow(*it) ? std::next(it) : windows->erase(it);
     EnumWindows(visit, reinterpret_cast<LPARAM>(&watch));
 }
 

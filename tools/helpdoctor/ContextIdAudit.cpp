@@ -38,9 +38,8 @@ bool isIdentifier(std::string_view text)
 // The names of "name=number" lists, where help projects allow dots and dashes too.
 bool isListName(std::string_view text)
 {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-        return isWordChar(c) || c == '.' || c == '-';
-    });
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return isWordChar(c) || c == '.' || c == '-'; });
 }
 
 // What a note shows of the text: printable ASCII, cut short.
@@ -220,8 +219,10 @@ std::string_view withoutBasicComment(std::string_view text)
 {
     bool quoted = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '"') quoted = !quoted;
-        else if (text[i] == '\'' && !quoted) return text.substr(0, i);
+        if (text[i] == '"')
+            quoted = !quoted;
+        else if (text[i] == '\'' && !quoted)
+            return text.substr(0, i);
     }
     return text;
 }
@@ -248,10 +249,10 @@ private:
 
     ContextIdList list_;
     std::size_t line_ = 0;
-    bool full_ = false;          // MaxIds read: the rest is left
-    bool inComment_ = false;     // in a /* */ comment that started on commentLine_
+    bool full_ = false;       // MaxIds read: the rest is left
+    bool inComment_ = false;  // in a /* */ comment that started on commentLine_
     std::size_t commentLine_ = 0;
-    bool basic_ = false;         // a VB module, where ' starts no C character constant
+    bool basic_ = false;  // a VB module, where ' starts no C character constant
     Enum enum_ = Enum::None;
     std::optional<std::uint32_t> nextMember_;  // what a member without a value takes; unknown after one not read
     std::string code_;                         // the line withoutComments gives, kept for its room
@@ -307,8 +308,10 @@ void Parser::basicLine(std::string_view text)
     Cursor line(text);
     if (text.empty() || line.keyword("rem") || line.keyword("attribute") || line.keyword("option")) return;
     if (enum_ == Enum::BasicBody) {
-        if (line.keyword("end") && line.keyword("enum") && trim(line.rest()).empty()) enum_ = Enum::None;
-        else member(text, Dialect::Basic);
+        if (line.keyword("end") && line.keyword("enum") && trim(line.rest()).empty())
+            enum_ = Enum::None;
+        else
+            member(text, Dialect::Basic);
         return;
     }
     for (const auto scope : {"public", "private", "global"})
@@ -326,8 +329,10 @@ void Parser::basicLine(std::string_view text)
         const auto name = declaration.word();
         if (!declaration.take('&')) declaration.take('%');
         if (declaration.keyword("as")) declaration.word();
-        if (!isIdentifier(name) || !declaration.take('=')) notAnId(rest.substr(0, comma));
-        else if (const auto id = value(name, declaration.rest(), Dialect::Basic)) add(name, *id);
+        if (!isIdentifier(name) || !declaration.take('='))
+            notAnId(rest.substr(0, comma));
+        else if (const auto id = value(name, declaration.rest(), Dialect::Basic))
+            add(name, *id);
         if (comma == rest.size()) break;
         rest.remove_prefix(comma + 1);
     }
@@ -389,8 +394,9 @@ void Parser::directive(std::string_view text)
         if (const auto id = value(macro, number, Dialect::C)) add(macro, *id);
         return;
     }
-    static constexpr std::string_view silent[] = {"include", "pragma", "if",    "ifdef", "ifndef", "elif",    "elifdef",
-                                                  "elifndef", "else",  "endif", "undef", "error",  "warning", "line"};
+    static constexpr std::string_view silent[] = {"include", "pragma",  "if",       "ifdef", "ifndef",
+                                                  "elif",    "elifdef", "elifndef", "else",  "endif",
+                                                  "undef",   "error",   "warning",  "line"};
     const bool known = name.empty() ? trim(line.rest()).empty()  // "#" alone does nothing
                                     : std::find(std::begin(silent), std::end(silent), name) != std::end(silent);
     if (!known) notAnId(text);
@@ -402,8 +408,10 @@ void Parser::enumMembers(std::string_view text)
     std::size_t depth = 0, start = 0;
     for (std::size_t i = 0; i <= text.size() && !full_; ++i) {
         const char c = i < text.size() ? text[i] : ',';
-        if (c == '(') ++depth;
-        else if (c == ')' && depth > 0) --depth;
+        if (c == '(')
+            ++depth;
+        else if (c == ')' && depth > 0)
+            --depth;
         else if (depth == 0 && (c == ',' || c == '}')) {
             if (const auto piece = trim(text.substr(start, i - start)); !piece.empty()) member(piece, Dialect::C);
             start = i + 1;
@@ -421,10 +429,14 @@ void Parser::member(std::string_view text, Dialect dialect)
     const std::size_t equals = std::min(text.find('='), text.size());
     const auto name = trim(text.substr(0, equals));
     std::optional<std::uint32_t> id;
-    if (!isIdentifier(name)) notAnId(text);
-    else if (equals < text.size()) id = value(name, text.substr(equals + 1), dialect);
-    else if (!nextMember_) note("follows a member whose value was not read", std::nullopt, name);
-    else id = nextMember_;
+    if (!isIdentifier(name))
+        notAnId(text);
+    else if (equals < text.size())
+        id = value(name, text.substr(equals + 1), dialect);
+    else if (!nextMember_)
+        note("follows a member whose value was not read", std::nullopt, name);
+    else
+        id = nextMember_;
     if (id) add(name, *id);
     nextMember_ = id && *id < 0xFFFFFFFFu ? std::optional<std::uint32_t>(*id + 1) : std::nullopt;
 }
@@ -488,7 +500,8 @@ void Parser::note(std::string_view reason, std::optional<std::string_view> shown
 {
     if (full_ || list_.notes.size() > ContextIdList::MaxNotes) return;
     std::string text;
-    if (list_.notes.size() == ContextIdList::MaxNotes) text = "more lines not understood, not listed";
+    if (list_.notes.size() == ContextIdList::MaxNotes)
+        text = "more lines not understood, not listed";
     else
         text = (name.empty() ? "" : excerpt(name) + ": ") + std::string(reason) +
                (shown ? " (" + excerpt(*shown) + ")" : "");

@@ -44,12 +44,12 @@ struct ContextIdList {
 };
 
 struct AuditResult {
-    bool opened = false;                   // the file opened as compiled help
-    long status = 0;                       // the storage's code when it did not
+    bool opened = false;  // the file opened as compiled help
+    long status = 0;      // the storage's code when it did not
     bool hasMap = false;
-    std::size_t mapped = 0;                // entries of the file's map
-    std::vector<ContextId> missing;        // the application's ids the map lacks
-    bool tooLarge = false;                 // the file's map is past what a check may read
+    std::size_t mapped = 0;          // entries of the file's map
+    std::vector<ContextId> missing;  // the application's ids the map lacks
+    bool tooLarge = false;           // the file's map is past what a check may read
     htmlhelp::ContextMap map;
     std::vector<htmlhelp::ContextMap::Entry> broken;  // map entries whose topic is not in the file
 

@@ -15,26 +15,25 @@ namespace morvel::helpdoctor {
 
 using namespace htmlhelp;
 
-const char UsageText[] =
-    "usage: helpdoctor check FILE [--topic URL | --id N | --keyword K] [--json]\n"
-    "       helpdoctor list [--prune [--yes [--backup FILE]]] [--json]\n"
-    "       helpdoctor audit FILE IDS [--json]\n"
-    "       helpdoctor engine [--json]\n"
-    "       helpdoctor unblock FILE [--yes]\n"
-    "\n"
-    "  check   why help for FILE (as a host sets CHMFile) would not appear\n"
-    "  list    the HTML Help file list (both registry views' on 64-bit Windows) and the state\n"
-    "          of each entry; entries whose folder cannot be checked from here are unreachable\n"
-    "          and kept; --prune shows the stale entries, --prune --yes removes them and prints\n"
-    "          how to put each back, --backup FILE saves them to a .reg file first\n"
-    "  audit   the context ids of IDS against the map of FILE; IDS is a C or C++ header\n"
-    "          (#define, enum), a VB or VBA module (Const, Enum) or \"name=number\" lines\n"
-    "  engine  the help engine's installation, versions and releases\n"
-    "  unblock removes the mark of the web (the FILE:Zone.Identifier stream) from the compiled\n"
-    "          help FILE after asking, or at once with --yes; prints what the mark held and\n"
-    "          how to put it back\n"
-    "\n"
-    "exit status: 0 nothing wrong, 1 something is, 2 bad usage\n";
+const char UsageText[] = "usage: helpdoctor check FILE [--topic URL | --id N | --keyword K] [--json]\n"
+                         "       helpdoctor list [--prune [--yes [--backup FILE]]] [--json]\n"
+                         "       helpdoctor audit FILE IDS [--json]\n"
+                         "       helpdoctor engine [--json]\n"
+                         "       helpdoctor unblock FILE [--yes]\n"
+                         "\n"
+                         "  check   why help for FILE (as a host sets CHMFile) would not appear\n"
+                         "  list    the HTML Help file list (both registry views' on 64-bit Windows) and the state\n"
+                         "          of each entry; entries whose folder cannot be checked from here are unreachable\n"
+                         "          and kept; --prune shows the stale entries, --prune --yes removes them and prints\n"
+                         "          how to put each back, --backup FILE saves them to a .reg file first\n"
+                         "  audit   the context ids of IDS against the map of FILE; IDS is a C or C++ header\n"
+                         "          (#define, enum), a VB or VBA module (Const, Enum) or \"name=number\" lines\n"
+                         "  engine  the help engine's installation, versions and releases\n"
+                         "  unblock removes the mark of the web (the FILE:Zone.Identifier stream) from the compiled\n"
+                         "          help FILE after asking, or at once with --yes; prints what the mark held and\n"
+                         "          how to put it back\n"
+                         "\n"
+                         "exit status: 0 nothing wrong, 1 something is, 2 bad usage\n";
 
 namespace {
 
@@ -74,18 +73,29 @@ Arguments parse(const std::vector<std::u16string>& args)
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::u16string& arg = args[i];
         auto value = [&](std::optional<std::u16string>& into) {
-            if (i + 1 >= args.size() || into) a.bad = true;
-            else into = args[++i];
+            if (i + 1 >= args.size() || into)
+                a.bad = true;
+            else
+                into = args[++i];
         };
-        if (arg == u"--json") a.json = true;
-        else if (arg == u"--prune") a.prune = true;
-        else if (arg == u"--yes") a.yes = true;
-        else if (arg == u"--topic") value(a.topic);
-        else if (arg == u"--keyword") value(a.keyword);
-        else if (arg == u"--id") value(a.id);
-        else if (arg == u"--backup") value(a.backup);
-        else if (arg.rfind(u"--", 0) == 0) a.bad = true;
-        else a.positional.push_back(arg);
+        if (arg == u"--json")
+            a.json = true;
+        else if (arg == u"--prune")
+            a.prune = true;
+        else if (arg == u"--yes")
+            a.yes = true;
+        else if (arg == u"--topic")
+            value(a.topic);
+        else if (arg == u"--keyword")
+            value(a.keyword);
+        else if (arg == u"--id")
+            value(a.id);
+        else if (arg == u"--backup")
+            value(a.backup);
+        else if (arg.rfind(u"--", 0) == 0)
+            a.bad = true;
+        else
+            a.positional.push_back(arg);
     }
     return a;
 }
@@ -102,10 +112,7 @@ std::optional<std::int32_t> parseId(const std::u16string& text)
     return std::int32_t(*value);
 }
 
-ToolResult usage(const std::string& why)
-{
-    return {{}, "helpdoctor: " + why + "\n" + UsageText, 2};
-}
+ToolResult usage(const std::string& why) { return {{}, "helpdoctor: " + why + "\n" + UsageText, 2}; }
 
 std::string padded(const std::string& text, std::size_t width)
 {
@@ -164,8 +171,9 @@ ToolResult check(HtmlHelpPort& port, const Arguments& a)
         if (!f.cause.empty()) out += "                  why: " + shown(f.cause) + "\n";
         if (!f.remedy.empty()) out += "                  fix: " + shown(f.remedy) + "\n";
     }
-    out += errors + warnings == 0 ? "Nothing wrong found.\n"
-                                  : std::to_string(errors) + " error(s), " + std::to_string(warnings) + " warning(s).\n";
+    out += errors + warnings == 0
+               ? "Nothing wrong found.\n"
+               : std::to_string(errors) + " error(s), " + std::to_string(warnings) + " warning(s).\n";
     return result;
 }
 
@@ -181,7 +189,8 @@ std::string entryState(const ListEntry& e)
     std::string state;
     if (!e.validHelpFile) state = "not a compiled help file";
     if (!e.chmName) state += std::string(state.empty() ? "" : "; ") + "name does not end in chm";
-    if (!e.duplicateOf.empty()) state += std::string(state.empty() ? "" : "; ") + "same file as " + shown(e.duplicateOf);
+    if (!e.duplicateOf.empty())
+        state += std::string(state.empty() ? "" : "; ") + "same file as " + shown(e.duplicateOf);
     return state.empty() ? "ok" : state;
 }
 
@@ -236,7 +245,9 @@ std::optional<std::u16string> restoreCommand(const ListEntry& e)
     }
     return u"reg add " + quotedArgument(u"HKLM\\" + std::u16string(HtmlHelpListKey)) + u" /v " +
            quotedArgument(e.name) + u" /t " + type + u" /d " + quotedArgument(data) + u" /f" +
-           (e.view == ListView::Only ? u"" : e.view == ListView::Bits64 ? u" /reg:64" : u" /reg:32");
+           (e.view == ListView::Only     ? u""
+            : e.view == ListView::Bits64 ? u" /reg:64"
+                                         : u" /reg:32");
 }
 
 // A .reg file that puts the values back when imported: UTF-16LE with its byte-order mark
@@ -257,7 +268,8 @@ std::string regFile(const std::vector<const ListEntry*>& entries)
         if (e->view != section) {
             section = e->view;
             text += u"\r\n[HKEY_LOCAL_MACHINE\\" +
-                    (e->view == ListView::Bits32 ? key.substr(0, 9) + u"WOW6432Node\\" + key.substr(9) : key) + u"]\r\n";
+                    (e->view == ListView::Bits32 ? key.substr(0, 9) + u"WOW6432Node\\" + key.substr(9) : key) +
+                    u"]\r\n";
         }
         const std::u16string data = RegistryAccess::textOfData(e->data);
         const bool oneLine = e->type == REG_SZ_ && data.size() * 2 == e->data.size() &&
@@ -304,7 +316,8 @@ ToolResult list(HtmlHelpPort& port, const Arguments& a, const WriteText& writeTe
             const Removal removal = survey.removeIfStale(*e, now);
             outcomes.push_back({*e, removal, std::move(now)});
         }
-        if (std::any_of(outcomes.begin(), outcomes.end(), [](const Outcome& o) { return o.removal == Removal::Removed; }))
+        if (std::any_of(outcomes.begin(), outcomes.end(),
+                        [](const Outcome& o) { return o.removal == Removal::Removed; }))
             entries = survey.survey();
     }
     const bool problem = std::any_of(entries.begin(), entries.end(), [](const ListEntry& e) { return e.problem(); });
@@ -341,8 +354,10 @@ ToolResult list(HtmlHelpPort& port, const Arguments& a, const WriteText& writeTe
                 if ((o.removal == Removal::Removed) != removed) continue;
                 j.beginObject().field("name", o.surveyed.name).field("view", viewJson(o.surveyed.view));
                 j.field("folder", o.surveyed.folder);
-                if (removed) j.field("restore", restoreCommand(o.surveyed).value_or(u""));
-                else j.field("why", keptWhy(o));
+                if (removed)
+                    j.field("restore", restoreCommand(o.surveyed).value_or(u""));
+                else
+                    j.field("why", keptWhy(o));
                 j.endObject();
             }
             j.endArray();
@@ -353,8 +368,8 @@ ToolResult list(HtmlHelpPort& port, const Arguments& a, const WriteText& writeTe
     for (const Outcome& o : outcomes) {
         const ListEntry& e = o.surveyed;
         if (o.removal != Removal::Removed) {
-            out += (o.removal == Removal::Failed ? "could not remove " : "kept     ") + shown(e.name) + viewText(e.view) +
-                   ": " + keptWhy(o) + "\n";
+            out += (o.removal == Removal::Failed ? "could not remove " : "kept     ") + shown(e.name) +
+                   viewText(e.view) + ": " + keptWhy(o) + "\n";
             continue;
         }
         const auto restore = restoreCommand(e);
@@ -368,15 +383,15 @@ ToolResult list(HtmlHelpPort& port, const Arguments& a, const WriteText& writeTe
     }
     std::size_t stale = 0, unreachable = 0;
     for (ListView view : views) {
-        const auto inView =
-            std::count_if(entries.begin(), entries.end(), [&](const ListEntry& e) { return e.view == view; });
+        const auto inView = std::count_if(entries.begin(), entries.end(),
+                                          [&](const ListEntry& e) { return e.view == view; });
         out += "HTML Help file list" + (view == ListView::Only ? "" : ", " + viewName(view)) + " (HKLM\\" +
                shown(HtmlHelpListKey) + "): " + std::to_string(inView) + " entries\n";
         for (const ListEntry& e : entries) {
             if (e.view != view) continue;
             stale += e.stale();
             unreachable += !e.unreachable.empty();
-            const char* label = e.stale()                 ? "stale"
+            const char* label = e.stale()                ? "stale"
                                 : !e.unreachable.empty() ? "unreachable"
                                 : e.problem()            ? "problem"
                                                          : "ok";
@@ -420,7 +435,8 @@ ToolResult audit(HtmlHelpPort& port, const Arguments& a, const ReadText& readTex
         for (std::size_t i = 0; i < ids.notes.size(); ++i)
             if (i == 0 || ids.notes[i].line != ids.notes[i - 1].line) j.value(ids.notes[i].line);
         j.endArray().key("notes").beginArray();
-        for (const ContextIdNote& note : ids.notes) j.beginObject().field("line", note.line).field("text", note.text).endObject();
+        for (const ContextIdNote& note : ids.notes)
+            j.beginObject().field("line", note.line).field("text", note.text).endObject();
         out = j.endArray().endObject().text();
         return result;
     }
@@ -431,9 +447,12 @@ ToolResult audit(HtmlHelpPort& port, const Arguments& a, const ReadText& readTex
         out += "  the file does not open as a compiled help file\n";
         return result;
     }
-    if (audited.tooLarge) out += "  the file's map is too large or too malformed to check\n";
-    else if (!audited.hasMap) out += "  the file has no map of context ids\n";
-    else out += "  the file maps " + std::to_string(audited.mapped) + " ids\n";
+    if (audited.tooLarge)
+        out += "  the file's map is too large or too malformed to check\n";
+    else if (!audited.hasMap)
+        out += "  the file has no map of context ids\n";
+    else
+        out += "  the file maps " + std::to_string(audited.mapped) + " ids\n";
     for (const ContextId& id : audited.missing)
         out += "  missing from the map: " + id.name + " = " + std::to_string(id.id) + "\n";
     for (const auto& entry : audited.broken)
@@ -460,8 +479,10 @@ void controlJson(JsonWriter& j, const ControlState& c)
 std::string controlText(const ControlState& c)
 {
     std::string out = "  " + shown(c.name) + ": ";
-    if (!c.registered) out += "not registered";
-    else out += "registered as " + shown(c.registeredPath) + (c.present ? "" : " (file missing)");
+    if (!c.registered)
+        out += "not registered";
+    else
+        out += "registered as " + shown(c.registeredPath) + (c.present ? "" : " (file missing)");
     out += "\n";
     if (!c.message.empty()) out += "    the library would say: " + shown(c.message) + "\n";
     out += "    version " + (c.version.empty() ? std::string("(none)") : shown(c.version)) + ", release " +
@@ -506,8 +527,10 @@ ToolResult unblock(HtmlHelpPort& port, const Arguments& a, const ToolHost& host)
     const auto mark = WebMark::read(port, file, status);
     if (!mark) return {shown(file) + " carries no mark of the web; nothing to do.\n", {}, 0};
     if (status != ERROR_SUCCESS_)
-        return {{}, "helpdoctor: the mark of the web on " + shown(file) + " cannot be read (error " +
-                        std::to_string(status) + "); nothing was changed.\n", 1};
+        return {{},
+                "helpdoctor: the mark of the web on " + shown(file) + " cannot be read (error " +
+                    std::to_string(status) + "); nothing was changed.\n",
+                1};
 
     std::string told = "The mark of the web on " + shown(file) + " (its Zone.Identifier stream) holds:\n";
     std::string values;
@@ -546,7 +569,8 @@ ToolResult runHelpDoctor(HtmlHelpPort& port, const std::vector<std::u16string>& 
     const std::u16string& command = a.positional[0];
     if ((a.prune || a.backup) && command != u"list") return usage("--prune and --backup go with list");
     if (a.yes && command != u"list" && command != u"unblock") return usage("--yes goes with list and unblock");
-    if ((a.topic || a.id || a.keyword) && command != u"check") return usage("--topic, --id and --keyword go with check");
+    if ((a.topic || a.id || a.keyword) && command != u"check")
+        return usage("--topic, --id and --keyword go with check");
     try {
         if (command == u"check") return check(port, a);
         if (command == u"list") return list(port, a, host.writeText);

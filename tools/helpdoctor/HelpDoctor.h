@@ -47,5 +47,4 @@ ToolResult runHelpDoctor(htmlhelp::HtmlHelpPort& port, const std::vector<std::u1
 
 extern const char UsageText[];
 
-
 }  // namespace morvel::helpdoctor

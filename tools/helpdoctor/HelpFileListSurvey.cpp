@@ -85,7 +85,7 @@ Removal HelpFileListSurvey::removeIfStale(const ListEntry& surveyed, std::option
     now = recheck(surveyed.view, surveyed.name);
     if (!now || !now->stale() || now->type != surveyed.type || now->data != surveyed.data) return Removal::Kept;
     return port_.RegDeleteValue(key.get(), toPlatformText(port_, surveyed.name)) == ERROR_SUCCESS_ ? Removal::Removed
-                                                                                                 : Removal::Failed;
+                                                                                                   : Removal::Failed;
 }
 
 std::vector<ListEntry> HelpFileListSurvey::entriesOf(ListView view, const std::u16string* only)
@@ -93,15 +93,16 @@ std::vector<ListEntry> HelpFileListSurvey::entriesOf(ListView view, const std::u
     std::vector<ListEntry> entries;
     RegistryAccess registry(port_);
     long status = ERROR_SUCCESS_;
-    const RegistryKey key =
-        RegistryKey::open(port_, HKEY_LOCAL_MACHINE_, HtmlHelpListKey, KEY_QUERY_VALUE_ | viewFlag(view), status);
+    const RegistryKey key = RegistryKey::open(port_, HKEY_LOCAL_MACHINE_, HtmlHelpListKey,
+                                              KEY_QUERY_VALUE_ | viewFlag(view), status);
     if (!key) return entries;
     std::uint32_t longNamesInARow = 0;
     for (std::uint32_t index = 0;; ++index) {
         ListEntry entry;
         entry.view = view;
         std::uint32_t dataSize = 0;
-        status = port_.RegEnumValue(key.get(), index, RegistryAccess::NameBufferLength, entry.name, entry.type, dataSize);
+        status = port_.RegEnumValue(key.get(), index, RegistryAccess::NameBufferLength, entry.name, entry.type,
+                                    dataSize);
         // A name too long for the buffer is one no lookup can match; the rest still count.
         if (status == ERROR_MORE_DATA_ && ++longNamesInARow < RegistryAccess::MaxLongNamesInARow) continue;
         if (status != ERROR_SUCCESS_) break;
@@ -118,7 +119,8 @@ std::vector<ListEntry> HelpFileListSurvey::entriesOf(ListView view, const std::u
             entry.unreachable = "the value changed while it was read";
         } else if (entry.textValue) {
             // The data as the library reads it for a lookup.
-            entry.folder = RegistryAccess::dataOfLine(registry.recordFor(key.get(), {entry.name, dataSize}, entry.name));
+            entry.folder = RegistryAccess::dataOfLine(
+                registry.recordFor(key.get(), {entry.name, dataSize}, entry.name));
             const std::u16string stored = RegistryAccess::textOfData(entry.data);
             if (entry.folder.empty() && !stored.empty() && stored[0] != u'\0')
                 entry.unreachable = "the data cannot be read as a folder";
@@ -166,7 +168,8 @@ void HelpFileListSurvey::checkPlace(ListEntry& entry)
         error = port_.LastError();
     }
     const bool absent = !unc && driveType == DRIVE_FIXED_ &&
-                        (error == std::uint32_t(ERROR_FILE_NOT_FOUND_) || error == std::uint32_t(ERROR_PATH_NOT_FOUND_));
+                        (error == std::uint32_t(ERROR_FILE_NOT_FOUND_) ||
+                         error == std::uint32_t(ERROR_PATH_NOT_FOUND_));
     if (!absent) entry.unreachable = unreachableWhy(driveType, unc, error);
 }
 

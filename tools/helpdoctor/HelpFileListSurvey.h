@@ -22,12 +22,12 @@ enum class ListView { Only, Bits64, Bits32 };
 
 struct ListEntry {
     ListView view = ListView::Only;
-    std::u16string name;       // the value's name: the bare file name
-    std::uint32_t type = 0;    // the value as stored, for putting it back
+    std::u16string name;     // the value's name: the bare file name
+    std::uint32_t type = 0;  // the value as stored, for putting it back
     std::vector<std::uint8_t> data;
-    std::u16string folder;     // its data as the library reads it (expanded)
-    bool textValue = true;     // REG_SZ or REG_EXPAND_SZ
-    bool chmName = true;       // the name ends in chm, as the library requires
+    std::u16string folder;  // its data as the library reads it (expanded)
+    bool textValue = true;  // REG_SZ or REG_EXPAND_SZ
+    bool chmName = true;    // the name ends in chm, as the library requires
     bool folderExists = false;
     bool fileExists = false;
     bool validHelpFile = false;

@@ -60,7 +60,10 @@ bool writeText(const std::u16string& path, const std::string& bytes)
     return whole;
 }
 
-bool removeFile(const std::u16string& path) { return ::DeleteFileW(reinterpret_cast<const wchar_t*>(path.c_str())) != 0; }
+bool removeFile(const std::u16string& path)
+{
+    return ::DeleteFileW(reinterpret_cast<const wchar_t*>(path.c_str())) != 0;
+}
 
 // Asks on the console; an answer from a pipe counts as well, and no input at all is a no.
 bool confirm(const std::string& question)

@@ -30,7 +30,8 @@ namespace {
 std::string utf8(const std::wstring& text)
 {
     if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                         nullptr);
     std::string out(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
     return out;
@@ -93,7 +94,10 @@ int run(int argc, wchar_t** argv)
     const ClassTable table{MORVEL10_LIBRARY, entries, true};
 
     // Placeholders that cannot occur in real entries, swapped for the installer's references.
-    const std::wstring path = L"\x1" L"path", folder = L"\x1" L"folder";
+    const std::wstring path = L"\x1"
+                              L"path",
+                       folder = L"\x1"
+                                L"folder";
     const std::string pathReference = "[#" + utf8(argv[2]) + "]";
     const std::string folderReference = "[INSTALLDIR]";
 

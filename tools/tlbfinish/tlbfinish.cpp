@@ -46,21 +46,38 @@ public:
     ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
     ComPtr& operator=(ComPtr&& other) noexcept
     {
-        if (this != &other) { reset(); p_ = std::exchange(other.p_, nullptr); }
+        if (this != &other) {
+            reset();
+            p_ = std::exchange(other.p_, nullptr);
+        }
         return *this;
     }
     ~ComPtr() { reset(); }
-    static ComPtr share(T* p) { ComPtr c; if ((c.p_ = p)) p->AddRef(); return c; }
-    void reset() { if (p_) std::exchange(p_, nullptr)->Release(); }
-    T** put() { reset(); return &p_; }
+    static ComPtr share(T* p)
+    {
+        ComPtr c;
+        if ((c.p_ = p)) p->AddRef();
+        return c;
+    }
+    void reset()
+    {
+        if (p_) std::exchange(p_, nullptr)->Release();
+    }
+    T** put()
+    {
+        reset();
+        return &p_;
+    }
     T* get() const { return p_; }
     T* operator->() const { return p_; }
-    template <class U> ComPtr<U> as() const
+    template <class U>
+    ComPtr<U> as() const
     {
         ComPtr<U> other;
         check(p_->QueryInterface(__uuidof(U), reinterpret_cast<void**>(other.put())), L"QueryInterface");
         return other;
     }
+
 private:
     T* p_ = nullptr;
 };
@@ -71,9 +88,15 @@ public:
     Bstr(Bstr&& other) noexcept : s_(std::exchange(other.s_, nullptr)) {}
     Bstr& operator=(Bstr&&) = delete;
     ~Bstr() { SysFreeString(s_); }
-    BSTR* put() { SysFreeString(s_); s_ = nullptr; return &s_; }
+    BSTR* put()
+    {
+        SysFreeString(s_);
+        s_ = nullptr;
+        return &s_;
+    }
     LPOLESTR get() const { return s_ ? s_ : const_cast<LPOLESTR>(L""); }
     bool empty() const { return SysStringLen(s_) == 0; }
+
 private:
     BSTR s_ = nullptr;
 };
@@ -89,9 +112,13 @@ public:
     }
     Described(const Described&) = delete;
     Described& operator=(const Described&) = delete;
-    ~Described() { if (data_) (owner_->*Release)(data_); }
+    ~Described()
+    {
+        if (data_) (owner_->*Release)(data_);
+    }
     const Data* operator->() const { return data_; }
     const Data& operator*() const { return *data_; }
+
 private:
     Owner* owner_;
     Data* data_ = nullptr;
@@ -125,10 +152,14 @@ public:
     }
     Names(const Names&) = delete;
     Names& operator=(const Names&) = delete;
-    ~Names() { for (BSTR s : names_) SysFreeString(s); }
+    ~Names()
+    {
+        for (BSTR s : names_) SysFreeString(s);
+    }
     UINT size() const { return count_; }
     const wchar_t* operator[](UINT i) const { return i < count_ && names_[i] ? names_[i] : L"-"; }
     LPOLESTR* data() { return names_.data(); }
+
 private:
     std::vector<BSTR> names_;
     UINT count_ = 0;
@@ -165,7 +196,7 @@ ComPtr<ITypeInfo> bodyOf(ITypeInfo* info)
 }
 
 struct Location {
-    bool inLibrary; // in `lib` rather than an imported library
+    bool inLibrary;  // in `lib` rather than an imported library
     UINT index;
 };
 
@@ -187,7 +218,12 @@ std::vector<UINT> publishedOrder(ITypeLib* lib)
     for (UINT i = 0; i < count; ++i) kinds.push_back(TypeAttr(typeInfoAt(lib, i).get())->typekind);
     std::vector<UINT> order;
     std::vector<bool> placed(count, false);
-    auto place = [&](UINT i) { if (!placed[i]) { placed[i] = true; order.push_back(i); } };
+    auto place = [&](UINT i) {
+        if (!placed[i]) {
+            placed[i] = true;
+            order.push_back(i);
+        }
+    };
 
     for (UINT i = 0; i < count; ++i) {
         if (kinds[i] != TKIND_COCLASS) continue;
@@ -232,25 +268,34 @@ void mendSavedLibrary(const std::wstring& path, const std::map<HREFTYPE, UINT>& 
     {
         File in(_wfopen(path.c_str(), L"rb"), &fclose);
         unsigned char chunk[4096];
-        for (size_t n; in && (n = fread(chunk, 1, sizeof chunk, in.get())) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
+        for (size_t n; in && (n = fread(chunk, 1, sizeof chunk, in.get())) > 0;)
+            bytes.insert(bytes.end(), chunk, chunk + n);
         if (!in || ferror(in.get())) throw Failure{L"reopening " + path, E_FAIL};
     }
     auto at = [&](size_t offset, size_t size) {
         if (offset + size > bytes.size()) throw Failure{L"reading the saved library's layout", E_FAIL};
         return bytes.data() + offset;
     };
-    auto get = [&](size_t offset) { uint32_t v; std::memcpy(&v, at(offset, 4), 4); return v; };
+    auto get = [&](size_t offset) {
+        uint32_t v;
+        std::memcpy(&v, at(offset, 4), 4);
+        return v;
+    };
     auto put = [&](size_t offset, uint32_t v) { std::memcpy(at(offset, 4), &v, 4); };
-    auto get16 = [&](size_t offset) { int16_t v; std::memcpy(&v, at(offset, 2), 2); return v; };
+    auto get16 = [&](size_t offset) {
+        int16_t v;
+        std::memcpy(&v, at(offset, 2), 2);
+        return v;
+    };
     auto put16 = [&](size_t offset, int16_t v) { std::memcpy(at(offset, 2), &v, 2); };
-    constexpr uint32_t byGuid = 0x10000; // the reference's third word is a GUID offset, not an index
+    constexpr uint32_t byGuid = 0x10000;  // the reference's third word is a GUID offset, not an index
 
     const size_t segments = 0x54 + ((get(0x14) & 0x100) ? 4 : 0) + 4 * size_t(get(0x20));
     const uint32_t imports = get(segments + 1 * 16), guids = get(segments + 5 * 16);
     for (auto [href, index] : aliases) {
         const size_t entry = imports + (href & ~3u);
         GUID guid;
-        if (!(get(entry) & byGuid)) continue; // a writer that gets this right
+        if (!(get(entry) & byGuid)) continue;  // a writer that gets this right
         std::memcpy(&guid, at(guids + get(entry + 8), sizeof guid), sizeof guid);
         if (!IsEqualGUID(guid, GUID_NULL)) continue;
         put(entry, get(entry) & ~byGuid);
@@ -371,7 +416,7 @@ private:
             TYPEDESC alias = copyType(body.get(), out, bodyAttr->tdescAlias);
             check(out->SetTypeDescAlias(&alias), L"SetTypeDescAlias " + name);
         }
-        std::map<MEMBERID, UINT> firstAccessor; // memid -> ordinary parameters of its first function
+        std::map<MEMBERID, UINT> firstAccessor;  // memid -> ordinary parameters of its first function
         for (UINT i = 0; i < bodyAttr->cFuncs; ++i) copyFunc(body.get(), out, i, name, firstAccessor);
         for (UINT i = 0; i < bodyAttr->cVars; ++i) copyVar(body.get(), out, i, name, bodyAttr->typekind == TKIND_ENUM);
         check(out->LayOut(), L"LayOut " + name);
@@ -405,7 +450,8 @@ private:
         const UINT ordinary = ordinaryParams(*source);
         const auto [first, isFirst] = firstAccessor.try_emplace(source->memid, ordinary);
         UINT count = isFirst ? names.size() : 1 + std::min(ordinary, first->second);
-        if (source->invkind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF)) count = std::min(count, UINT(source->cParams));
+        if (source->invkind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF))
+            count = std::min(count, UINT(source->cParams));
         check(out->SetFuncAndParamNames(i, names.data(), count), L"SetFuncAndParamNames " + where);
 
         Doc doc = documentation(from, source->memid);
@@ -462,7 +508,7 @@ private:
     ComPtr<ICreateTypeLib2> target_;
     std::vector<ComPtr<ICreateTypeInfo>> created_;
     std::deque<TYPEDESC> types_;
-    std::map<HREFTYPE, UINT> aliases_; // external references to GUID-less types -> their index
+    std::map<HREFTYPE, UINT> aliases_;  // external references to GUID-less types -> their index
 };
 
 // --- Dump: one line per library, type, implemented type, member and parameter. ---
@@ -488,7 +534,7 @@ std::wstring valueText(const VARIANT& value)
     struct Text {
         VARIANT v;
         Text() { VariantInit(&v); }
-        ~Text() { VariantClear(&v); } // holds a BSTR at most; clearing that cannot fail
+        ~Text() { VariantClear(&v); }  // holds a BSTR at most; clearing that cannot fail
     } text;
     check(VariantChangeType(&text.v, const_cast<VARIANT*>(&value), 0, VT_BSTR), L"VariantChangeType");
     return format(L"vt%u:%ls", value.vt, V_BSTR(&text.v));
@@ -497,9 +543,10 @@ std::wstring valueText(const VARIANT& value)
 std::wstring typeText(ITypeInfo* context, const TYPEDESC& type)
 {
     static const wchar_t* const names[] = {
-        L"EMPTY", L"NULL", L"I2", L"I4", L"R4", L"R8", L"CY", L"DATE", L"BSTR", L"DISPATCH", L"ERROR",
-        L"BOOL", L"VARIANT", L"UNKNOWN", L"DECIMAL", L"15", L"I1", L"UI1", L"UI2", L"UI4", L"I8", L"UI8",
-        L"INT", L"UINT", L"VOID", L"HRESULT", L"PTR", L"SAFEARRAY", L"CARRAY", L"USERDEFINED", L"LPSTR", L"LPWSTR"};
+        L"EMPTY", L"NULL",     L"I2",    L"I4",        L"R4",      L"R8",          L"CY",      L"DATE",
+        L"BSTR",  L"DISPATCH", L"ERROR", L"BOOL",      L"VARIANT", L"UNKNOWN",     L"DECIMAL", L"15",
+        L"I1",    L"UI1",      L"UI2",   L"UI4",       L"I8",      L"UI8",         L"INT",     L"UINT",
+        L"VOID",  L"HRESULT",  L"PTR",   L"SAFEARRAY", L"CARRAY",  L"USERDEFINED", L"LPSTR",   L"LPWSTR"};
     if (type.vt == VT_PTR) return typeText(context, *type.lptdesc) + L"*";
     if (type.vt == VT_SAFEARRAY) return L"SAFEARRAY(" + typeText(context, *type.lptdesc) + L")";
     if (type.vt != VT_USERDEFINED) return type.vt < std::size(names) ? names[type.vt] : format(L"vt%u", type.vt);
@@ -507,14 +554,19 @@ std::wstring typeText(ITypeInfo* context, const TYPEDESC& type)
     ComPtr<ITypeLib> lib;
     UINT index = 0;
     check(target->GetContainingTypeLib(lib.put(), &index), L"GetContainingTypeLib");
-    return format(L"%ls.%ls", documentation(lib.get(), -1).name.get(), documentation(target.get(), MEMBERID_NIL).name.get());
+    return format(L"%ls.%ls", documentation(lib.get(), -1).name.get(),
+                  documentation(target.get(), MEMBERID_NIL).name.get());
 }
 
 std::wstring paramFlagsText(USHORT flags)
 {
-    static const std::pair<USHORT, const wchar_t*> known[] = {
-        {PARAMFLAG_FIN, L"in"}, {PARAMFLAG_FOUT, L"out"}, {PARAMFLAG_FLCID, L"lcid"}, {PARAMFLAG_FRETVAL, L"retval"},
-        {PARAMFLAG_FOPT, L"optional"}, {PARAMFLAG_FHASDEFAULT, L"hasdefault"}, {PARAMFLAG_FHASCUSTDATA, L"custdata"}};
+    static const std::pair<USHORT, const wchar_t*> known[] = {{PARAMFLAG_FIN, L"in"},
+                                                              {PARAMFLAG_FOUT, L"out"},
+                                                              {PARAMFLAG_FLCID, L"lcid"},
+                                                              {PARAMFLAG_FRETVAL, L"retval"},
+                                                              {PARAMFLAG_FOPT, L"optional"},
+                                                              {PARAMFLAG_FHASDEFAULT, L"hasdefault"},
+                                                              {PARAMFLAG_FHASCUSTDATA, L"custdata"}};
     std::wstring text;
     for (auto [bit, name] : known)
         if (flags & bit) text += (text.empty() ? L"" : L",") + std::wstring(name);
@@ -523,13 +575,15 @@ std::wstring paramFlagsText(USHORT flags)
 
 const wchar_t* invokeText(INVOKEKIND kind)
 {
-    static const wchar_t* const names[] = {L"?", L"func", L"propget", L"?", L"propput", L"?", L"?", L"?", L"propputref"};
+    static const wchar_t* const names[] = {L"?", L"func", L"propget", L"?",         L"propput",
+                                           L"?", L"?",    L"?",       L"propputref"};
     return UINT(kind) < std::size(names) ? names[kind] : L"?";
 }
 
 std::wstring typeLine(ITypeInfo* info)
 {
-    static const wchar_t* const kinds[] = {L"enum", L"record", L"module", L"interface", L"dispatch", L"coclass", L"alias", L"union"};
+    static const wchar_t* const kinds[] = {L"enum",     L"record",  L"module", L"interface",
+                                           L"dispatch", L"coclass", L"alias",  L"union"};
     TypeAttr a(info);
     return format(L"%ls flags=0x%04X guid=%ls version=%u.%u align=%u size=%lu vft=%u",
                   a->typekind < TKIND_MAX ? kinds[a->typekind] : L"?", a->wTypeFlags, guidText(a->guid).c_str(),
@@ -550,10 +604,10 @@ void dumpMembers(ITypeInfo* info, const wchar_t* indent, std::wstring& out)
     for (UINT i = 0; i < attr->cFuncs; ++i) {
         FuncDesc f(info, i);
         Names names(info, f->memid, UINT(f->cParams) + 1);
-        out += format(L"%lsfunc 0x%08lX %ls %ls returns %ls funckind=%d cc=%d oVft=%d flags=0x%X optional=%d doc=\"%ls\"\n",
-                      indent, f->memid, invokeText(f->invkind), names[0], typeText(info, f->elemdescFunc.tdesc).c_str(),
-                      f->funckind, f->callconv, f->oVft, f->wFuncFlags, f->cParamsOpt,
-                      documentation(info, f->memid).text.get());
+        out += format(
+            L"%lsfunc 0x%08lX %ls %ls returns %ls funckind=%d cc=%d oVft=%d flags=0x%X optional=%d doc=\"%ls\"\n",
+            indent, f->memid, invokeText(f->invkind), names[0], typeText(info, f->elemdescFunc.tdesc).c_str(),
+            f->funckind, f->callconv, f->oVft, f->wFuncFlags, f->cParamsOpt, documentation(info, f->memid).text.get());
         for (SHORT p = 0; p < f->cParams; ++p) {
             const ELEMDESC& param = f->lprgelemdescParam[p];
             const USHORT flags = param.paramdesc.wParamFlags;
@@ -577,13 +631,15 @@ std::wstring dump(ITypeLib* lib)
 {
     LibAttr a(lib);
     Doc doc = documentation(lib, -1);
-    std::wstring out = format(L"library %ls guid=%ls version=%u.%u lcid=0x%04lX syskind=%d flags=0x%X doc=\"%ls\" helpfile=\"%ls\" context=%lu\n",
+    std::wstring out = format(L"library %ls guid=%ls version=%u.%u lcid=0x%04lX syskind=%d flags=0x%X doc=\"%ls\" "
+                              L"helpfile=\"%ls\" context=%lu\n",
                               doc.name.get(), guidText(a->guid).c_str(), a->wMajorVerNum, a->wMinorVerNum, a->lcid,
                               a->syskind, a->wLibFlags, doc.text.get(), doc.helpFile.get(), doc.context);
     for (UINT i = 0; i < lib->GetTypeInfoCount(); ++i) {
         ComPtr<ITypeInfo> info = typeInfoAt(lib, i);
         Doc type = documentation(info.get(), MEMBERID_NIL);
-        out += format(L"type %u %ls %ls doc=\"%ls\"\n", i, type.name.get(), typeLine(info.get()).c_str(), type.text.get());
+        out += format(L"type %u %ls %ls doc=\"%ls\"\n", i, type.name.get(), typeLine(info.get()).c_str(),
+                      type.text.get());
         dumpMembers(info.get(), L"  ", out);
         if (!isDual(info.get())) continue;
         ComPtr<ITypeInfo> body = bodyOf(info.get());
@@ -605,7 +661,8 @@ std::wstring fullPath(const wchar_t* path)
 {
     wchar_t buffer[MAX_PATH * 2];
     const DWORD length = GetFullPathNameW(path, DWORD(std::size(buffer)), buffer, nullptr);
-    if (length == 0 || length >= std::size(buffer)) throw Failure{L"GetFullPathName " + std::wstring(path), E_INVALIDARG};
+    if (length == 0 || length >= std::size(buffer))
+        throw Failure{L"GetFullPathName " + std::wstring(path), E_INVALIDARG};
     return buffer;
 }
 
@@ -613,11 +670,12 @@ bool writeUtf8(FILE* stream, const std::wstring& text)
 {
     const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(size_t(size > 0 ? size : 0), '\0');
-    return WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(), size, nullptr, nullptr) == size &&
+    return WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(), size, nullptr, nullptr) ==
+               size &&
            fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size() && fflush(stream) == 0;
 }
 
-} // namespace
+}  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
@@ -625,7 +683,7 @@ int wmain(int argc, wchar_t** argv)
         writeUtf8(stderr, L"usage: tlbfinish <in.tlb> <out.tlb>\n       tlbfinish --dump <file.tlb>\n");
         return 2;
     }
-    _setmode(_fileno(stdout), _O_BINARY); // "\n" stays "\n", so dumps diff cleanly on Linux
+    _setmode(_fileno(stdout), _O_BINARY);  // "\n" stays "\n", so dumps diff cleanly on Linux
     const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (FAILED(init)) {
         writeUtf8(stderr, format(L"tlbfinish: CoInitializeEx failed: 0x%08lX\n", init));
@@ -638,7 +696,7 @@ int wmain(int argc, wchar_t** argv)
         } else {
             ComPtr<ITypeLib> source = load(fullPath(argv[1]));
             const std::wstring out = fullPath(argv[2]);
-            DeleteFileW(out.c_str()); // a failed run must not leave the last build's library behind
+            DeleteFileW(out.c_str());  // a failed run must not leave the last build's library behind
             Finisher(source.get(), out).run();
         }
     } catch (const Failure& failure) {

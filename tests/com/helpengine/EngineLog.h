@@ -86,8 +86,8 @@ inline constexpr int popupBytes = win64 ? 72 : 52;
 // One recorded call as the recorder writes it; `owner` is the handle as the engine sees it.
 inline std::string call(std::uint64_t owner, const char* file, std::uint32_t command, const std::string& data)
 {
-    return "owner=" + hhrecord::handle(owner) + " file=" + hhrecord::quote(file) + " command=" +
-           hhrecord::hex(command, 4) + " data=" + data;
+    return "owner=" + hhrecord::handle(owner) + " file=" + hhrecord::quote(file) +
+           " command=" + hhrecord::hex(command, 4) + " data=" + data;
 }
 inline std::string call(std::uint64_t owner, const std::string& file, std::uint32_t command, const std::string& data)
 {

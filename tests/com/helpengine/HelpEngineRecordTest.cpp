@@ -15,9 +15,8 @@ using hhrecord::quote;
 
 namespace {
 
-const wchar_t* displayCommands[] = {L"HHDisplayTopicURL", L"HHDisplayTopicID", L"HHDisplaySearch",
-                                    L"HHDisplayKeyword",  L"HHDisplayIndex",   L"HHDisplayContents",
-                                    L"HHDisplayALink"};
+const wchar_t* displayCommands[] = {L"HHDisplayTopicURL", L"HHDisplayTopicID",  L"HHDisplaySearch", L"HHDisplayKeyword",
+                                    L"HHDisplayIndex",    L"HHDisplayContents", L"HHDisplayALink"};
 const char noFormText[] =
     "The HHDisplayContents method was called without a form being specified, while HHShowOnTop was set to True.";
 
@@ -70,18 +69,23 @@ TEST_F(HelpEngine, EveryDisplayCommandAsTheEngineReceivesIt)
     const std::string withWindow = chm + "> Main";
     const std::string link = " pszUrl=\"intro.htm\" pszMsgText=null pszMsgTitle=\"Not found\" pszWindow=\" Main\" "
                              "fIndexOnFail=0}";
-    EXPECT_EQ(log.take(), (std::vector<std::string>{
-        call(0x1234, withWindow, 0x0000, "\"commands.htm\""),
-        call(0x1234, withWindow, 0x000F, "1002"),
-        call(0x1234, withWindow, 0x0003,
-             "fts{cbStruct=" + std::to_string(ftsQueryBytes) + " fUniCodeStrings=0 pszSearchQuery=\"\" iProximity=0 fStemmedSearch=0 fTitleOnly=0 "
-             "fExecute=1 pszWindow=\"\"}"),
-        call(0x1234, chm, 0x0000, "0"),
-        call(0x1234, chm, 0x000D, "aklink{cbStruct=" + std::to_string(akLinkBytes) + " fReserved=0 pszKeywords=\"commands\"" + link),
-        call(0x1234, withWindow, 0x0002, "0"),
-        call(0x1234, withWindow, 0x0001, "0"),
-        call(0x1234, chm, 0x0013, "aklink{cbStruct=" + std::to_string(akLinkBytes) + " fReserved=0 pszKeywords=\"LinkA\"" + link),
-    }));
+    EXPECT_EQ(
+        log.take(),
+        (std::vector<std::string>{
+            call(0x1234, withWindow, 0x0000, "\"commands.htm\""),
+            call(0x1234, withWindow, 0x000F, "1002"),
+            call(0x1234, withWindow, 0x0003,
+                 "fts{cbStruct=" + std::to_string(ftsQueryBytes) +
+                     " fUniCodeStrings=0 pszSearchQuery=\"\" iProximity=0 fStemmedSearch=0 fTitleOnly=0 "
+                     "fExecute=1 pszWindow=\"\"}"),
+            call(0x1234, chm, 0x0000, "0"),
+            call(0x1234, chm, 0x000D,
+                 "aklink{cbStruct=" + std::to_string(akLinkBytes) + " fReserved=0 pszKeywords=\"commands\"" + link),
+            call(0x1234, withWindow, 0x0002, "0"),
+            call(0x1234, withWindow, 0x0001, "0"),
+            call(0x1234, chm, 0x0013,
+                 "aklink{cbStruct=" + std::to_string(akLinkBytes) + " fReserved=0 pszKeywords=\"LinkA\"" + link),
+        }));
     EXPECT_TRUE(boxes.boxes().empty());
     EXPECT_EQ(text(L"HHMsgText"), L"");
     EXPECT_EQ(text(L"CHMFile"), wide(chm));
@@ -97,16 +101,16 @@ TEST_F(HelpEngine, WindowHandlesWidenBySignExtension)
     ASSERT_EQ(withForm(L"HHDisplayTopicID", high), S_OK);
     ASSERT_EQ(withForm(L"HHDisplayTopicID", 0x7FFFFFFF), S_OK);
     const std::uint64_t widened = win64 ? 0xFFFFFFFF80001234ull : 0x80001234ull;
-    EXPECT_EQ(log.take(), (std::vector<std::string>{call(widened, chm, 0x000F, "1002"),
-                                                    call(0x7FFFFFFF, chm, 0x000F, "1002")}));
+    EXPECT_EQ(log.take(),
+              (std::vector<std::string>{call(widened, chm, 0x000F, "1002"), call(0x7FFFFFFF, chm, 0x000F, "1002")}));
 }
 
 TEST_F(HelpEngine, OwnerFollowsShowOnTop)
 {
     ASSERT_EQ(withForm(L"HHDisplayContents", 0x1234), S_OK);  // clear: 0, the form is not read
-    setBool(L"HHShowOnTop", 1);                                // any non-zero value counts
+    setBool(L"HHShowOnTop", 1);                               // any non-zero value counts
     ASSERT_EQ(withForm(L"HHDisplayContents", 0x1234), S_OK);
-    ASSERT_EQ(withForm(L"HHDisplayContents", 0), S_OK);       // a form of 0 is a form
+    ASSERT_EQ(withForm(L"HHDisplayContents", 0), S_OK);  // a form of 0 is a form
     EXPECT_EQ(log.take(), (std::vector<std::string>{call(0, chm, 0x0001, "0"), call(0x1234, chm, 0x0001, "0"),
                                                     call(0, chm, 0x0001, "0")}));
     EXPECT_TRUE(boxes.boxes().empty());
@@ -196,13 +200,16 @@ TEST_F(HelpEngine, TextPopupAtTheCursorAndItsOneShotAppearance)
     ASSERT_EQ(withForm(L"HHDisplayPopup", 0x4321), S_OK);
 
     const std::string where = " pt=(" + std::to_string(at.x) + "," + std::to_string(at.y) + ")";
-    const std::string head = "popup{cbStruct=" + std::to_string(popupBytes) + " hinst=0x00000000 idString=0 pszText=\"Hello\"" + where;
+    const std::string head = "popup{cbStruct=" + std::to_string(popupBytes) +
+                             " hinst=0x00000000 idString=0 pszText=\"Hello\"" + where;
     EXPECT_EQ(log.take(), (std::vector<std::string>{
-        call(0x4321, nullptr, 0x000E, head + " clrForeground=0x000000FF clrBackground=0x00FFFF80 "
-                                             "rcMargins=(-1,-1,-1,-1) pszFont=\"Verdana, 9, ascii, Bold Underline\"}"),
-        call(0x4321, nullptr, 0x000E, head + " clrForeground=0x00000000 clrBackground=0x00000000 "
-                                             "rcMargins=(-1,-1,-1,-1) pszFont=\"Arial, 10, ascii, \"}"),
-    }));
+                              call(0x4321, nullptr, 0x000E,
+                                   head + " clrForeground=0x000000FF clrBackground=0x00FFFF80 "
+                                          "rcMargins=(-1,-1,-1,-1) pszFont=\"Verdana, 9, ascii, Bold Underline\"}"),
+                              call(0x4321, nullptr, 0x000E,
+                                   head + " clrForeground=0x00000000 clrBackground=0x00000000 "
+                                          "rcMargins=(-1,-1,-1,-1) pszFont=\"Arial, 10, ascii, \"}"),
+                          }));
 }
 
 TEST_F(HelpEngine, CustomColoursAndChmPopups)
@@ -217,8 +224,10 @@ TEST_F(HelpEngine, CustomColoursAndChmPopups)
     ASSERT_EQ(withForm(L"HHDisplayPopup", 7), S_OK);
     const std::vector<std::string> lines = log.take();
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].rfind(call(7, chm + "::/Popups.txt", 0x000E, "popup{cbStruct=" + std::to_string(popupBytes) + " hinst=0x00000000 idString=2 "
-                                                                     "pszText=null pt=("),
+    EXPECT_EQ(lines[0].rfind(call(7, chm + "::/Popups.txt", 0x000E,
+                                  "popup{cbStruct=" + std::to_string(popupBytes) +
+                                      " hinst=0x00000000 idString=2 "
+                                      "pszText=null pt=("),
                              0),
               0u)
         << lines[0];
@@ -282,8 +291,8 @@ TEST_F(HelpEngine, WhatsThisHelpSendsTheContextHelpCommand)
     ImportHook hook(GetModuleHandleW(L"Morvel10.dll"), "user32.dll", "DefWindowProcA",
                     reinterpret_cast<void*>(&recordDefWindowProc));
     ASSERT_TRUE(hook.installed());
-    HWND window = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                                  nullptr, nullptr);
+    HWND window = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                                  nullptr);
     ASSERT_TRUE(window);
     windowProcCalls.clear();
     EXPECT_EQ(withForm(L"HHInvokeWhatsThisHelp", static_cast<LONG>(reinterpret_cast<INT_PTR>(window))), S_OK);

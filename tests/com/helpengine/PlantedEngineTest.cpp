@@ -42,7 +42,7 @@ int loadByDefaultOrder()
     HMODULE module = LoadLibraryA("hhctrl.ocx");
     if (!module) return loadedNothing;
     return lstrcmpiA(moduleFile(module).c_str(), (ownFolder() + "\\hhctrl.ocx").c_str()) == 0 ? loadedPlant
-                                                                                                : loadedSystem;
+                                                                                              : loadedSystem;
 }
 
 TEST(PlantedEngine, IsThereAndTheDefaultOrderWouldTakeIt)
@@ -56,7 +56,8 @@ TEST(PlantedEngine, IsThereAndTheDefaultOrderWouldTakeIt)
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child{};
-    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
+    ASSERT_TRUE(
+        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
     WaitForSingleObject(child.hProcess, 60000);
     DWORD code = 0;
     GetExitCodeProcess(child.hProcess, &code);

@@ -99,8 +99,9 @@ TEST_F(UnicodeNames, AHelpFileIsFoundAndReachesTheEngineAsNamed)
     put(object.get(), L"HHTopicURL", vStr(L"intro.htm"));
     VARIANT form = vI4(0);
     ASSERT_EQ(call(object.get(), L"HHDisplayTopicURL", DISPATCH_METHOD, {vRef(&form)}).hr, S_OK);
-    EXPECT_EQ(log.take(), std::vector<std::string>{"entry=HtmlHelpW owner=0x00000000 file=" +
-                                                   hhrecord::quote(path.c_str()) + " command=0x0000 data=\"intro.htm\""});
+    EXPECT_EQ(log.take(),
+              std::vector<std::string>{"entry=HtmlHelpW owner=0x00000000 file=" + hhrecord::quote(path.c_str()) +
+                                       " command=0x0000 data=\"intro.htm\""});
     EXPECT_TRUE(boxes.boxes().empty());
 }
 

@@ -57,9 +57,30 @@ void put(IDispatch* object, const wchar_t* name, VARIANT value)
     if (FAILED(r.hr)) throw std::runtime_error("property put failed");
 }
 
-VARIANT vI4(LONG v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_I4; V_I4(&x) = v; return x; }
-VARIANT vI2(SHORT v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_I2; V_I2(&x) = v; return x; }
-VARIANT vBool(VARIANT_BOOL v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_BOOL; V_BOOL(&x) = v; return x; }
+VARIANT vI4(LONG v)
+{
+    VARIANT x;
+    VariantInit(&x);
+    V_VT(&x) = VT_I4;
+    V_I4(&x) = v;
+    return x;
+}
+VARIANT vI2(SHORT v)
+{
+    VARIANT x;
+    VariantInit(&x);
+    V_VT(&x) = VT_I2;
+    V_I2(&x) = v;
+    return x;
+}
+VARIANT vBool(VARIANT_BOOL v)
+{
+    VARIANT x;
+    VariantInit(&x);
+    V_VT(&x) = VT_BOOL;
+    V_BOOL(&x) = v;
+    return x;
+}
 VARIANT vStr(const wchar_t* text)
 {
     VARIANT x;
@@ -94,7 +115,8 @@ BOOL CALLBACK countButton(HWND child, LPARAM count)
 {
     wchar_t cls[32] = {};
     GetClassNameW(child, cls, 32);
-    if (lstrcmpiW(cls, L"Button") == 0 && (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) ++*reinterpret_cast<int*>(count);
+    if (lstrcmpiW(cls, L"Button") == 0 && (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE))
+        ++*reinterpret_cast<int*>(count);
     return TRUE;
 }
 
@@ -176,7 +198,8 @@ void dumpKey(HKEY parent, const std::wstring& name, const std::wstring& path, st
     for (DWORD i = 0;; ++i) {
         wchar_t subkey[256];
         DWORD nameLength = 256;
-        if (RegEnumKeyExW(key.get(), i, subkey, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegEnumKeyExW(key.get(), i, subkey, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
         dumpKey(key.get(), subkey, path.empty() ? subkey : path + L"\\" + subkey, out);
     }
 }
@@ -412,8 +435,7 @@ CompanionClassesRemoved::~CompanionClassesRemoved()
     HMODULE companion = LoadLibraryW(env(L"MORVEL_COMPANION").c_str());
     if (!companion) return;
     using Entry = HRESULT(STDAPICALLTYPE*)();
-    if (auto registerServer = reinterpret_cast<Entry>(GetProcAddress(companion, "DllRegisterServer")))
-        registerServer();
+    if (auto registerServer = reinterpret_cast<Entry>(GetProcAddress(companion, "DllRegisterServer"))) registerServer();
     FreeLibrary(companion);
 }
 

@@ -22,7 +22,10 @@ using morvel::Variant;
 
 struct Apartment {
     Apartment() { hr = CoInitialize(nullptr); }
-    ~Apartment() { if (SUCCEEDED(hr)) CoUninitialize(); }
+    ~Apartment()
+    {
+        if (SUCCEEDED(hr)) CoUninitialize();
+    }
     HRESULT hr;
 };
 
@@ -33,8 +36,7 @@ struct CallResult {
     Variant value;
     EXCEPINFO exception{};
     CallResult() = default;
-    CallResult(CallResult&& other) noexcept
-        : hr(other.hr), value(std::move(other.value)), exception(other.exception)
+    CallResult(CallResult&& other) noexcept : hr(other.hr), value(std::move(other.value)), exception(other.exception)
     {
         other.exception = {};
     }

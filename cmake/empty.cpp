@@ -1,1 +1,0 @@
-// Placeholder so the core library has a source before its modules exist.
