@@ -13,6 +13,13 @@ summary=()
 failed=0
 seconds() { date +%s; }
 
+# The house style first: it takes a second, and a source that differs fails the run.
+if "$root/tools/format.sh"; then
+    summary+=("style (.clang-format): every C++ source follows it")
+else
+    summary+=("style (.clang-format): FAILED"); failed=1
+fi
+
 start=$(seconds)
 cmake -S "$root" -B "$root/build/native" -G Ninja
 cmake --build "$root/build/native"
