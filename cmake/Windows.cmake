@@ -109,9 +109,7 @@ add_custom_target(morvel_tlb DEPENDS ${gen}/Morvel10.tlb ${gen}/Morvel10.h)
 
 # --- Morvel10.dll ---
 file(GLOB frame_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/frame/*.cpp)
-file(GLOB com_sources CONFIGURE_DEPENDS
-     ${CMAKE_SOURCE_DIR}/htmlhelp/Win32*.cpp ${CMAKE_SOURCE_DIR}/htmlhelp/Com*.cpp
-     ${CMAKE_SOURCE_DIR}/winhelp/Win32*.cpp ${CMAKE_SOURCE_DIR}/winhelp/Com*.cpp)
+morvel_platform_sources(com_sources ${CMAKE_SOURCE_DIR})
 add_library(Morvel10 SHARED ${frame_sources} ${com_sources} ${gen}/Morvel10_i.c
             ${CMAKE_SOURCE_DIR}/frame/Morvel10.rc ${CMAKE_SOURCE_DIR}/frame/Morvel10.def)
 add_dependencies(Morvel10 morvel_tlb)
