@@ -28,7 +28,7 @@ endif()
 message(STATUS "Fuzz targets: built with ${MORVEL_FUZZ_CXX}")
 
 include(ExternalProject)
-set(fuzz_targets registry_lines version_text paths file_list popups help_file context_ids)
+file(STRINGS ${CMAKE_SOURCE_DIR}/fuzz/targets.txt fuzz_targets)
 set(fuzz_binaries)
 foreach(t ${fuzz_targets})
     list(APPEND fuzz_binaries ${CMAKE_BINARY_DIR}/fuzz/fuzz_${t})

@@ -1,7 +1,6 @@
 # COM tests: each tests/com/*Test.cpp is a GoogleTest program that talks to the
 # registered Morvel10.dll under Wine. A fixture registers the DLL in the private prefix
 # first (with the platform's own regsvr32, as an installer would).
-file(TO_NATIVE_PATH "${CMAKE_BINARY_DIR}" build_dir_native)
 add_test(NAME register_dll
          COMMAND ${WINE_RUN} regsvr32 /s Z:${CMAKE_BINARY_DIR}/Morvel10.dll)
 set_tests_properties(register_dll PROPERTIES FIXTURES_SETUP registered)
@@ -104,14 +103,13 @@ set(with_recorder ${CMAKE_SOURCE_DIR}/tests/hhrecorder/with-recorder.sh)
 
 # help/Demo.chm: the demo help file, compiled from tests/data/chm by chmcmd (with a [MAP]
 # section, so context ids reach topics).
-find_program(CHMCMD chmcmd REQUIRED)
 file(GLOB chm_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/data/chm/*)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/help)
 add_custom_command(
     OUTPUT ${CMAKE_BINARY_DIR}/help/Demo.chm
     COMMAND ${CMAKE_COMMAND} -E rm -rf project
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/tests/data/chm project
-    COMMAND ${CMAKE_COMMAND} -E chdir project ${CHMCMD} Demo.hhp
+    COMMAND ${CMAKE_COMMAND} -E chdir project ${MORVEL_CHMCMD} Demo.hhp
     COMMAND ${MORVEL_PYTHON3} ${morvel_chm_mend} project/Demo.chm project
     COMMAND ${CMAKE_COMMAND} -E copy project/Demo.chm Demo.chm
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/help

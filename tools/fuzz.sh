@@ -16,7 +16,7 @@ seconds=${1:?usage: tools/fuzz.sh <seconds per target>}
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$here/build/fuzz
 out=$here/build/fuzz-run
-targets=${MORVEL_FUZZ_TARGETS:-registry_lines version_text paths file_list popups help_file context_ids}
+targets=${MORVEL_FUZZ_TARGETS:-$(tr '\n' ' ' <"$here/fuzz/targets.txt")}
 
 cxx=$(command -v clang++ || command -v clang++-14 || true)
 if [ -z "$cxx" ]; then
