@@ -387,6 +387,7 @@ TEST(Server, BadCallsGetTheStandardAnswersAndNeverCrash)
               E_INVALIDARG);
     EXPECT_EQ(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &sameName, result.get(), nullptr, nullptr),
               DISP_E_BADPARAMCOUNT);
+    for (VARIANT& v : two) VariantClear(&v);
     EXPECT_EQ(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr), E_INVALIDARG);
     DISPPARAMS countedButAbsent{nullptr, nullptr, 1, 0};
     EXPECT_EQ(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &countedButAbsent, nullptr, nullptr, nullptr),
