@@ -118,6 +118,13 @@ std::vector<std::uint8_t> Utf16Data(const std::u16string& text)
 }
 }  // namespace
 
+std::vector<std::string> FakePlatform::MessageTexts() const
+{
+    std::vector<std::string> texts;
+    for (const auto& box : messageBoxes) texts.push_back(utf8(box.text.text()));
+    return texts;
+}
+
 std::size_t FakePlatform::CallCount(const std::string& entry) const
 {
     return std::size_t(std::count(calls.begin(), calls.end(), entry));

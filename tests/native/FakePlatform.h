@@ -132,6 +132,7 @@ public:
     // ---------------------------------------------------------------- recorded
     std::vector<std::u16string> debugLines;  // OutputDebugString
     std::vector<MessageBoxRequest> messageBoxes;
+    std::vector<std::string> MessageTexts() const;  // the boxes' texts, in UTF-8
     std::vector<HelpCall> helpCalls;
     struct WindowProcCall {
         std::uint32_t hwnd, message, wParam;

@@ -12,13 +12,6 @@ protected:
     FakePlatform fake;
     HtmlHelpObject object{fake};
     HelpFileChecks& checks = object.helpFileChecks;
-
-    std::vector<std::string> Messages() const
-    {
-        std::vector<std::string> texts;
-        for (const auto& box : fake.messageBoxes) texts.push_back(utf8(box.text.text()));
-        return texts;
-    }
 };
 
 TEST_F(HelpFileChecksTest, ChmEndingAndNothingElse)
@@ -28,7 +21,7 @@ TEST_F(HelpFileChecksTest, ChmEndingAndNothingElse)
     EXPECT_TRUE(fake.messageBoxes.empty());
 
     for (const char16_t* bad : {u"Library.chm ", u"Library.ch", u"hm", u""}) EXPECT_FALSE(checks.ValidateChmFile(bad));
-    EXPECT_EQ(Messages(),
+    EXPECT_EQ(fake.MessageTexts(),
               (std::vector<std::string>{"Library.chm  is not a valid HTML Help file.",
                                         "Library.ch is not a valid HTML Help file.",
                                         "hm is not a valid HTML Help file.", " is not a valid HTML Help file."}));
@@ -39,7 +32,7 @@ TEST_F(HelpFileChecksTest, PopupFileEnding)
 {
     EXPECT_TRUE(checks.ValidatePopupFile(u"Popups.TXT"));
     EXPECT_FALSE(checks.ValidatePopupFile(u"Popups.doc"));
-    EXPECT_EQ(Messages(),
+    EXPECT_EQ(fake.MessageTexts(),
               (std::vector<std::string>{
                   "The file specified as the text popup source, 'Popups.doc', is not a valid popup file."}));
 }
@@ -76,8 +69,9 @@ TEST_F(HelpFileChecksTest, MissingFullPathIsNotCompletedAndSaysSo)
     EXPECT_FALSE(checks.EnsureFileExists(file));
     EXPECT_EQ(file, u"C:\\Help\\Missing.chm");
     EXPECT_EQ(fake.CallCount("RegOpenKeyEx"), 0u);
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"The file C:\\Help\\Missing.chm does not exist.\nPlease make sure "
-                                                    "that you have installed ZELT Help files"}));
+    EXPECT_EQ(fake.MessageTexts(),
+              (std::vector<std::string>{"The file C:\\Help\\Missing.chm does not exist.\nPlease make sure "
+                                        "that you have installed ZELT Help files"}));
 }
 
 TEST_F(HelpFileChecksTest, SearchMatchesWildcardsFoldersAndRelativePaths)
@@ -122,7 +116,7 @@ TEST_F(HelpFileChecksTest, NonChmBareNameUsesWhatAnEarlierLookupLeft)
     Text file = u"Readme.txt";
     EXPECT_TRUE(checks.EnsureFileExists(file));
     EXPECT_EQ(file, u"C:\\Help\\Library.chm");
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"Readme.txt is not a valid HTML Help file."}));
+    EXPECT_EQ(fake.MessageTexts(), (std::vector<std::string>{"Readme.txt is not a valid HTML Help file."}));
 }
 
 TEST_F(HelpFileChecksTest, FailuresPropagateAndLeaveTheNameAlone)

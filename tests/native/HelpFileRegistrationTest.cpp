@@ -22,12 +22,6 @@ protected:
         EXPECT_EQ(fake.OpenKeyCount(), object.fileList.kept() ? 1u : 0u) << "a key was left open";
     }
 
-    std::vector<std::string> Messages() const
-    {
-        std::vector<std::string> texts;
-        for (const auto& box : fake.messageBoxes) texts.push_back(utf8(box.text.text()));
-        return texts;
-    }
     void ExpectNoRegistration()
     {
         EXPECT_EQ(state.HHRegFileName, u"");
@@ -49,8 +43,9 @@ TEST_F(HelpFileRegistrationTest, CheckFindsTheNameWhateverFolderItCameWith)
     EXPECT_EQ(registration.HHCheckRegistry(Text(u"Library.chm")), CheckRegistryResult::False);
     EXPECT_EQ(state.HHRegFileName, u"Library.chm");
     EXPECT_EQ(state.HHRegFileExists, False);
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"The file C:\\Help\\Library.chm does not exist.\nPlease make "
-                                                    "sure that you have installed ZELT Help files"}));
+    EXPECT_EQ(fake.MessageTexts(),
+              (std::vector<std::string>{"The file C:\\Help\\Library.chm does not exist.\nPlease make "
+                                        "sure that you have installed ZELT Help files"}));
 
     EXPECT_EQ(registration.HHCheckRegistry(Text(u"Other.chm")), CheckRegistryResult::False);
     ExpectNoRegistration();
@@ -158,7 +153,7 @@ TEST_F(HelpFileRegistrationTest, RegisterRefusals)
     registration.HHRegister(empty);
     Text pattern = u"C:\\Help\\Oth*.chm";  // matches a file, but names none
     registration.HHRegister(pattern);
-    EXPECT_EQ(Messages(),
+    EXPECT_EQ(fake.MessageTexts(),
               (std::vector<std::string>{
                   "The file C:\\Help\\Library.chm is already registered.  HHRegister will not be run as "
                   "no action need be taken.",
@@ -174,7 +169,7 @@ TEST_F(HelpFileRegistrationTest, RegisterRefusals)
     fake.SetReadOnly(HKEY_LOCAL_MACHINE_, ListKey);
     Text other = u"C:\\Help\\Other.chm";
     registration.HHRegister(other);
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"HTML Help Class: HHRegister Error"}));
+    EXPECT_EQ(fake.MessageTexts(), (std::vector<std::string>{"HTML Help Class: HHRegister Error"}));
     EXPECT_EQ(other, u"Other.chm");
     EXPECT_FALSE(fake.ListedFolder("Other.chm"));
 }
@@ -211,8 +206,9 @@ TEST_F(HelpFileRegistrationTest, UnRegisterRemovesTheEntryGivenWithAnyFolder)
     EXPECT_TRUE(fake.messageBoxes.empty());
 
     registration.HHUnRegister(bare);
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"The file Second.chm is not registered.  HHUnRegister will not "
-                                                    "be run as no action need be taken."}));
+    EXPECT_EQ(fake.MessageTexts(),
+              (std::vector<std::string>{"The file Second.chm is not registered.  HHUnRegister will not "
+                                        "be run as no action need be taken."}));
     EXPECT_EQ(fake.messageBoxes[0].style, 64u);
     EXPECT_EQ(fake.CallCount("RegDeleteValue"), 2u);
 }

@@ -42,12 +42,6 @@ protected:
         fake.AddFile(ShdocvwPath).SetFileVersion(ShdocvwPath, a, b, c, d);
         fake.SetString(HKEY_CLASSES_ROOT_, IeServerKey, "", ShdocvwPath);
     }
-    std::vector<std::string> Messages() const
-    {
-        std::vector<std::string> texts;
-        for (const auto& box : fake.messageBoxes) texts.push_back(utf8(box.text.text()));
-        return texts;
-    }
 };
 
 // --- Version comparison ---------------------------------------------------------------
@@ -104,7 +98,7 @@ TEST_F(InstallationCheckTest, MissingControlIsToldAndLeavesTheOldVersion)
 {
     EXPECT_EQ(install.HHVersion(), u"");
     EXPECT_EQ(install.IEVersion(), u"");
-    EXPECT_EQ(Messages(), (std::vector<std::string>{HhNotRegistered, IeNotRegistered}));
+    EXPECT_EQ(fake.MessageTexts(), (std::vector<std::string>{HhNotRegistered, IeNotRegistered}));
     EXPECT_EQ(fake.messageBoxes[0].style, 16u);
     EXPECT_EQ(fake.messageBoxes[0].caption, "Corvane! Error");
 
@@ -124,7 +118,7 @@ TEST_F(InstallationCheckTest, MissingControlIsToldAndLeavesTheOldVersion)
     // A folder on the way that is gone: the folder before it is no control file.
     fake.SetString(HKEY_CLASSES_ROOT_, IeServerKey, "", "C:\\Windows\\Gone\\shdocvw.dll");
     EXPECT_EQ(install.IEVersion(), u"5.00.2717.2000");
-    EXPECT_EQ(Messages(), (std::vector<std::string>{HhMissing, IeMissing, IeMissing, IeMissing}));
+    EXPECT_EQ(fake.MessageTexts(), (std::vector<std::string>{HhMissing, IeMissing, IeMissing, IeMissing}));
 }
 
 // --- Release names ------------------------------------------------------------------------
@@ -169,7 +163,7 @@ TEST_F(InstallationCheckTest, EveryReleaseName)
 TEST_F(InstallationCheckTest, NeitherControlGivesFourMessagesInOrder)
 {
     EXPECT_FALSE(install.HHVerifyMinConfig(HH_1_0, IE_3_0));
-    EXPECT_EQ(Messages(),
+    EXPECT_EQ(fake.MessageTexts(),
               (std::vector<std::string>{HhNotRegistered, IeNotRegistered, HhNotRegistered, IeNotRegistered}));
     EXPECT_EQ(install.HHFriendlyName(), u"unknown");
     EXPECT_EQ(textOrEmpty(object.state.HHVersionText), u"");
@@ -226,7 +220,7 @@ TEST_F(InstallationCheckTest, ArgumentsOutsideTheEnumerationsLeaveUnknownUntilTh
     fake.RemoveFile(ShdocvwPath);
     EXPECT_EQ(install.IEVersion(), u"unknown");
     EXPECT_EQ(install.IEFriendlyName(), u"unknown");
-    EXPECT_EQ(Messages(), (std::vector<std::string>{IeMissing}));
+    EXPECT_EQ(fake.MessageTexts(), (std::vector<std::string>{IeMissing}));
 
     // Another call with a value of the enumeration checks again.
     fake.AddFile(ShdocvwPath);
