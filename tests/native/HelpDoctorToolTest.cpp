@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "FakeCompiledHelp.h"
 #include "FakePlatform.h"
 #include "tools/helpdoctor/ContextIdAudit.h"
 #include "tools/helpdoctor/HelpDoctor.h"
@@ -15,9 +16,7 @@ protected:
     HelpDoctorToolTest()
     {
         // A map of one id (7 -> intro.htm) and one whose page is missing (8 -> gone.htm).
-        const std::string ivb("\x10\0\0\0\x07\0\0\0\x01\0\0\0\x08\0\0\0\x0B\0\0\0", 20);
-        const std::string strings("\0intro.htm\0gone.htm\0", 20);
-        fake.AddCompiledHelp("C:\\Help\\Demo.chm", {{u"/intro.htm", "x"}, {u"/#IVB", ivb}, {u"/#STRINGS", strings}});
+        fake.AddCompiledHelp("C:\\Help\\Demo.chm", helpStreams({{7, "intro.htm"}, {8, "gone.htm"}}));
     }
 
     helpdoctor::ToolResult run(std::vector<std::u16string> args)
