@@ -113,6 +113,132 @@ struct ByRefCoercion {
 
 }  // namespace
 
+namespace {
+
+// The member a call means. A script engine that calls a property with arguments as a
+// method (JScript's `lib.GetProResStrings(1)` arrives as DISPATCH_METHOD alone) means the
+// property's read; `flags` then says so.
+const DispatchTable::Member* memberCalled(const DispatchTable& table, DISPID member, WORD& flags) noexcept
+{
+    const DispatchTable::Member* func = table.find(member, flags);
+    if (!func && flags == DISPATCH_METHOD) {
+        func = table.find(member, DISPATCH_PROPERTYGET);
+        if (func) flags = DISPATCH_PROPERTYGET;
+    }
+    return func;
+}
+
+// The arguments a known member refuses before the call: names it does not have, more
+// arguments than it declares, a by-reference argument whose address is null.
+HRESULT refusedArguments(const DispatchTable& table, const DispatchTable::Member& func, WORD flags,
+                         const DISPPARAMS& params, EXCEPINFO* exception, UINT* argError)
+{
+    if (params.cNamedArgs > 0) {
+        if (HRESULT hr = checkNamedArguments(func, flags, params); FAILED(hr)) return hr;
+    }
+    // More arguments than the member declares are refused rather than handed on: standard
+    // dispatch passes the extra ones of a property get to the default member of the object
+    // it returned, without a check for a null object.
+    if (!func.vararg && params.cArgs > static_cast<UINT>(func.declared)) return DISP_E_BADPARAMCOUNT;
+    for (UINT k = 0; k < params.cArgs; ++k) {
+        if (!nullReference(params.rgvarg[k])) continue;
+        if (argError) *argError = k;
+        return raise(errors::invalidProcedureCall(), table, func, exception);
+    }
+    return S_OK;
+}
+
+// A host that leaves out trailing optional arguments explicitly (VT_ERROR with
+// DISP_E_PARAMNOTFOUND, as VBA does) means the same as one that does not send them;
+// standard dispatch would refuse the marker with a type mismatch. Drops them from
+// `params` and returns how many.
+UINT dropMissingOptionals(const DispatchTable::Member& func, DISPPARAMS& params) noexcept
+{
+    UINT removed = 0;
+    while (params.cArgs > 0) {
+        const VARIANT& last = params.rgvarg[0];
+        const UINT index = params.cArgs - 1;
+        const bool optional = index < static_cast<UINT>(func.parameters) && func.optional[index];
+        if (!optional || V_VT(&last) != VT_ERROR || V_ERROR(&last) != DISP_E_PARAMNOTFOUND) break;
+        ++params.rgvarg;
+        --params.cArgs;
+        ++removed;
+    }
+    return removed;
+}
+
+// Points each argument of a by-reference typed parameter at a temporary of the parameter's
+// type (see ByRefCoercion). On failure the caller's arguments are as they were.
+HRESULT coerceByRefArguments(const DispatchTable::Member& func, DISPPARAMS& params, UINT removed,
+                             std::vector<ByRefCoercion>& coercions, UINT* argError)
+{
+    // Reserved once: the arguments point into the temporaries from here on.
+    if (HRESULT hr = guardStatus([&] {
+            coercions.reserve(params.cArgs);
+            return S_OK;
+        });
+        FAILED(hr))
+        return hr;
+    auto refuse = [&](UINT k, HRESULT hr) {
+        for (auto& done : coercions) params.rgvarg[done.argIndex] = done.original;
+        if (hr == E_OUTOFMEMORY) return hr;
+        if (argError) *argError = k + removed;
+        return DISP_E_TYPEMISMATCH;
+    };
+    for (UINT k = 0; k < params.cArgs; ++k) {
+        const int parameter = parameterOf(func, params, k);
+        if (parameter < 0 || parameter >= func.parameters) continue;
+        VARIANT& arg = params.rgvarg[k];
+        const VARTYPE target = func.byRef[parameter];
+        if (target == VT_EMPTY) continue;
+        // A value passed to a by-reference parameter: standard dispatch hands the member
+        // the caller's own storage, and a member that writes its parameter back would
+        // free the caller's text. The member gets a copy; the caller sees no change.
+        const bool byValue = !(V_VT(&arg) & VT_BYREF) && V_VT(&arg) != VT_ERROR;
+        if (target == VT_VARIANT) {
+            // The same for a VARIANT* parameter: the platform's dispatch writes the
+            // parameter back over a value argument, freeing the caller's text and
+            // leaving a copy the caller never frees. A variable goes through as it is.
+            if (!byValue) continue;
+            coercions.push_back(ByRefCoercion{k, arg, Variant(), Variant(), true});
+            ByRefCoercion& c = coercions.back();
+            if (HRESULT hr = VariantCopy(c.temporary.get(), &arg); FAILED(hr)) return refuse(k, hr);
+            V_VT(&arg) = VT_BYREF | VT_VARIANT;
+            V_VARIANTREF(&arg) = c.temporary.get();
+            continue;
+        }
+        if (!byValue && (V_VT(&arg) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&arg))) continue;
+        coercions.push_back(ByRefCoercion{k, arg, Variant(), Variant(), byValue});
+        ByRefCoercion& c = coercions.back();
+        // The coercion would follow a reference to nothing inside the caller's variable;
+        // the checked copy refuses it, and the argument is then a mismatch like any other.
+        Variant plain;
+        HRESULT hr = byValue ? VariantCopy(plain.get(), &arg) : copyByValue(plain.get(), arg);
+        if (SUCCEEDED(hr)) hr = VariantChangeType(c.temporary.get(), plain.get(), 0, target);
+        if (SUCCEEDED(hr)) hr = VariantCopy(c.before.get(), c.temporary.get());
+        if (FAILED(hr)) return refuse(k, S_OK);
+        V_VT(&arg) = VT_BYREF | target;
+        V_BYREF(&arg) = &c.temporary.get()->lVal;  // every listed type starts at the union
+    }
+    return S_OK;
+}
+
+// Restores the caller's arguments and hands back what the member wrote, also when it
+// failed afterwards, as a vtable caller sees it. A variable the member only read keeps
+// its own value and type ("5" stays a text). The member's own failure is the answer.
+HRESULT restoreArguments(DISPPARAMS& params, std::vector<ByRefCoercion>& coercions, HRESULT hr)
+{
+    for (auto& c : coercions) {
+        params.rgvarg[c.argIndex] = c.original;
+        if (c.byValue || !rewritten(*c.temporary.get(), *c.before.get())) continue;
+        if (HRESULT copied = VariantCopy(V_VARIANTREF(&c.original), c.temporary.get()); FAILED(copied) && SUCCEEDED(hr))
+            hr = copied;
+    }
+    return hr;
+}
+
+}  // namespace
+
 HRESULT invokeThroughTypeInfo(const DispatchTable& table, IUnknown* instance, DISPID member, WORD flags,
                               DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* argError) noexcept
 {
@@ -120,116 +246,23 @@ HRESULT invokeThroughTypeInfo(const DispatchTable& table, IUnknown* instance, DI
     if (params->cNamedArgs > 0 && !params->rgdispidNamedArgs) return E_INVALIDARG;
     if (params->cNamedArgs > params->cArgs) return E_INVALIDARG;  // a name without its value
     if (params->cArgs > 0 && !params->rgvarg) return E_INVALIDARG;
-    std::vector<ByRefCoercion> coercions;
-    const DispatchTable::Member* func = table.find(member, flags);
-    // A script engine that calls a property with arguments as a method (JScript's
-    // `lib.GetProResStrings(1)` arrives as DISPATCH_METHOD alone) means the property's read.
-    if (!func && flags == DISPATCH_METHOD) {
-        func = table.find(member, DISPATCH_PROPERTYGET);
-        if (func) flags = DISPATCH_PROPERTYGET;
-    }
-    const bool found = func != nullptr;
-    if (found && params->cNamedArgs > 0) {
-        if (HRESULT hr = checkNamedArguments(*func, flags, *params); FAILED(hr)) return hr;
-    }
-    // More arguments than the member declares are refused rather than handed on: standard
-    // dispatch passes the extra ones of a property get to the default member of the object
-    // it returned, without a check for a null object.
-    if (found && !func->vararg && params->cArgs > static_cast<UINT>(func->declared)) return DISP_E_BADPARAMCOUNT;
-    if (found) {
-        for (UINT k = 0; k < params->cArgs; ++k) {
-            if (!nullReference(params->rgvarg[k])) continue;
-            if (argError) *argError = k;
-            return raise(errors::invalidProcedureCall(), table, *func, exception);
-        }
-    }
-    // A host that leaves out trailing optional arguments explicitly (VT_ERROR with
-    // DISP_E_PARAMNOTFOUND, as VBA does) means the same as one that does not send them;
-    // standard dispatch would refuse the marker with a type mismatch.
+    const DispatchTable::Member* func = memberCalled(table, member, flags);
     DISPPARAMS trimmed = *params;
     UINT removed = 0;
-    const bool positional = params->cNamedArgs == 0;
-    if (found && positional) {
-        while (trimmed.cArgs > 0) {
-            const VARIANT& last = trimmed.rgvarg[0];
-            const UINT index = trimmed.cArgs - 1;
-            const bool optional = index < static_cast<UINT>(func->parameters) && func->optional[index];
-            if (!optional || V_VT(&last) != VT_ERROR || V_ERROR(&last) != DISP_E_PARAMNOTFOUND) break;
-            ++trimmed.rgvarg;
-            --trimmed.cArgs;
-            ++removed;
+    std::vector<ByRefCoercion> coercions;
+    if (func) {
+        if (HRESULT hr = refusedArguments(table, *func, flags, *params, exception, argError); FAILED(hr)) return hr;
+        if (params->cNamedArgs == 0) removed = dropMissingOptionals(*func, trimmed);
+        // Only a member with a by-reference typed parameter can need a coercion; the others
+        // go straight through without allocating.
+        if (trimmed.cArgs > 0 && func->anyByRef) {
+            if (HRESULT hr = coerceByRefArguments(*func, trimmed, removed, coercions, argError); FAILED(hr)) return hr;
         }
     }
-    params = &trimmed;
-    // Only a member with a by-reference typed parameter can need a coercion; the others go
-    // straight through without allocating.
-    if (found && params->cArgs > 0 && func->anyByRef) {
-        // Reserved once: the arguments point into the temporaries from here on.
-        if (HRESULT hr = guardStatus([&] {
-                coercions.reserve(params->cArgs);
-                return S_OK;
-            });
-            FAILED(hr))
-            return hr;
-        for (UINT k = 0; k < params->cArgs; ++k) {
-            const int parameter = parameterOf(*func, *params, k);
-            if (parameter < 0 || parameter >= func->parameters) continue;
-            VARIANT& arg = params->rgvarg[k];
-            const VARTYPE target = func->byRef[parameter];
-            if (target == VT_EMPTY) continue;
-            // A value passed to a by-reference parameter: standard dispatch hands the member
-            // the caller's own storage, and a member that writes its parameter back would
-            // free the caller's text. The member gets a copy; the caller sees no change.
-            const bool byValue = !(V_VT(&arg) & VT_BYREF) && V_VT(&arg) != VT_ERROR;
-            if (target == VT_VARIANT) {
-                // The same for a VARIANT* parameter: the platform's dispatch writes the
-                // parameter back over a value argument, freeing the caller's text and
-                // leaving a copy the caller never frees. A variable goes through as it is.
-                if (!byValue) continue;
-                coercions.push_back(ByRefCoercion{k, arg, Variant(), Variant(), true});
-                ByRefCoercion& c = coercions.back();
-                if (HRESULT hr = VariantCopy(c.temporary.get(), &arg); FAILED(hr)) {
-                    for (auto& done : coercions) params->rgvarg[done.argIndex] = done.original;
-                    if (hr == E_OUTOFMEMORY) return hr;
-                    if (argError) *argError = k + removed;
-                    return DISP_E_TYPEMISMATCH;
-                }
-                V_VT(&arg) = VT_BYREF | VT_VARIANT;
-                V_VARIANTREF(&arg) = c.temporary.get();
-                continue;
-            }
-            if (!byValue && (V_VT(&arg) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&arg))) continue;
-            coercions.push_back(ByRefCoercion{k, arg, Variant(), Variant(), byValue});
-            ByRefCoercion& c = coercions.back();
-            // The coercion would follow a reference to nothing inside the caller's variable;
-            // the checked copy refuses it, and the argument is then a mismatch like any other.
-            Variant plain;
-            HRESULT hr = byValue ? VariantCopy(plain.get(), &arg) : copyByValue(plain.get(), arg);
-            if (SUCCEEDED(hr)) hr = VariantChangeType(c.temporary.get(), plain.get(), 0, target);
-            if (SUCCEEDED(hr)) hr = VariantCopy(c.before.get(), c.temporary.get());
-            if (FAILED(hr)) {
-                for (auto& done : coercions) params->rgvarg[done.argIndex] = done.original;
-                if (argError) *argError = k + removed;
-                return DISP_E_TYPEMISMATCH;
-            }
-            V_VT(&arg) = VT_BYREF | target;
-            V_BYREF(&arg) = &c.temporary.get()->lVal;  // every listed type starts at the union
-        }
-    }
-    HRESULT hr = table.typeInfo()->Invoke(instance, member, flags, params, result, exception, argError);
+    HRESULT hr = table.typeInfo()->Invoke(instance, member, flags, &trimmed, result, exception, argError);
     if (argError && (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND)) *argError += removed;
-    if (hr == DISP_E_EXCEPTION && exception && found) completeException(*func, *exception);
-
-    // Restore the caller's arguments and hand back what the member wrote, also when it
-    // failed afterwards, as a vtable caller sees it. A variable the member only read keeps
-    // its own value and type ("5" stays a text). The member's own failure is the answer.
-    for (auto& c : coercions) {
-        params->rgvarg[c.argIndex] = c.original;
-        if (c.byValue || !rewritten(*c.temporary.get(), *c.before.get())) continue;
-        if (HRESULT copied = VariantCopy(V_VARIANTREF(&c.original), c.temporary.get()); FAILED(copied) && SUCCEEDED(hr))
-            hr = copied;
-    }
-    return hr;
+    if (hr == DISP_E_EXCEPTION && exception && func) completeException(*func, *exception);
+    return restoreArguments(trimmed, coercions, hr);
 }
 
 }  // namespace morvel
