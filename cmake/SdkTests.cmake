@@ -24,7 +24,7 @@ set_tests_properties(sdk_VtableClient PROPERTIES PASS_REGULAR_EXPRESSION "${sdk_
 set_tests_properties(sdk_LateBoundClient PROPERTIES PASS_REGULAR_EXPRESSION "${sdk_expect_latebound}")
 foreach(script Sample.vbs Sample.js)
     add_test(NAME sdk_${script}
-             COMMAND ${CMAKE_SOURCE_DIR}/tools/run-script.sh ${WINE_RUN} ${sdk}/samples/${script})
+             COMMAND ${CMAKE_SOURCE_DIR}/tests/run-script.sh ${WINE_RUN} ${sdk}/samples/${script})
     set_tests_properties(sdk_${script} PROPERTIES PASS_REGULAR_EXPRESSION "${sdk_expect_${script}}"
         ENVIRONMENT "MORVEL_BUILD=${CMAKE_BINARY_DIR}")
 endforeach()

@@ -139,8 +139,8 @@ include(${CMAKE_SOURCE_DIR}/cmake/Package.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/WindowsTests.cmake)
 
 # The companion stand-in (a separate COM server the library talks to by ProgID).
-if(EXISTS ${CMAKE_SOURCE_DIR}/companion/CMakeLists.txt)
-    add_subdirectory(${CMAKE_SOURCE_DIR}/companion ${CMAKE_BINARY_DIR}/companion)
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/companion/CMakeLists.txt)
+    add_subdirectory(${CMAKE_SOURCE_DIR}/tests/companion ${CMAKE_BINARY_DIR}/companion)
 endif()
 
 # Benchmarks: built only on request (tools/bench.sh), so the test command does not pay for them.

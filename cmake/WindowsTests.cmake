@@ -4,14 +4,14 @@
 add_test(NAME register_dll
          COMMAND ${WINE_RUN} regsvr32 /s Z:${CMAKE_BINARY_DIR}/Morvel10.dll)
 set_tests_properties(register_dll PROPERTIES FIXTURES_SETUP registered)
-# The companion stand-in (companion/), registered the same way: About and the error
+# The companion stand-in (tests/companion/), registered the same way: About and the error
 # reports reach it by ProgID.
 add_test(NAME register_companion
          COMMAND ${WINE_RUN} regsvr32 /s Z:${CMAKE_BINARY_DIR}/Ostrel10.dll)
 set_tests_properties(register_companion PROPERTIES FIXTURES_SETUP registered)
 
-# The message-box watcher for script clients (tools/run-script.sh starts it).
-add_executable(boxwatch ${CMAKE_SOURCE_DIR}/tools/boxwatch/boxwatch.cpp)
+# The message-box watcher for script clients (tests/run-script.sh starts it).
+add_executable(boxwatch ${CMAKE_SOURCE_DIR}/tests/boxwatch/boxwatch.cpp)
 target_link_libraries(boxwatch PRIVATE user32 gdi32)
 target_link_options(boxwatch PRIVATE ${static_runtime} -municode)
 
@@ -54,7 +54,7 @@ file(GLOB script_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/scripts/*.vbs
 foreach(script ${script_tests})
     get_filename_component(name ${script} NAME)
     add_test(NAME script_${name}
-             COMMAND ${CMAKE_SOURCE_DIR}/tools/run-script.sh ${WINE_RUN} ${script})
+             COMMAND ${CMAKE_SOURCE_DIR}/tests/run-script.sh ${WINE_RUN} ${script})
     set_tests_properties(script_${name} PROPERTIES FIXTURES_REQUIRED registered
         PASS_REGULAR_EXPRESSION "${name}: every check passed"
         ENVIRONMENT "MORVEL_BUILD=${CMAKE_BINARY_DIR};MORVEL_SOURCE=${CMAKE_SOURCE_DIR}")
@@ -137,7 +137,7 @@ add_test(NAME HelpEngineMissingTest COMMAND HelpEngineRecordTest --gtest_filter=
 # The same from a script host, which passes its window handle in a variable.
 add_test(NAME script_HelpEngine.vbs
          COMMAND ${with_recorder} ${CMAKE_BINARY_DIR} $<TARGET_FILE:hhrecorder>
-                 ${CMAKE_SOURCE_DIR}/tools/run-script.sh ${WINE_RUN} ${CMAKE_SOURCE_DIR}/tests/scripts/helpengine/HelpEngine.vbs)
+                 ${CMAKE_SOURCE_DIR}/tests/run-script.sh ${WINE_RUN} ${CMAKE_SOURCE_DIR}/tests/scripts/helpengine/HelpEngine.vbs)
 # Wine's own engine and the real Demo.chm: help windows open and close.
 morvel_engine_test(HelpViewerTest)
 add_test(NAME HelpViewerTest COMMAND HelpViewerTest)

@@ -3,10 +3,10 @@
 # prefix; the script reports failures through its exit code.
 # Usage: run-script.sh <wine-run.sh> <script.vbs|script.js>
 #
-# A script host cannot hook its own message boxes, so the watcher tools/boxwatch (built as
+# A script host cannot hook its own message boxes, so the watcher tests/boxwatch (built as
 # $MORVEL_BUILD/boxwatch.exe) runs beside the script: it records every box in a log and
 # presses its default button. The script finds, as Windows paths in its environment:
-#   MORVEL_BOX_LOG        the watcher's log, one line per box (see tools/boxwatch)
+#   MORVEL_BOX_LOG        the watcher's log, one line per box (see tests/boxwatch)
 #   MORVEL_COMPANION_LOG  the companion stand-in's log of the calls it received
 # Both start empty for every script and are shown here when the script fails.
 set -euo pipefail
