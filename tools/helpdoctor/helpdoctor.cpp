@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "HelpDoctor.h"
+#include "frame/Handles.h"
 #include "htmlhelp/Win32HtmlHelpPort.h"
 
 namespace {
@@ -34,15 +35,15 @@ void write(DWORD which, const std::string& text)
 
 std::optional<std::string> readText(const std::u16string& path)
 {
-    const HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ, FILE_SHARE_READ,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    const morvel::UniqueFile file(::CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
+                                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                                nullptr));
+    if (!file) return std::nullopt;
     std::string text;
     char buffer[65536];
     DWORD got = 0;
-    while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0 && text.size() < (64u << 20))
+    while (::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0 && text.size() < (64u << 20))
         text.append(buffer, got);
-    ::CloseHandle(file);
     return text;
 }
 
@@ -50,12 +51,13 @@ std::optional<std::string> readText(const std::u16string& path)
 bool writeText(const std::u16string& path, const std::string& bytes)
 {
     const wchar_t* name = reinterpret_cast<const wchar_t*>(path.c_str());
-    const HANDLE file = ::CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    morvel::UniqueFile file(
+        ::CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     DWORD written = 0;
-    const bool whole = ::WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
-                       written == bytes.size() && ::FlushFileBuffers(file);
-    ::CloseHandle(file);
+    const bool whole = ::WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+                       written == bytes.size() && ::FlushFileBuffers(file.get());
+    file.reset();  // closed before a half-written file is deleted
     if (!whole) ::DeleteFileW(name);
     return whole;
 }
