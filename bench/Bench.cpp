@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/Handles.h"
+#include "comkit/Handles.h"
 #include "tests/com/support/ProcessReadings.h"
 
 using morvel::Bstr;

@@ -6,7 +6,6 @@
 #   DLL TLB REGISTRY       Morvel10.dll, its type library, and the registry include regfragment wrote
 #   STRIP                  the toolchain's strip, for the packaged copy of the DLL (optional)
 #   SDK MANUAL             the SDK folder and the reference manual: packaged when present
-#   EXTRA                  more files for the install folder, separated by "|" (packaged when present)
 #   WORK OUTPUT            a scratch folder and the package to write
 #
 # The file list is made here, at build time, from what exists then, so the package holds
@@ -79,14 +78,6 @@ if(MANUAL AND EXISTS "${MANUAL}")
     file_component("          " "Morvel10.chm" "${MANUAL}" component)
     string(APPEND files "${component}")
 endif()
-string(REPLACE "|" ";" EXTRA "${EXTRA}")
-foreach(extra ${EXTRA})
-    if(EXISTS "${extra}")
-        get_filename_component(name "${extra}" NAME)
-        file_component("          " "${name}" "${extra}" component)
-        string(APPEND files "${component}")
-    endif()
-endforeach()
 if(SDK AND IS_DIRECTORY "${SDK}")
     folder_tree("${SDK}" "sdk" "            " sdk_tree)
     string(APPEND files "          <Directory Id=\"SDKDIR\" Name=\"sdk\">\n${sdk_tree}          </Directory>\n")

@@ -33,11 +33,9 @@ foreach(pair IN LISTS sdk_pairs)
         DEPENDS ${from})
     list(APPEND sdk_files ${sdk}/${to})
 endforeach()
-if(TARGET helpdoctor)
-    file(MAKE_DIRECTORY ${sdk}/bin)
-    add_custom_command(OUTPUT ${sdk}/bin/helpdoctor.exe
-        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:helpdoctor> ${sdk}/bin/helpdoctor.exe
-        DEPENDS helpdoctor)
-    list(APPEND sdk_files ${sdk}/bin/helpdoctor.exe)
-endif()
+file(MAKE_DIRECTORY ${sdk}/bin)
+add_custom_command(OUTPUT ${sdk}/bin/helpdoctor.exe
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:helpdoctor> ${sdk}/bin/helpdoctor.exe
+    DEPENDS helpdoctor)
+list(APPEND sdk_files ${sdk}/bin/helpdoctor.exe)
 add_custom_target(sdk ALL DEPENDS ${sdk_files})

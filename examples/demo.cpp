@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "docs/ContextIds.h"
-#include "frame/Published.h"
+#include "library/Published.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "FuzzInput.h"
-#include "tools/helpdoctor/ContextIdAudit.h"
+#include "doctor/ContextIdAudit.h"
 
 using namespace morvel;
 using namespace morvel::helpdoctor;

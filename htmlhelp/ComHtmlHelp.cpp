@@ -1,7 +1,7 @@
 #include "ComHtmlHelp.h"
 
-#include "frame/Conversions.h"
-#include "frame/ErrorInfo.h"
+#include "comkit/Conversions.h"
+#include "comkit/ErrorInfo.h"
 
 namespace morvel::htmlhelp {
 

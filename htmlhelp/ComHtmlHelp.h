@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "frame/ComObject.h"
-#include "frame/Published.h"
+#include "comkit/ComObject.h"
+#include "library/Published.h"
 #include "htmlhelp/HtmlHelpObject.h"
 #include "htmlhelp/Win32HtmlHelpPort.h"
 

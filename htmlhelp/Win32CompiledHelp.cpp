@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "../frame/Handles.h"
+#include "comkit/Handles.h"
 
 namespace morvel::htmlhelp::compiledhelp {
 

@@ -11,13 +11,13 @@
 #include <mutex>
 #include <vector>
 
-#include "../frame/AnsiText.h"
+#include "comkit/AnsiText.h"
 #include "../portable/AutomationError.h"
-#include "../frame/HandleValues.h"
-#include "../frame/ServerModule.h"
-#include "../frame/ThreadPrimitives.h"
-#include "../frame/Handles.h"
-#include "../frame/LibraryResources.h"
+#include "comkit/HandleValues.h"
+#include "comkit/ServerModule.h"
+#include "comkit/ThreadPrimitives.h"
+#include "comkit/Handles.h"
+#include "library/LibraryResources.h"
 #include "HelpRecords.h"
 #include "Win32CompiledHelp.h"
 

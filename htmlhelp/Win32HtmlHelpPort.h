@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "../frame/LastDllError.h"
+#include "comkit/LastDllError.h"
 #include "HtmlHelpPort.h"
 
 namespace morvel {

@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-mapfile -t sources < <(find bench examples frame fuzz htmlhelp portable tests tools winhelp \
+mapfile -t sources < <(find bench comkit doctor examples fuzz htmlhelp library portable tests tools winhelp \
                             -type f \( -name '*.cpp' -o -name '*.h' \) | sort)
 if [ "${1:-}" = --fix ]; then
     clang-format -i "${sources[@]}"

@@ -29,12 +29,36 @@ else
     summary+=("native core tests: FAILED"); failed=1
 fi
 
-for arch in "${morvel_builds[@]}"; do
-    build="$root/build/$arch"
+# Each Windows build's tests wait on Wine more than they use the processors, so the next
+# build runs beside them, at the lowest priority so that the tests keep their pace; its
+# output goes to build/<arch>.build.log, shown when it fails.
+build_arch() {  # build_arch <arch>: configures and builds, and records the seconds it took
+    local arch=$1 start
     start=$(seconds)
-    morvel_configure "$arch" "$root"
-    cmake --build "$build"
-    built=$(( $(seconds) - start ))
+    morvel_configure "$arch" "$root" && cmake --build "$root/build/$arch" || return 1
+    echo $(( $(seconds) - start )) >"$root/build/$arch.build-seconds"
+}
+background=
+for i in "${!morvel_builds[@]}"; do
+    arch=${morvel_builds[$i]}
+    build="$root/build/$arch"
+    mkdir -p "$root/build"
+    if [ -n "$background" ]; then
+        if ! wait "$background"; then
+            cat "$root/build/$arch.build.log"
+            summary+=("$arch: build FAILED"); failed=1; background=; continue
+        fi
+        background=
+    elif ! build_arch "$arch"; then
+        summary+=("$arch: build FAILED"); failed=1; continue
+    fi
+    built=$(cat "$build.build-seconds")
+    next=${morvel_builds[$((i + 1))]:-}
+    if [ -n "$next" ]; then
+        nice -n 19 bash -c "$(declare -f build_arch seconds morvel_configure morvel_toolchain); root='$root'; build_arch $next" \
+            >"$root/build/$next.build.log" 2>&1 &
+        background=$!
+    fi
     case " ${morvel_runs[*]} " in *" $arch "*) ;; *) summary+=("$arch: built in $built s, not tested"); continue ;; esac
     start=$(seconds)
     if xvfb-run -a -s "-screen 0 1280x1024x24" \

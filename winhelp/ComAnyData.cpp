@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "frame/Conversions.h"
-#include "frame/VariantCoercion.h"
+#include "comkit/Conversions.h"
+#include "comkit/VariantCoercion.h"
 
 namespace morvel::winhelp {
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include "frame/Handles.h"
+#include "comkit/Handles.h"
 #include "winhelp/AnyData.h"
 
 namespace morvel::winhelp {

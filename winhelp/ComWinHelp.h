@@ -2,8 +2,8 @@
 // clsKvHlpfHlpA as COM sees it: converts at the boundary, keeps AnyData as the host's
 // variant, and hands every member to the portable core object.
 
-#include "frame/ComObject.h"
-#include "frame/Published.h"
+#include "comkit/ComObject.h"
+#include "library/Published.h"
 #include "winhelp/ComAnyData.h"
 #include "winhelp/Win32WinHelpPort.h"
 #include "winhelp/WinHelpObject.h"

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "frame/HandleValues.h"
-#include "frame/LastDllError.h"
-#include "frame/AnsiText.h"
-#include "frame/basKvorCommonA.h"
+#include "comkit/HandleValues.h"
+#include "comkit/LastDllError.h"
+#include "comkit/AnsiText.h"
+#include "library/basKvorCommonA.h"
 
 // The port's member carries the entry point's own name; the A/W macro must not rename it.
 #undef WinHelp

@@ -2,7 +2,7 @@
 // The WinHelp class's platform port made of the real user32 calls, and the report through
 // the companion component. Without <windows.h>, whose WinHelp macro would rename the member.
 
-#include "frame/LastDllError.h"
+#include "comkit/LastDllError.h"
 #include "winhelp/WinHelpPort.h"
 
 namespace morvel::winhelp {

@@ -1,10 +1,10 @@
 // When a script caller's by-reference variable gets a member's rewrite back
-// (frame/ByRefWriteBack.h): whenever the bytes changed, also for texts the platform's
+// (comkit/ByRefWriteBack.h): whenever the bytes changed, also for texts the platform's
 // linguistic comparison calls equal, and never when the member only read the value.
 
 #include <gtest/gtest.h>
 
-#include "frame/ByRefWriteBack.h"
+#include "comkit/ByRefWriteBack.h"
 #include "support/ComTestSupport.h"
 
 using namespace comtest;

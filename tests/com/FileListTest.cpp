@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "frame/Handles.h"
+#include "comkit/Handles.h"
 #include "support/ComTestSupport.h"
 
 using namespace comtest;

@@ -1,12 +1,12 @@
-// The handle owners (frame/Handles.h): each image kind is destroyed its own way, moving a
+// The handle owners (comkit/Handles.h): each image kind is destroyed its own way, moving a
 // handle into an owner frees what that owner held at once, and release() gives it up.
 
 #include <gtest/gtest.h>
 
 #include <utility>
 
-#include "frame/HandleValues.h"
-#include "frame/Handles.h"
+#include "comkit/HandleValues.h"
+#include "comkit/Handles.h"
 
 using morvel::UniqueImage;
 using morvel::UniqueModule;

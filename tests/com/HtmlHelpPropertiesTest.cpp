@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/Published.h"
+#include "library/Published.h"
 #include "support/ComTestSupport.h"
 
 using namespace comtest;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/Published.h"
+#include "library/Published.h"
 #include "support/ComTestSupport.h"
 #include "support/RegisteredControls.h"
 

@@ -6,7 +6,7 @@
 
 #include <thread>
 
-#include "frame/Published.h"
+#include "library/Published.h"
 #include "support/ComTestSupport.h"
 
 using namespace comtest;

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "frame/Published.h"
+#include "library/Published.h"
 #include "support/ComTestSupport.h"
 #include "support/ProcessReadings.h"
 

@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/Handles.h"
-#include "frame/TypeDescription.h"
+#include "comkit/Handles.h"
+#include "comkit/TypeDescription.h"
 #include "support/ComTestSupport.h"
 #include "support/ProcessReadings.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/Published.h"
+#include "library/Published.h"
 #include "support/ComTestSupport.h"
 
 using namespace comtest;

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "frame/Published.h"
+#include "library/Published.h"
 #include "support/ComTestSupport.h"
 
 using namespace comtest;

@@ -1,4 +1,4 @@
-// The owners of type descriptions (frame/TypeDescription.h): each block goes back to the
+// The owners of type descriptions (comkit/TypeDescription.h): each block goes back to the
 // object that made it exactly once, moving one owner into another gives back what the
 // target held at once, and an owner keeps its source alive.
 
@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "frame/TypeDescription.h"
+#include "comkit/TypeDescription.h"
 #include "support/ComTestSupport.h"
 
 using namespace comtest;

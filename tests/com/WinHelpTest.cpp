@@ -10,7 +10,7 @@
 #include <variant>
 #include <vector>
 
-#include "frame/Published.h"
+#include "library/Published.h"
 #include "support/ComTestSupport.h"
 
 using namespace comtest;

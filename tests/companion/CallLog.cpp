@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "CompanionModule.h"
-#include "frame/Handles.h"
+#include "comkit/Handles.h"
 
 namespace ostrel {
 namespace {

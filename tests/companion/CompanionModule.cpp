@@ -1,12 +1,12 @@
-// The stand-in companion's module: its class table, from which the frame's entry points
-// (frame/Server.cpp) create and register its classes, and the argument access its
+// The stand-in companion's module: its class table, from which the kit's entry points
+// (comkit/Server.cpp) create and register its classes, and the argument access its
 // classes share.
 
 #include "CompanionModule.h"
 
 #include "clsKvOstrel10A.h"
 #include "clsKvorErrorHandlerA.h"
-#include "frame/ClassTable.h"
+#include "comkit/ClassTable.h"
 
 namespace ostrel {
 

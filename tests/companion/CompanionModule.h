@@ -1,15 +1,15 @@
 #pragma once
 // The late-bound base every class of the stand-in companion shares. The module's own
-// pieces (entry points, class factory, registration, object counts) are the frame's,
+// pieces (entry points, class factory, registration, object counts) are the COM-server kit's,
 // compiled in here too over the companion's class table (CompanionModule.cpp).
 
 #include <windows.h>
 #include <oaidl.h>
 
-#include "frame/ErrorInfo.h"
-#include "frame/NameTableDispatch.h"
-#include "frame/ServerModule.h"
-#include "frame/UnknownImpl.h"
+#include "comkit/ErrorInfo.h"
+#include "comkit/NameTableDispatch.h"
+#include "comkit/ServerModule.h"
+#include "comkit/UnknownImpl.h"
 
 namespace ostrel {
 

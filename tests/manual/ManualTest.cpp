@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/Handles.h"
-#include "frame/TypeDescription.h"
+#include "comkit/Handles.h"
+#include "comkit/TypeDescription.h"
 
 // The platform's reader of compiled help files (itss.dll), which no SDK header here declares.
 // Declared outside the anonymous namespace: for a class of internal linkage that nothing in

@@ -209,6 +209,22 @@ private:
         std::uint64_t lastWriteTime = 0;
         std::vector<std::pair<std::string, Value>> values;    // enumeration order
         std::map<std::string, std::unique_ptr<Key>> subkeys;  // by upper-case name
+
+        Key() = default;
+        Key(const Key&) = delete;
+        Key& operator=(const Key&) = delete;
+        // Takes a tree of any depth apart without recursion (tests build 20,000 levels):
+        // every key below is detached into one list, then freed childless.
+        ~Key()
+        {
+            std::vector<std::unique_ptr<Key>> detached;
+            auto detach = [&detached](Key& key) {
+                for (auto& [name, child] : key.subkeys) detached.push_back(std::move(child));
+                key.subkeys.clear();
+            };
+            detach(*this);
+            for (std::size_t i = 0; i < detached.size(); ++i) detach(*detached[i]);
+        }
     };
     struct OpenKey {
         RegKey root;

@@ -2,9 +2,9 @@
 
 #include "FakeCompiledHelp.h"
 #include "FakePlatform.h"
-#include "tools/helpdoctor/ContextIdAudit.h"
-#include "tools/helpdoctor/HelpDoctor.h"
-#include "tools/helpdoctor/HelpFileListSurvey.h"
+#include "doctor/ContextIdAudit.h"
+#include "doctor/HelpDoctor.h"
+#include "doctor/HelpFileListSurvey.h"
 #include "htmlhelp/RegistryAccess.h"
 
 namespace morvel::htmlhelp {

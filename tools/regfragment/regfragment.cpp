@@ -1,6 +1,6 @@
 // Writes the registry half of the installer package: a WiX include of RegistryValue
 // elements with every entry the DLL's own per-user or per-machine registration writes,
-// from the same class catalogue and the same entry builder (frame/RegistryEntries), and
+// from the same class catalogue and the same entry builder (comkit/RegistryEntries), and
 // the type library's facts read from the finished library.
 //
 //   regfragment <Morvel10.tlb> <file id of the DLL> <output.wxi>
@@ -18,10 +18,10 @@
 #include <cstdio>
 #include <string>
 
-#include "frame/ClassCatalogue.h"
-#include "frame/Handles.h"
-#include "frame/Published.h"
-#include "frame/RegistryEntries.h"
+#include "library/ClassCatalogue.h"
+#include "comkit/Handles.h"
+#include "library/Published.h"
+#include "comkit/RegistryEntries.h"
 
 using namespace morvel;
 

@@ -1,4 +1,4 @@
-// tlbfinish: turns the type library widl makes from frame/Morvel10.idl into the one we
+// tlbfinish: turns the type library widl makes from library/Morvel10.idl into the one we
 // publish. widl cannot describe enumeration constants and writes type infos in declaration
 // order (enumerations first, because members use them), so this reads widl's library and
 // writes a copy with the platform's own writer, CreateTypeLib2:

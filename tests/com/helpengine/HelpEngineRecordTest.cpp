@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineLog.h"
-#include "frame/Published.h"
+#include "library/Published.h"
 #include "tests/com/support/ComTestSupport.h"
 
 using namespace comtest;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/Handles.h"
+#include "comkit/Handles.h"
 
 namespace comtest {
 

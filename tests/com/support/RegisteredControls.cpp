@@ -1,6 +1,6 @@
 #include "RegisteredControls.h"
 
-#include "frame/Handles.h"
+#include "comkit/Handles.h"
 
 namespace comtest {
 

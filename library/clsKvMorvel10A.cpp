@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "Conversions.h"
-#include "ErrorInfo.h"
+#include "comkit/Conversions.h"
+#include "comkit/ErrorInfo.h"
 #include "LibraryResources.h"
 #include "basKvMorvel10A.h"
 #include "basKvorCommonA.h"

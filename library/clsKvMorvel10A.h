@@ -2,8 +2,8 @@
 // The library object: application information, the library's own resources, the About
 // box and the per-thread object slot.
 
-#include "ComObject.h"
-#include "frame/Published.h"
+#include "comkit/ComObject.h"
+#include "library/Published.h"
 
 namespace morvel {
 

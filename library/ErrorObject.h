@@ -7,7 +7,7 @@
 #include <oaidl.h>
 
 #include "portable/AutomationError.h"
-#include "Handles.h"
+#include "comkit/Handles.h"
 
 namespace morvel {
 

@@ -7,10 +7,10 @@
 #include <utility>
 
 #include "ApplicationInfo.h"
-#include "ThreadPrimitives.h"
-#include "ErrorInfo.h"
-#include "Module.h"
-#include "UnknownImpl.h"
+#include "comkit/ThreadPrimitives.h"
+#include "comkit/ErrorInfo.h"
+#include "comkit/Module.h"
+#include "comkit/UnknownImpl.h"
 
 namespace morvel::basKvMorvel10A {
 namespace {

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "ClassTable.h"
-#include "Conversions.h"
-#include "Module.h"
-#include "PropertyObject.h"
+#include "comkit/ClassTable.h"
+#include "comkit/Conversions.h"
+#include "comkit/Module.h"
+#include "comkit/PropertyObject.h"
 
 namespace morvel {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // The table of classes a server DLL of this project publishes. It drives creation,
 // registration and unregistration (Server.cpp, Registration.cpp), which every server DLL
-// compiles from the frame; each DLL defines classTable() over its own classes.
+// compiles from the kit; each DLL defines classTable() over its own classes.
 
 #include <windows.h>
 

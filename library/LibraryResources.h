@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "Handles.h"
+#include "comkit/Handles.h"
 
 namespace morvel {
 

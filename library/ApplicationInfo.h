@@ -7,7 +7,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include "Handles.h"
+#include "comkit/Handles.h"
 
 namespace morvel {
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <new>
 
-#include "ErrorInfo.h"
-#include "Module.h"
-#include "VariantCoercion.h"
+#include "comkit/ErrorInfo.h"
+#include "comkit/Module.h"
+#include "comkit/VariantCoercion.h"
 
 namespace morvel {
 namespace {

@@ -2,11 +2,11 @@
 
 #include <new>
 
-#include "Conversions.h"
-#include "ErrorInfo.h"
+#include "comkit/Conversions.h"
+#include "comkit/ErrorInfo.h"
 #include "ErrorObject.h"
-#include "Handles.h"
-#include "LateBinding.h"
+#include "comkit/Handles.h"
+#include "comkit/LateBinding.h"
 #include "basKvMorvel10A.h"
 
 namespace morvel::basKvorCommonA {

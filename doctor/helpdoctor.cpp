@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "HelpDoctor.h"
-#include "frame/Handles.h"
+#include "comkit/Handles.h"
 #include "htmlhelp/Win32HtmlHelpPort.h"
 
 namespace {

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "ClassTable.h"
-#include "Conversions.h"
-#include "LastDllError.h"
-#include "PropertyObject.h"
+#include "comkit/ClassTable.h"
+#include "comkit/Conversions.h"
+#include "comkit/LastDllError.h"
+#include "comkit/PropertyObject.h"
 
 namespace morvel {
 namespace {

@@ -1,6 +1,6 @@
-#include "ClassTable.h"
+#include "comkit/ClassTable.h"
 
-#include "frame/Published.h"
+#include "library/Published.h"
 #include "ClassCatalogue.h"
 #include "clsKvHlpfAdvancedA.h"
 #include "clsKvHlpfGeneralA.h"

@@ -1,8 +1,8 @@
 #pragma once
 // A published class with only the inherited dispatch members.
 
-#include "ComObject.h"
-#include "frame/Published.h"
+#include "comkit/ComObject.h"
+#include "library/Published.h"
 
 namespace morvel {
 
