@@ -27,6 +27,9 @@
 #include <utility>
 #include <vector>
 
+#include "comkit/Handles.h"
+#include "comkit/TypeDescription.h"
+
 namespace {
 
 struct Failure {
@@ -39,94 +42,34 @@ void check(HRESULT hr, const std::wstring& what)
     if (FAILED(hr)) throw Failure{what, hr};
 }
 
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
-    ComPtr& operator=(ComPtr&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            p_ = std::exchange(other.p_, nullptr);
-        }
-        return *this;
-    }
-    ~ComPtr() { reset(); }
-    static ComPtr share(T* p)
-    {
-        ComPtr c;
-        if ((c.p_ = p)) p->AddRef();
-        return c;
-    }
-    void reset()
-    {
-        if (p_) std::exchange(p_, nullptr)->Release();
-    }
-    T** put()
-    {
-        reset();
-        return &p_;
-    }
-    T* get() const { return p_; }
-    T* operator->() const { return p_; }
-    template <class U>
-    ComPtr<U> as() const
-    {
-        ComPtr<U> other;
-        check(p_->QueryInterface(__uuidof(U), reinterpret_cast<void**>(other.put())), L"QueryInterface");
-        return other;
-    }
+using morvel::Bstr;
+using morvel::ComPtr;
 
-private:
-    T* p_ = nullptr;
+// The kit's owners of type descriptions, failing as every step of this tool fails: a block
+// that cannot be read ends the run.
+template <class Owner>
+struct Described : Owner {
+    template <class Source, class... Args>
+    explicit Described(Source* source, Args... args)
+    {
+        check(this->read(source, args...), L"reading a type description");
+    }
 };
+using TypeAttr = Described<morvel::TypeAttr>;
+using FuncDesc = Described<morvel::FuncDesc>;
+using VarDesc = Described<morvel::VarDesc>;
+using LibAttr = Described<morvel::LibAttr>;
 
-class Bstr {
-public:
-    Bstr() = default;
-    Bstr(Bstr&& other) noexcept : s_(std::exchange(other.s_, nullptr)) {}
-    Bstr& operator=(Bstr&&) = delete;
-    ~Bstr() { SysFreeString(s_); }
-    BSTR* put()
-    {
-        SysFreeString(s_);
-        s_ = nullptr;
-        return &s_;
-    }
-    LPOLESTR get() const { return s_ ? s_ : const_cast<LPOLESTR>(L""); }
-    bool empty() const { return SysStringLen(s_) == 0; }
+// A documentation text as the writer takes it: the empty text for none.
+LPOLESTR text(const Bstr& b) { return b.get() ? b.get() : const_cast<LPOLESTR>(L""); }
 
-private:
-    BSTR s_ = nullptr;
-};
-
-// What ITypeInfo/ITypeLib hand out must go back to the object that made it.
-template <class Owner, class Data, auto Get, auto Release>
-class Described {
-public:
-    template <class... Args>
-    explicit Described(Owner* owner, Args... args) : owner_(owner)
-    {
-        check((owner->*Get)(args..., &data_), L"reading a type description");
-    }
-    Described(const Described&) = delete;
-    Described& operator=(const Described&) = delete;
-    ~Described()
-    {
-        if (data_) (owner_->*Release)(data_);
-    }
-    const Data* operator->() const { return data_; }
-    const Data& operator*() const { return *data_; }
-
-private:
-    Owner* owner_;
-    Data* data_ = nullptr;
-};
-using TypeAttr = Described<ITypeInfo, TYPEATTR, &ITypeInfo::GetTypeAttr, &ITypeInfo::ReleaseTypeAttr>;
-using FuncDesc = Described<ITypeInfo, FUNCDESC, &ITypeInfo::GetFuncDesc, &ITypeInfo::ReleaseFuncDesc>;
-using VarDesc = Described<ITypeInfo, VARDESC, &ITypeInfo::GetVarDesc, &ITypeInfo::ReleaseVarDesc>;
-using LibAttr = Described<ITypeLib, TLIBATTR, &ITypeLib::GetLibAttr, &ITypeLib::ReleaseTLibAttr>;
+template <class U, class T>
+ComPtr<U> query(const ComPtr<T>& object)
+{
+    ComPtr<U> out = object.template as<U>();
+    if (!out) check(E_NOINTERFACE, L"QueryInterface");
+    return out;
+}
 
 struct Doc {
     Bstr name, text, helpFile;
@@ -189,7 +132,7 @@ bool isDual(ITypeInfo* info)
 // signatures and slots, which is what CreateTypeInfo(TKIND_INTERFACE) takes back.
 ComPtr<ITypeInfo> bodyOf(ITypeInfo* info)
 {
-    if (!isDual(info)) return ComPtr<ITypeInfo>::share(info);
+    if (!isDual(info)) return ComPtr<ITypeInfo>::addRef(info);
     HREFTYPE href = 0;
     check(info->GetRefTypeOfImplType(UINT(-1), &href), L"GetRefTypeOfImplType(-1)");
     return refTypeInfo(info, href);
@@ -353,13 +296,13 @@ public:
         // So a finisher of one width can write a library for the other, they are converted.
         targetPointer_ = attr->syskind == SYS_WIN64 ? 8 : 4;
         check(CreateTypeLib2(attr->syskind, path.c_str(), target_.put()), L"CreateTypeLib2");
-        check(target_->SetName(doc.name.get()), L"SetName");
+        check(target_->SetName(text(doc.name)), L"SetName");
         check(target_->SetGuid(attr->guid), L"SetGuid");
         check(target_->SetLcid(attr->lcid), L"SetLcid");
         check(target_->SetVersion(attr->wMajorVerNum, attr->wMinorVerNum), L"SetVersion");
         check(target_->SetLibFlags(attr->wLibFlags), L"SetLibFlags");
-        if (!doc.text.empty()) check(target_->SetDocString(doc.text.get()), L"SetDocString");
-        if (!doc.helpFile.empty()) check(target_->SetHelpFileName(doc.helpFile.get()), L"SetHelpFileName");
+        if (doc.text.length() != 0) check(target_->SetDocString(text(doc.text)), L"SetDocString");
+        if (doc.helpFile.length() != 0) check(target_->SetHelpFileName(text(doc.helpFile)), L"SetHelpFileName");
         if (doc.context) check(target_->SetHelpContext(doc.context), L"SetHelpContext");
     }
 
@@ -373,8 +316,8 @@ public:
             ComPtr<ITypeInfo> info = typeInfoAt(source_, index);
             const TYPEKIND kind = isDual(info.get()) ? TKIND_INTERFACE : TypeAttr(info.get())->typekind;
             Doc doc = documentation(info.get(), MEMBERID_NIL);
-            check(target_->CreateTypeInfo(doc.name.get(), kind, created_[index].put()),
-                  L"CreateTypeInfo " + std::wstring(doc.name.get()));
+            check(target_->CreateTypeInfo(text(doc.name), kind, created_[index].put()),
+                  L"CreateTypeInfo " + std::wstring(text(doc.name)));
         }
         for (UINT index : order) fill(index);
         check(target_->SaveAllChanges(), L"SaveAllChanges");
@@ -391,11 +334,11 @@ private:
         TypeAttr attr(info.get());
         TypeAttr bodyAttr(body.get());
         Doc doc = documentation(info.get(), MEMBERID_NIL);
-        const std::wstring name = doc.name.get();
+        const std::wstring name = text(doc.name);
 
         check(out->SetGuid(attr->guid), L"SetGuid " + name);
         check(out->SetVersion(attr->wMajorVerNum, attr->wMinorVerNum), L"SetVersion " + name);
-        if (!doc.text.empty()) check(out->SetDocString(doc.text.get()), L"SetDocString " + name);
+        if (doc.text.length() != 0) check(out->SetDocString(text(doc.text)), L"SetDocString " + name);
         if (doc.context) check(out->SetHelpContext(doc.context), L"SetHelpContext " + name);
         check(out->SetAlignment(std::min<WORD>(bodyAttr->cbAlignment, targetPointer_)), L"SetAlignment " + name);
         for (UINT j = 0; j < bodyAttr->cImplTypes; ++j) {
@@ -455,7 +398,7 @@ private:
         check(out->SetFuncAndParamNames(i, names.data(), count), L"SetFuncAndParamNames " + where);
 
         Doc doc = documentation(from, source->memid);
-        if (!doc.text.empty()) check(out->SetFuncDocString(i, doc.text.get()), L"SetFuncDocString " + where);
+        if (doc.text.length() != 0) check(out->SetFuncDocString(i, text(doc.text)), L"SetFuncDocString " + where);
         if (doc.context) check(out->SetFuncHelpContext(i, doc.context), L"SetFuncHelpContext " + where);
     }
 
@@ -465,12 +408,12 @@ private:
         VARDESC var = *source;
         var.elemdescVar.tdesc = copyType(from, out, source->elemdescVar.tdesc);
         Doc doc = documentation(from, source->memid);
-        const std::wstring where = owner + L"." + doc.name.get();
+        const std::wstring where = owner + L"." + text(doc.name);
         check(out->AddVarDesc(i, &var), L"AddVarDesc " + where);
-        check(out->SetVarName(i, doc.name.get()), L"SetVarName " + where);
+        check(out->SetVarName(i, text(doc.name)), L"SetVarName " + where);
         // Our constants are described by their own names, which is what object browsers show.
-        Bstr& text = enumeration ? doc.name : doc.text;
-        if (!text.empty()) check(out->SetVarDocString(i, text.get()), L"SetVarDocString " + where);
+        const Bstr& said = enumeration ? doc.name : doc.text;
+        if (said.length() != 0) check(out->SetVarDocString(i, text(said)), L"SetVarDocString " + where);
         if (doc.context) check(out->SetVarHelpContext(i, doc.context), L"SetVarHelpContext " + where);
     }
 
@@ -495,7 +438,7 @@ private:
         ComPtr<ITypeInfo> target = refTypeInfo(from, href);
         const Location where = locate(source_, target.get());
         const bool alias = !where.inLibrary && IsEqualGUID(TypeAttr(target.get())->guid, GUID_NULL);
-        if (where.inLibrary) target = created_.at(where.index).as<ITypeInfo>();
+        if (where.inLibrary) target = query<ITypeInfo>(created_.at(where.index));
         HREFTYPE result = 0;
         check(out->AddRefTypeInfo(target.get(), &result), L"AddRefTypeInfo");
         if (alias) aliases_[result] = where.index;
@@ -554,8 +497,8 @@ std::wstring typeText(ITypeInfo* context, const TYPEDESC& type)
     ComPtr<ITypeLib> lib;
     UINT index = 0;
     check(target->GetContainingTypeLib(lib.put(), &index), L"GetContainingTypeLib");
-    return format(L"%ls.%ls", documentation(lib.get(), -1).name.get(),
-                  documentation(target.get(), MEMBERID_NIL).name.get());
+    return format(L"%ls.%ls", text(documentation(lib.get(), -1).name),
+                  text(documentation(target.get(), MEMBERID_NIL).name));
 }
 
 std::wstring paramFlagsText(USHORT flags)
@@ -607,7 +550,7 @@ void dumpMembers(ITypeInfo* info, const wchar_t* indent, std::wstring& out)
         out += format(
             L"%lsfunc 0x%08lX %ls %ls returns %ls funckind=%d cc=%d oVft=%d flags=0x%X optional=%d doc=\"%ls\"\n",
             indent, f->memid, invokeText(f->invkind), names[0], typeText(info, f->elemdescFunc.tdesc).c_str(),
-            f->funckind, f->callconv, f->oVft, f->wFuncFlags, f->cParamsOpt, documentation(info, f->memid).text.get());
+            f->funckind, f->callconv, f->oVft, f->wFuncFlags, f->cParamsOpt, text(documentation(info, f->memid).text));
         for (SHORT p = 0; p < f->cParams; ++p) {
             const ELEMDESC& param = f->lprgelemdescParam[p];
             const USHORT flags = param.paramdesc.wParamFlags;
@@ -622,8 +565,8 @@ void dumpMembers(ITypeInfo* info, const wchar_t* indent, std::wstring& out)
         VarDesc v(info, i);
         Doc doc = documentation(info, v->memid);
         out += format(L"%lsvar 0x%08lX %ls %ls varkind=%d flags=0x%X value=%ls doc=\"%ls\"\n", indent, v->memid,
-                      doc.name.get(), typeText(info, v->elemdescVar.tdesc).c_str(), v->varkind, v->wVarFlags,
-                      v->varkind == VAR_CONST ? valueText(*v->lpvarValue).c_str() : L"-", doc.text.get());
+                      text(doc.name), typeText(info, v->elemdescVar.tdesc).c_str(), v->varkind, v->wVarFlags,
+                      v->varkind == VAR_CONST ? valueText(*v->lpvarValue).c_str() : L"-", text(doc.text));
     }
 }
 
@@ -633,13 +576,13 @@ std::wstring dump(ITypeLib* lib)
     Doc doc = documentation(lib, -1);
     std::wstring out = format(L"library %ls guid=%ls version=%u.%u lcid=0x%04lX syskind=%d flags=0x%X doc=\"%ls\" "
                               L"helpfile=\"%ls\" context=%lu\n",
-                              doc.name.get(), guidText(a->guid).c_str(), a->wMajorVerNum, a->wMinorVerNum, a->lcid,
-                              a->syskind, a->wLibFlags, doc.text.get(), doc.helpFile.get(), doc.context);
+                              text(doc.name), guidText(a->guid).c_str(), a->wMajorVerNum, a->wMinorVerNum, a->lcid,
+                              a->syskind, a->wLibFlags, text(doc.text), text(doc.helpFile), doc.context);
     for (UINT i = 0; i < lib->GetTypeInfoCount(); ++i) {
         ComPtr<ITypeInfo> info = typeInfoAt(lib, i);
         Doc type = documentation(info.get(), MEMBERID_NIL);
-        out += format(L"type %u %ls %ls doc=\"%ls\"\n", i, type.name.get(), typeLine(info.get()).c_str(),
-                      type.text.get());
+        out += format(L"type %u %ls %ls doc=\"%ls\"\n", i, text(type.name), typeLine(info.get()).c_str(),
+                      text(type.text));
         dumpMembers(info.get(), L"  ", out);
         if (!isDual(info.get())) continue;
         ComPtr<ITypeInfo> body = bodyOf(info.get());
