@@ -2,14 +2,19 @@
 #   include/   Morvel10.h (the public header) and Morvel10_i.c (the GUIDs a vtable client links)
 #   idl/       Morvel10.idl
 #   lib/       Morvel10.tlb, this build's type library
-#   samples/   the samples of examples/sdk/ (scripts, a VBA module, two C++ clients)
+#   samples/   the samples of examples/sdk/ (scripts, a VBA module, two C++ clients, and
+#              help/, a help project for helpbuild)
 #   bin/       helpdoctor.exe, which says why help did not appear
+#   helpbuild/ the help compiler: Markdown pages to a .chm, its ids and web help
 #   README.md  what is where and how to build the C++ samples
 # Every file is copied from the one place it is made, so the folder always matches the build.
 set(sdk ${CMAKE_BINARY_DIR}/sdk)
 set(sdk_sources ${CMAKE_SOURCE_DIR}/examples/sdk)
-file(GLOB sdk_samples CONFIGURE_DEPENDS ${sdk_sources}/*)
-list(FILTER sdk_samples EXCLUDE REGEX "/README\\.md$")
+file(GLOB_RECURSE sdk_samples RELATIVE ${sdk_sources} CONFIGURE_DEPENDS ${sdk_sources}/*)
+list(FILTER sdk_samples EXCLUDE REGEX "^README\\.md$")
+file(GLOB_RECURSE sdk_helpbuild RELATIVE ${CMAKE_SOURCE_DIR}/helpbuild CONFIGURE_DEPENDS
+     ${CMAKE_SOURCE_DIR}/helpbuild/*)
+list(FILTER sdk_helpbuild EXCLUDE REGEX "__pycache__")
 
 set(sdk_pairs
     "${gen}/Morvel10.h|include/Morvel10.h"
@@ -18,8 +23,10 @@ set(sdk_pairs
     "${gen}/Morvel10.tlb|lib/Morvel10.tlb"
     "${sdk_sources}/README.md|README.md")
 foreach(sample IN LISTS sdk_samples)
-    get_filename_component(name ${sample} NAME)
-    list(APPEND sdk_pairs "${sample}|samples/${name}")
+    list(APPEND sdk_pairs "${sdk_sources}/${sample}|samples/${sample}")
+endforeach()
+foreach(file IN LISTS sdk_helpbuild)
+    list(APPEND sdk_pairs "${CMAKE_SOURCE_DIR}/helpbuild/${file}|helpbuild/${file}")
 endforeach()
 
 file(MAKE_DIRECTORY ${sdk}/include ${sdk}/idl ${sdk}/lib ${sdk}/samples)

@@ -47,7 +47,7 @@ function(morvel_com_test name)
     endif()
     morvel_windows_program(${name} TEST SOURCES ${arg_SOURCE} OUTPUT_DIR "${arg_OUTPUT_DIR}"
         LIBS GTest::gtest_main com_test_support ${arg_LIBS})
-    add_dependencies(${name} Morvel10 Ostrel10 hhrecorder demo_chm)
+    add_dependencies(${name} Morvel10 Ostrel10 hhrecorder demo_chm help_sample)
 endfunction()
 
 foreach(name ByRefWriteBackTest DispatchNamesTest FileListTest HandlesTest HtmlHelpPropertiesTest
@@ -81,7 +81,7 @@ add_dependencies(ManualTest manual)
 # tools/demo-run.sh shows its popup through the recorder.
 morvel_windows_program(demo WMAIN SOURCES ${CMAKE_SOURCE_DIR}/examples/demo.cpp
     LIBS morvel_published oleaut32 ole32 uuid user32)
-add_dependencies(demo Morvel10 Ostrel10 hhrecorder demo_chm manual)
+add_dependencies(demo Morvel10 Ostrel10 hhrecorder demo_chm manual help_sample help_de help_ru)
 
 # Benchmarks: built only on request (tools/bench.sh), so the test command does not pay for them.
 morvel_windows_program(bench_dispatch SOURCES ${CMAKE_SOURCE_DIR}/bench/Bench.cpp
@@ -158,10 +158,8 @@ morvel_windows_test(script_HelpEngine.vbs RECORDER
 morvel_windows_test(DemoCleanClient COMMAND ${CMAKE_SOURCE_DIR}/tests/demo/clean-client.sh ${CMAKE_BINARY_DIR}
     LOCKS system_hhctrl TIMEOUT 180 PASS "the demo ran unattended and left the system alone")
 
-# The manual against the type library, and the manual generator's own rules (no Wine).
+# The manual against the type library.
 morvel_windows_test(ManualTest STANDALONE)
-morvel_windows_test(manual_generator STANDALONE
-    COMMAND ${MORVEL_PYTHON3} ${CMAKE_SOURCE_DIR}/tests/manual/test_build_manual.py ${MORVEL_CMARK})
 
 # helpdoctor: every command under Wine, against the demo help file and files made from it.
 morvel_windows_test(helpdoctor_commands STANDALONE LOCKS system_hhctrl TIMEOUT 300

@@ -3,7 +3,7 @@
 // An id never changes once published; a new page takes the next free number of its range
 // (1-99 general, 1000 clsKvMorvel10A, 2000 clsKvHlpfHtmlA, 3000 clsKvHlpfHlpA,
 // 4000 clsKvHlpfGeneralA, 5000 clsKvHlpfAdvancedA, 6000 enumerations, 9000 tools).
-// tools/manual/build-manual.py refuses a page without an id and an id without a page.
+// helpbuild refuses a page without an id and an id without a page.
 #pragma once
 
 #define IDH_overview                                       1
@@ -92,3 +92,4 @@
 #define IDH_performance                                    7
 #define IDH_tools                                          9000
 #define IDH_tools_helpdoctor                               9001
+#define IDH_tools_helpbuild                                9002

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "docs/ContextIds.h"
+#include "examples/sdk/help/SampleIds.h"
 #include "library/Published.h"
 
 namespace {
@@ -532,6 +533,18 @@ bool screenshot(const std::wstring& png)
     return status[0] == '0';
 }
 
+// The help viewer once it has settled, reported as "<label>: open, "<caption>"" or
+// "<label>: NOT FOUND".
+HWND settledViewer(const wchar_t* label)
+{
+    pumpFor(1500);
+    HWND viewer = findViewer();
+    wchar_t title[128] = L"";
+    if (viewer) GetWindowTextW(viewer, title, 128);
+    std::printf("    %ls: %ls\n", label, viewer ? (std::wstring(L"open, \"") + title + L"\"").c_str() : L"NOT FOUND");
+    return viewer;
+}
+
 // Opens the demo help file at a topic in the platform's help viewer, photographs the
 // screen, and closes the viewer again.
 void helpDisplay(IDispatch* html)
@@ -543,11 +556,7 @@ void helpDisplay(IDispatch* html)
     put(html, L"HHWindow", L"");
     std::printf("  help display:\n    HHDisplayTopicURL(%ls, commands.htm) = %ls\n", chm.c_str(),
                 method(html, L"HHDisplayTopicURL", LONG{0}).show().c_str());
-    pumpFor(1500);
-    HWND viewer = findViewer();
-    wchar_t title[128] = L"";
-    if (viewer) GetWindowTextW(viewer, title, 128);
-    std::printf("    help viewer: %ls\n", viewer ? (std::wstring(L"open, \"") + title + L"\"").c_str() : L"NOT FOUND");
+    HWND viewer = settledViewer(L"help viewer");
     if (viewer) {
         const bool shot = screenshot(png);
         std::printf("    screenshot: %ls\n", shot ? unixPath(png).c_str() : L"not taken (import failed)");
@@ -637,6 +646,21 @@ bool referenceManual(IDispatch* html)
     return byTopic && byId;
 }
 
+// The SDK's sample help, compiled from Markdown by helpbuild (help-sample/Sample.chm beside
+// the demo), opened at a page by the id its ids file gives that page.
+bool sampleHelp(IDispatch* html)
+{
+    const std::wstring chm = ownFolder() + L"\\help-sample\\Sample.chm";
+    put(html, L"CHMFile", chm);
+    put(html, L"HHTopicID", LONG{IDH_options_dialog});
+    std::printf("  sample help %ls: HHDisplayTopicID(IDH_options_dialog = %d) = %ls\n", chm.c_str(), IDH_options_dialog,
+                method(html, L"HHDisplayTopicID", LONG{0}).show().c_str());
+    HWND viewer = settledViewer(L"sample viewer");
+    method(html, L"HHClose");
+    pumpFor(500);
+    return viewer != nullptr;
+}
+
 // One text popup with its own colours and font, at the pointer.
 bool popup(IDispatch* html)
 {
@@ -697,6 +721,7 @@ int everyClass()
             helpFileList(object.get());
             helpDisplay(object.get());
             referenceManual(object.get());
+            sampleHelp(object.get());
             installationReport(object.get());
         }
     }

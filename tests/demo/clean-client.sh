@@ -29,6 +29,7 @@ done
 grep -q 'message box ".*answered with OK' "$work/out" || fail "no message box was answered"
 grep -q 'help viewer: open' "$work/out" || fail "the help viewer did not open"
 grep -q 'manual viewer: open' "$work/out" || fail "the reference manual did not open in the help viewer"
+grep -q 'sample viewer: open' "$work/out" || fail "the sample help did not open by its context id"
 
 # By change time: a copy keeps the modification time of its source, not its change time.
 written=$(find "$system" -cnewer "$work/started" 2>/dev/null | head -5)

@@ -22,7 +22,8 @@ try "$cc" -std=c99 "${strict[@]}" -x c "$sdk/include/Morvel10_i.c"
 
 for file in include/Morvel10.h include/Morvel10_i.c idl/Morvel10.idl lib/Morvel10.tlb README.md \
             samples/Sample.vbs samples/Sample.js samples/Sample.bas samples/VBA.md \
-            samples/VtableClient.cpp samples/LateBoundClient.cpp; do
+            samples/VtableClient.cpp samples/LateBoundClient.cpp samples/help/Sample.helpproject \
+            helpbuild/helpbuild.py helpbuild/chmmend.py; do
     [ -s "$sdk/$file" ] || { echo "FAILED: the SDK has no $file"; failed=1; }
 done
 if grep -rlF -e "$build" -e "$source" "$sdk"; then

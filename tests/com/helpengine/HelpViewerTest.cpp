@@ -75,12 +75,12 @@ struct HelpViewer : ::testing::Test {
         return call(object.get(), member, DISPATCH_METHOD, {vRef(&variable)}).hr;
     }
     // The command opens one viewer titled after the help file, and HHClose closes it.
-    void opensAndCloses(const wchar_t* member)
+    void opensAndCloses(const wchar_t* member, const wchar_t* helpTitle = L"Morvel Demo Help")
     {
         ASSERT_EQ(run(member), S_OK);
         const std::vector<HWND> open = viewers();
         ASSERT_EQ(open.size(), 1u) << "no help window after " << std::string(member, member + wcslen(member));
-        EXPECT_EQ(title(open[0]), L"Morvel Demo Help");
+        EXPECT_EQ(title(open[0]), helpTitle);
         ASSERT_EQ(call(object.get(), L"HHClose", DISPATCH_METHOD).hr, S_OK);
         EXPECT_TRUE(viewers().empty());
     }
@@ -100,6 +100,15 @@ TEST_F(HelpViewer, TopicByMappedContextId)
 {
     put(object.get(), L"HHTopicID", vI4(1002));
     opensAndCloses(L"HHDisplayTopicID");
+}
+
+// The SDK's sample help, compiled from Markdown by helpbuild, opens at an id of its ids file.
+TEST_F(HelpViewer, HelpFromMarkdownOpensByTheIdsOfItsIdsFile)
+{
+    put(object.get(), L"CHMFile", vStr(wide(buildPath("help-sample/Sample.chm")).c_str()));
+    put(object.get(), L"HHTopicID", vI4(1002));  // IDH_options_dialog
+    opensAndCloses(L"HHDisplayTopicID", L"Sample Application Help");
+    EXPECT_TRUE(boxes.boxes().empty());
 }
 
 TEST_F(HelpViewer, ContentsIndexAndSearch)

@@ -13,7 +13,7 @@
   its size (a shorter number is written with leading continuation bytes), so the listing
   chunk is otherwise untouched.
 
-    chm-mend.py FILE.chm PROJECT_DIR
+    chmmend.py FILE.chm PROJECT_DIR      (helpbuild.py does this after every compile)
 """
 import os
 import struct
@@ -139,10 +139,9 @@ def mend_aliases(path, chm, project):
     return changed
 
 
-def main():
-    if len(sys.argv) != 3:
-        sys.exit(__doc__)
-    path, project = sys.argv[1], os.path.abspath(sys.argv[2])
+def mend(path, project):
+    """Mends the file in place; returns a line saying what was done."""
+    project = os.path.abspath(project)
     with open(path, "rb") as f:
         chm = bytearray(f.read())
     first = mend_first_chunk(chm)
@@ -150,15 +149,20 @@ def main():
         with open(path, "wb") as f:  # the stream reader below lists the file
             f.write(chm)
     aliases = mend_aliases(path, chm, project)
-    if not first and not aliases:
-        return
-    with open(path, "wb") as f:
-        f.write(chm)
-    table = read_stream(path, "/#STRINGS")
-    if any(text.startswith(project.encode()) for text in bytes(table).split(b"\0")):
-        sys.exit(f"{path}: the rewritten #STRINGS does not read back")
-    print(f"{os.path.basename(path)}: directory header {'mended' if first else 'sound'}, "
-          f"{aliases} context-id targets made names inside the file")
+    if first or aliases:
+        with open(path, "wb") as f:
+            f.write(chm)
+        table = read_stream(path, "/#STRINGS")
+        if any(text.startswith(project.encode()) for text in bytes(table).split(b"\0")):
+            sys.exit(f"{path}: the rewritten #STRINGS does not read back")
+    return (f"{os.path.basename(path)}: directory header {'mended' if first else 'sound'}, "
+            f"{aliases} context-id targets made names inside the file")
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    print(mend(sys.argv[1], sys.argv[2]))
 
 
 if __name__ == "__main__":

@@ -1,0 +1,2 @@
+#define IDH_index 10
+#define IDH_groesse 11

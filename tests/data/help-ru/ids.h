@@ -1,0 +1,2 @@
+#define IDH_index 20
+#define IDH_settings 21
