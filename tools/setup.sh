@@ -7,7 +7,7 @@ packages=(cmake ninja-build g++ googletest fp-utils
           wine wine32:i386 wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev
           xvfb xauth x11-utils imagemagick
           clang libclang-rt-14-dev clang-format
-          msitools wixl cmark libchm-bin python3 locales)
+          msitools wixl cmark libchm-bin python3 locales chromium)
 
 missing=()
 for p in "${packages[@]}"; do
