@@ -10,6 +10,10 @@
 if(NOT WIN32)
     option(MORVEL_SANITIZE "Build the native core and its tests with ASan and UBSan" ON)
 endif()
+if(WIN32)
+    # One runtime inside each program: nothing to ship beside the DLL and no DLL-hell.
+    add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
 if(MORVEL_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -O0)
     add_link_options(-fsanitize=address,undefined)

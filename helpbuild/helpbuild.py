@@ -604,7 +604,8 @@ def write_web(out, project, tree, pages, listed, ids_of_pages, bodies):
         "language": project.language,
         "default": htm(listed[0]),
         "pages": [{"htm": htm(rel), "title": pages[rel]["title"], "keywords": pages[rel]["keywords"],
-                   "html": bodies[rel]} for rel in listed],
+                   "html": f"<h1>{html.escape(pages[rel]['title'], quote=False)}</h1>\n{bodies[rel]}"}
+                  for rel in listed],
         "contents": [(level, title, htm(page) if page else None) for level, title, page in tree],
         "ids": [(ident, number, htm(rel)) for ident, (rel, number) in ids_of_pages.items()],
         "stylesheet": project.stylesheet,
