@@ -98,7 +98,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${gen}")
 # code page exactly as the library of the same width does. Shipped without debugging
 # information: smaller, and naming no folder of the build machine.
 morvel_windows_program(helpdoctor WMAIN
-    SOURCES ${CMAKE_SOURCE_DIR}/doctor/helpdoctor.cpp
+    SOURCES ${CMAKE_SOURCE_DIR}/doctor/helpdoctor.cpp ${CMAKE_SOURCE_DIR}/doctor/InstalledLibraryPort.cpp
     LIBS helpdoctor_core morvel_library
     LINK_OPTIONS -s)
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "HelpDoctor.h"
+#include "InstalledLibraryPort.h"
 #include "comkit/Handles.h"
 #include "htmlhelp/Win32HtmlHelpPort.h"
 
@@ -100,7 +101,9 @@ int wmain(int argc, wchar_t** argv)
     {
         std::vector<std::u16string> args;
         for (int i = 0; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
-        morvel::htmlhelp::Win32HtmlHelpPort port;
+        morvel::htmlhelp::Win32HtmlHelpPort platform;
+        morvel::helpdoctor::InstalledLibraryPort port(platform,
+                                                      morvel::helpdoctor::InstalledLibraryPort::find(platform));
         const morvel::helpdoctor::ToolHost host{readText, writeText, removeFile, confirm};
         const morvel::helpdoctor::ToolResult result = morvel::helpdoctor::runHelpDoctor(port, args, host);
         write(STD_OUTPUT_HANDLE, result.out);

@@ -72,6 +72,19 @@ Public Sub ShowHelpTopic(ByVal chmFile As String, ByVal topic As String)
     help.HHDisplayTopicURL owner
 End Sub
 
+' Shows the topic of a context id, the way F1 help reaches its page: the ids come from the
+' help project (helpbuild writes them as ContextIds.bas; import it beside this module).
+' With the SDK's sample help built into the workbook's folder:
+'   ShowHelpContext ThisWorkbook.Path & "\Sample.chm", IDH_options_dialog
+Public Sub ShowHelpContext(ByVal chmFile As String, ByVal contextId As Long)
+    Dim help As Object
+    Set help = NewHtmlHelp()
+    help.CHMFile = chmFile
+    help.HHTopicID = contextId
+    help.HHShowOnTop = True
+    help.HHDisplayTopicID OwnerWindow()
+End Sub
+
 ' Closes every help window this program opened, HTML Help and WinHelp.
 Public Sub CloseHelp()
     Dim help As Object, winHelp As Object

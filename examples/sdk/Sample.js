@@ -35,14 +35,24 @@ if (winHelp.WinHelpHlpf(0, HELP_QUIT) != 0) WScript.Echo("WinHelp quit: done");
 var library = new ActiveXObject("Morvel10.clsKvMorvel10A");
 WScript.Echo("Library title: " + library.GetProStdProperties.Title);
 
-// A failed call throws an Error whose number is the call's status code (0x800A0000 plus
-// the run-time error number for the library's own errors). HHTopicID holds a number, so
-// a text that is not one is refused.
+// A failed call throws an Error whose number is the call's status code: 0x800A0000 plus
+// the run-time error number for the library's own errors, which carry their description;
+// the platform's dispatch errors (a value of the wrong type, a missing argument) come
+// with the code alone, so describe those here. HHTopicID holds a number, so a text that
+// is not one is refused.
+function describe(e) {
+    var code = e.number >>> 0;
+    var dispatchErrors = {
+        0x80020003: "Member not found", 0x80020004: "Parameter not found",
+        0x80020005: "Type mismatch", 0x8002000A: "Out of present range",
+        0x8002000E: "Invalid number of parameters", 0x8002000F: "Parameter not optional"
+    };
+    return "0x" + code.toString(16) + ", " + (e.description || dispatchErrors[code] || "no description");
+}
 try {
     help.HHTopicID = "intro";
 } catch (e) {
-    WScript.Echo("HHTopicID = \"intro\" failed: 0x" + (e.number >>> 0).toString(16) +
-                 (e.description ? ", " + e.description : ""));
+    WScript.Echo("HHTopicID = \"intro\" failed: " + describe(e));
 }
 
 // Showing a help file opens the help viewer: only when the command line names one.

@@ -42,7 +42,7 @@ expect 1 "the file holds no page /nothere.htm" check "$good" --topic nothere.htm
 expect 1 "not in the file's map (3 ids mapped)" check "$good" --id 4242
 expect 0 "context id 1001: mapped to intro.htm" check "$good" --id 1001
 # chmcmd alone stores alias targets as full paths of the build machine (the build mends
-# that with tools/chm-mend.py): such a map reaches no page.
+# that with helpbuild/chmmend.py): such a map reaches no page.
 mkdir -p "$work/Raw" && cp -r "$build/help/project/." "$work/Raw/"
 (cd "$work/Raw" && rm -f Demo.chm && chmcmd Demo.hhp >/dev/null 2>&1)
 raw=$(winpath "$work/Raw/Demo.chm")
@@ -53,6 +53,11 @@ expect 1 "a '#' in the path" check "$(winpath "$work/C#Help/Demo.chm")"
 # Noted, not blamed: the library opens such a name through the wide entry points.
 expect 0 "characters the ANSI code page cannot carry" check "$(winpath "$work/Hélp✓/Demo.chm")"
 expect 1 "not found" check "$(winpath "$work/Nowhere/Demo.chm")"
+# A bare name is completed against the registered library's folder, wherever the doctor
+# runs from (here a copy in an SDK's bin folder).
+mkdir -p "$work/sdk/bin" && cp "$doctor" "$work/sdk/bin/" && cp "$build/help/Demo.chm" "$build/DoctorBare.chm"
+doctor="$work/sdk/bin/helpdoctor.exe" expect 0 "Nothing wrong found." check DoctorBare.chm
+rm -f "$build/DoctorBare.chm"
 
 # The file list, in each registry view: stale entries, good ones (one with a drive root as
 # its folder) and one on a drive that is not there. Pruning removes only the stale ones,
