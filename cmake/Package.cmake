@@ -40,6 +40,26 @@ add_custom_command(
     DEPENDS ${regfragment_cmd_DEPENDS} ${gen}/Morvel10.tlb
     COMMENT "Writing the package's registry entries")
 
+# The SDK's redist/ folder: the same registration for an application's own installer (a WiX
+# include and a registry file for the package's default folder) and the manifest of a
+# private assembly for use without registration.
+if(MORVEL_WIN64)
+    set(default_folder "C:\\Program Files\\Morvel10")
+else()
+    set(default_folder "C:\\Program Files (x86)\\Morvel10")
+endif()
+set(redist ${CMAKE_BINARY_DIR}/sdk/redist)
+add_custom_command(
+    OUTPUT ${redist}/Morvel10.manifest ${redist}/Morvel10.reg ${redist}/Morvel10-registry.wxi
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${redist}
+    COMMAND ${regfragment_cmd} ${gen}/Morvel10.tlb 1.0.0.104 ${redist}/Morvel10.manifest
+    COMMAND ${regfragment_cmd} ${gen}/Morvel10.tlb ${default_folder} ${redist}/Morvel10.reg
+    COMMAND ${CMAKE_COMMAND} -E copy ${registry_wxi} ${redist}/Morvel10-registry.wxi
+    DEPENDS ${regfragment_cmd_DEPENDS} ${gen}/Morvel10.tlb ${registry_wxi}
+    COMMENT "The SDK's redist/ folder")
+add_custom_target(sdk_redist ALL DEPENDS ${redist}/Morvel10.manifest)
+add_dependencies(sdk sdk_redist)
+
 # The SDK folder and the manual go in beside the DLL.
 set(package_common
     -DWIXL=${WIXL} -DMSIINFO=${MSIINFO} -DMSIBUILD=${MSIBUILD} -DARCH=${package_arch}

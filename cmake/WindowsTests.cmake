@@ -89,6 +89,10 @@ morvel_windows_program(bench_dispatch SOURCES ${CMAKE_SOURCE_DIR}/bench/Bench.cp
 set_target_properties(bench_dispatch PROPERTIES EXCLUDE_FROM_ALL ON)
 add_dependencies(bench_dispatch Morvel10)
 
+# A client that creates the library through the SDK's assembly manifest, without registration.
+morvel_windows_program(RegFreeClient WMAIN TEST SOURCES ${CMAKE_SOURCE_DIR}/tests/sdk/RegFreeClient.cpp
+    LIBS ole32 oleaut32 uuid)
+
 # Where this machine runs 32-bit code, the x86 tests check that the library the x64
 # finisher wrote is byte for byte what the finisher built for x86 writes.
 if(NOT MORVEL_WIN64)
@@ -186,6 +190,9 @@ morvel_windows_test(sdk_Sample.vbs COMMAND ${run_script} ${sdk}/samples/Sample.v
     PASS "${script_sample}.*GetProResStrings\\(1\\) failed: error [0-9]+, [^\n]+.*Done\\.")
 morvel_windows_test(sdk_Sample.js COMMAND ${run_script} ${sdk}/samples/Sample.js
     PASS "${script_sample}.*HHTopicID = \"intro\" failed: 0x8[0-9a-f]+, Type mismatch.*Done\\.")
+
+morvel_windows_test(sdk_registration_free COMMAND ${sdk_tests}/regfree-test.sh ${CMAKE_BINARY_DIR} $<TARGET_FILE:RegFreeClient>
+    PASS "the library came from the application's folder, through its manifest")
 
 # The x64 finisher's x86 library against the x86 finisher's.
 if(NOT MORVEL_WIN64)
