@@ -7,6 +7,9 @@
 #   bin/       helpdoctor.exe, which says why help did not appear
 #   helpbuild/ the help compiler: Markdown pages to a .chm, its ids and web help
 #   README.md  what is where and how to build the C++ samples
+#   LICENSE.txt, THIRD-PARTY-NOTICES.txt, CHANGELOG.md
+#   redist/    the registration for an application's installer, and the manifest for use
+#              without registration (made by cmake/Package.cmake)
 # Every file is copied from the one place it is made, so the folder always matches the build.
 set(sdk ${CMAKE_BINARY_DIR}/sdk)
 set(sdk_sources ${CMAKE_SOURCE_DIR}/examples/sdk)
@@ -21,7 +24,10 @@ set(sdk_pairs
     "${gen}/Morvel10_i.c|include/Morvel10_i.c"
     "${idl}|idl/Morvel10.idl"
     "${gen}/Morvel10.tlb|lib/Morvel10.tlb"
-    "${sdk_sources}/README.md|README.md")
+    "${sdk_sources}/README.md|README.md"
+    "${CMAKE_SOURCE_DIR}/LICENSE|LICENSE.txt"
+    "${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES.txt|THIRD-PARTY-NOTICES.txt"
+    "${CMAKE_SOURCE_DIR}/CHANGELOG.md|CHANGELOG.md")
 foreach(sample IN LISTS sdk_samples)
     list(APPEND sdk_pairs "${sdk_sources}/${sample}|samples/${sample}")
 endforeach()

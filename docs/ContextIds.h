@@ -90,6 +90,7 @@
 #define IDH_errors                                         5
 #define IDH_contextids                                     6
 #define IDH_performance                                    7
+#define IDH_shipping                                       8
 #define IDH_tools                                          9000
 #define IDH_tools_helpdoctor                               9001
 #define IDH_tools_helpbuild                                9002
