@@ -27,7 +27,8 @@ set(sdk_pairs
     "${sdk_sources}/README.md|README.md"
     "${CMAKE_SOURCE_DIR}/LICENSE|LICENSE.txt"
     "${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES.txt|THIRD-PARTY-NOTICES.txt"
-    "${CMAKE_SOURCE_DIR}/CHANGELOG.md|CHANGELOG.md")
+    "${CMAKE_SOURCE_DIR}/CHANGELOG.md|CHANGELOG.md"
+    "${CMAKE_BINARY_DIR}/help-sample/Sample.chm|samples/help/Sample.chm")
 foreach(sample IN LISTS sdk_samples)
     list(APPEND sdk_pairs "${sdk_sources}/${sample}|samples/${sample}")
 endforeach()

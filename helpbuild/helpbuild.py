@@ -301,7 +301,9 @@ def split_row(line):
     cells, cell, escaped = [], "", False
     for c in line.strip()[1:-1]:
         if escaped:
-            cell += c
+            # Only a pipe is escaped in a table cell; any other backslash stays for cmark
+            # (a registry path in a code span keeps its backslashes).
+            cell += c if c == "|" else "\\" + c
             escaped = False
         elif c == "\\":
             escaped = True

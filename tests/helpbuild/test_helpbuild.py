@@ -27,7 +27,7 @@ class Generator(unittest.TestCase):
         self.out = pathlib.Path(self.tmp.name) / "out"
         self.project(language="en-US")
         self.write("manual.css", "body {}\n")
-        self.write("overview.md", page("Overview", "See [the class](cls/index.md).\n\n| A | B |\n|---|---|\n| `x` | 1 |\n"))
+        self.write("overview.md", page("Overview", "See [the class](cls/index.md).\n\n| A | B |\n|---|---|\n| `x` | 1 |\n| `HKLM\\Software` | a \\| b |\n"))
         self.write("cls/index.md", page("cls class"))
         self.write("cls/Member.md", page("Member method", "Back to [cls](index.md).\n"))
         self.write("tools/index.md", page("Tools"))
@@ -65,6 +65,7 @@ class Generator(unittest.TestCase):
         overview = (self.out / "project/overview.htm").read_text()
         self.assertIn('href="cls/index.htm"', overview)
         self.assertIn("<tr><td><code>x</code></td><td>1</td></tr>", overview)
+        self.assertIn("<tr><td><code>HKLM\\Software</code></td><td>a | b</td></tr>", overview)
         self.assertIn('href="../manual.css"', (self.out / "project/cls/Member.htm").read_text())
         index = (self.out / "project/Morvel10.hhk").read_text()
         self.assertIn('value="Member method keyword"', index)
