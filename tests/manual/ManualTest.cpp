@@ -1,6 +1,7 @@
 // The reference manual against the type library it documents: every class, member and
-// enumeration constant the library publishes has its page, every page is in the contents
-// and the index and has a context id, and the compiled help file holds every page.
+// enumeration constant the library publishes has its page (a member's with an example), every
+// page is in the contents and the index and has a context id, and the compiled help file
+// holds every page.
 // Reads the embedded type library of build/<arch>/Morvel10.dll and the project that
 // tools/manual/build-manual.py wrote into build/<arch>/manual/project.
 
@@ -233,6 +234,13 @@ TEST_F(Manual, EveryClassAndEveryMemberHasItsPage)
             if (seen.insert(member).second) {
                 ++members;
                 expectPublishedPage(page, "IDH_" + cls + "_" + member, member);
+                // The page ends its reference part with an "Example" section that holds code.
+                const std::string html = Project::page(page);
+                const size_t example = html.find("<h2>Example</h2>");
+                const size_t next = html.find("<h2>", example == std::string::npos ? 0 : example + 1);
+                EXPECT_TRUE(example != std::string::npos &&
+                            html.substr(example, next - example).find("<pre><code") != std::string::npos)
+                    << page << " has no Example section with code";
             }
             // The page names the member's dispatch id and every argument a caller writes
             // (a property put's value has no name of its own).
