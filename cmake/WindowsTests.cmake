@@ -193,11 +193,12 @@ morvel_windows_test(sdk_Sample.js COMMAND ${run_script} ${sdk}/samples/Sample.js
 
 # The context-sensitive help recipes of the manual, against the sample help: a C++ window
 # answering WM_HELP, and a script opening a page by its id.
-morvel_windows_test(sdk_ContextHelp LOCKS system_hhctrl
+string(REPLACE "/" "\\" sample_help "Z:${sdk}/samples/help/Sample.chm")
+morvel_windows_test(sdk_ContextHelp LOCKS system_hhctrl TIMEOUT 120
     COMMAND ${sdk_tests}/run-sample.sh ${CMAKE_CXX_COMPILER} ${sdk} ${WINE_RUN} ContextHelp.cpp ${CMAKE_BINARY_DIR}/sdk-samples
-            Z:${sdk}/samples/help/Sample.chm --self-test
+            ${sample_help} --self-test
     PASS "F1 on the name box: 1 help window\\(s\\) at IDH_options_dialog.*HHDisplayPopup returned 0x00000000")
-morvel_windows_test(sdk_ContextHelp.vbs LOCKS system_hhctrl COMMAND ${run_script} ${sdk}/samples/ContextHelp.vbs
+morvel_windows_test(sdk_ContextHelp.vbs LOCKS system_hhctrl TIMEOUT 120 COMMAND ${run_script} ${sdk}/samples/ContextHelp.vbs
     PASS "the Options page is shown.*Done\\.")
 morvel_windows_test(sdk_registration_free COMMAND ${sdk_tests}/regfree-test.sh ${CMAKE_BINARY_DIR} $<TARGET_FILE:RegFreeClient>
     PASS "the library came from the application's folder, through its manifest")

@@ -91,6 +91,7 @@
 #define IDH_contextids                                     6
 #define IDH_performance                                    7
 #define IDH_shipping                                       8
+#define IDH_contexthelp                                    10
 #define IDH_tools                                          9000
 #define IDH_tools_helpdoctor                               9001
 #define IDH_tools_helpbuild                                9002

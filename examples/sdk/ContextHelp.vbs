@@ -18,8 +18,7 @@ help.HHTopicID = IDH_options_dialog
 help.HHDisplayTopicID 0
 WScript.Echo "HHDisplayTopicID(IDH_options_dialog): the Options page is shown"
 
-' The help window belongs to the script host's process: close it before the script ends,
-' or the user reads it and closes it.
-WScript.Sleep 1500
+' The help window belongs to the script host's process and closes when the script ends:
+' a script that shows help for the user to read waits for the user first (MsgBox).
 help.HHClose
 WScript.Echo "Done."
