@@ -547,10 +547,12 @@ void dumpMembers(ITypeInfo* info, const wchar_t* indent, std::wstring& out)
     for (UINT i = 0; i < attr->cFuncs; ++i) {
         FuncDesc f(info, i);
         Names names(info, f->memid, UINT(f->cParams) + 1);
+        Doc doc = documentation(info, f->memid);
         out += format(
-            L"%lsfunc 0x%08lX %ls %ls returns %ls funckind=%d cc=%d oVft=%d flags=0x%X optional=%d doc=\"%ls\"\n",
+            L"%lsfunc 0x%08lX %ls %ls returns %ls funckind=%d cc=%d oVft=%d flags=0x%X optional=%d doc=\"%ls\" "
+            L"context=%lu\n",
             indent, f->memid, invokeText(f->invkind), names[0], typeText(info, f->elemdescFunc.tdesc).c_str(),
-            f->funckind, f->callconv, f->oVft, f->wFuncFlags, f->cParamsOpt, text(documentation(info, f->memid).text));
+            f->funckind, f->callconv, f->oVft, f->wFuncFlags, f->cParamsOpt, text(doc.text), doc.context);
         for (SHORT p = 0; p < f->cParams; ++p) {
             const ELEMDESC& param = f->lprgelemdescParam[p];
             const USHORT flags = param.paramdesc.wParamFlags;
@@ -564,9 +566,9 @@ void dumpMembers(ITypeInfo* info, const wchar_t* indent, std::wstring& out)
     for (UINT i = 0; i < attr->cVars; ++i) {
         VarDesc v(info, i);
         Doc doc = documentation(info, v->memid);
-        out += format(L"%lsvar 0x%08lX %ls %ls varkind=%d flags=0x%X value=%ls doc=\"%ls\"\n", indent, v->memid,
-                      text(doc.name), typeText(info, v->elemdescVar.tdesc).c_str(), v->varkind, v->wVarFlags,
-                      v->varkind == VAR_CONST ? valueText(*v->lpvarValue).c_str() : L"-", text(doc.text));
+        out += format(L"%lsvar 0x%08lX %ls %ls varkind=%d flags=0x%X value=%ls doc=\"%ls\" context=%lu\n", indent,
+                      v->memid, text(doc.name), typeText(info, v->elemdescVar.tdesc).c_str(), v->varkind, v->wVarFlags,
+                      v->varkind == VAR_CONST ? valueText(*v->lpvarValue).c_str() : L"-", text(doc.text), doc.context);
     }
 }
 
@@ -581,8 +583,8 @@ std::wstring dump(ITypeLib* lib)
     for (UINT i = 0; i < lib->GetTypeInfoCount(); ++i) {
         ComPtr<ITypeInfo> info = typeInfoAt(lib, i);
         Doc type = documentation(info.get(), MEMBERID_NIL);
-        out += format(L"type %u %ls %ls doc=\"%ls\"\n", i, text(type.name), typeLine(info.get()).c_str(),
-                      text(type.text));
+        out += format(L"type %u %ls %ls doc=\"%ls\" context=%lu\n", i, text(type.name), typeLine(info.get()).c_str(),
+                      text(type.text), type.context);
         dumpMembers(info.get(), L"  ", out);
         if (!isDual(info.get())) continue;
         ComPtr<ITypeInfo> body = bodyOf(info.get());
