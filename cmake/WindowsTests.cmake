@@ -191,6 +191,6 @@ morvel_windows_test(sdk_Sample.js COMMAND ${run_script} ${sdk}/samples/Sample.js
 if(NOT MORVEL_WIN64)
     morvel_windows_test(tlbfinish_same_as_x86 STANDALONE
         COMMAND ${CMAKE_COMMAND} -DWINE_RUN=${WINE_RUN} -DFINISHER=$<TARGET_FILE:tlbfinish32>
-                -DSOURCE=${gen}/Morvel10_widl.tlb -DEXPECTED=${gen}/Morvel10.tlb
+                -DSOURCE=${gen}/Morvel10_widl.tlb -DHELP=${gen}/TypeLibraryHelp.txt -DEXPECTED=${gen}/Morvel10.tlb
                 -DOUTPUT=${CMAKE_BINARY_DIR}/tlbfinish32-check.tlb -P ${CMAKE_SOURCE_DIR}/tests/compare-finishers.cmake)
 endif()
