@@ -53,7 +53,7 @@ endfunction()
 foreach(name ByRefWriteBackTest DispatchNamesTest FileListTest HandlesTest HtmlHelpPropertiesTest
              InstallationTest LibraryObjectTest LifecycleStressTest MemberSweepTest NameTableTest
              PackageTest PerUserRegistrationTest RegistrationTest ServerTest TypeDescriptionTest
-             TypeLibraryTest WinHelpTest)
+             TypeLibraryHelpTest TypeLibraryTest WinHelpTest)
     morvel_com_test(${name})
 endforeach()
 target_link_libraries(PackageTest PRIVATE msi shell32)
@@ -117,7 +117,8 @@ morvel_windows_test(core_tests STANDALONE)
 
 # COM clients of the registered library.
 foreach(name ByRefWriteBackTest DispatchNamesTest FileListTest HandlesTest HtmlHelpPropertiesTest
-             LifecycleStressTest NameTableTest RegistrationTest TypeDescriptionTest TypeLibraryTest)
+             LifecycleStressTest NameTableTest RegistrationTest TypeDescriptionTest TypeLibraryHelpTest
+             TypeLibraryTest)
     morvel_windows_test(${name})
 endforeach()
 foreach(name ServerTest LibraryObjectTest WinHelpTest PerUserRegistrationTest)
