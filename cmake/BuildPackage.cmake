@@ -5,7 +5,11 @@
 #   UPGRADE_CODE           the package family's fixed code: a newer version replaces an older one
 #   DLL TLB REGISTRY       Morvel10.dll, its type library, and the registry include regfragment wrote
 #   STRIP                  the toolchain's strip, for the packaged copy of the DLL (optional)
-#   SDK MANUAL             the SDK folder and the reference manual: packaged when present
+#   SDK                    the SDK folder: packaged when present
+#   MANUAL                 the reference manual, Morvel10.chm, with ContextIds.h and ContextIds.bas
+#                          beside it: always packaged, into the install folder, which is where
+#                          the registration's HELPDIR points (the type library names the manual
+#                          as its help file)
 #   WORK OUTPUT            a scratch folder and the package to write
 #
 # The file list is made here, at build time, from what exists then, so the package holds
@@ -74,10 +78,14 @@ endfunction()
 set(files "")
 file_component("          " "Morvel10.tlb" "${TLB}" component)
 string(APPEND files "${component}")
-if(MANUAL AND EXISTS "${MANUAL}")
-    file_component("          " "Morvel10.chm" "${MANUAL}" component)
+get_filename_component(manual_folder "${MANUAL}" DIRECTORY)
+foreach(name Morvel10.chm ContextIds.h ContextIds.bas)
+    if(NOT EXISTS "${manual_folder}/${name}")
+        message(FATAL_ERROR "the reference manual's ${name} is missing from ${manual_folder}")
+    endif()
+    file_component("          " "${name}" "${manual_folder}/${name}" component)
     string(APPEND files "${component}")
-endif()
+endforeach()
 if(SDK AND IS_DIRECTORY "${SDK}")
     folder_tree("${SDK}" "sdk" "            " sdk_tree)
     string(APPEND files "          <Directory Id=\"SDKDIR\" Name=\"sdk\">\n${sdk_tree}          </Directory>\n")

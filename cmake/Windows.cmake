@@ -49,14 +49,29 @@ add_custom_command(
     DEPENDS ${gen}/Morvel10_widl.h ${CMAKE_SOURCE_DIR}/cmake/PublicHeader.cmake
     COMMENT "Public header Morvel10.h")
 
-# tlbfinish rewrites widl's library in the published order and gives every enumeration
-# constant its description; it runs under Wine because it uses the platform's typelib API.
+# The type library's help comes from the reference manual (docs/): tools/typelibhelp.py
+# writes each page's context id and one-sentence description into a table, failing on a
+# page without an id.
+find_program(MORVEL_PYTHON3 python3 HINTS /usr/bin REQUIRED)
+file(GLOB_RECURSE manual_pages CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/*.md)
+add_custom_command(
+    OUTPUT ${gen}/TypeLibraryHelp.txt
+    COMMAND ${MORVEL_PYTHON3} ${CMAKE_SOURCE_DIR}/tools/typelibhelp.py ${CMAKE_SOURCE_DIR}/docs/Morvel10.helpproject
+            ${gen}/TypeLibraryHelp.txt
+    DEPENDS ${manual_pages} ${CMAKE_SOURCE_DIR}/docs/Morvel10.helpproject ${CMAKE_SOURCE_DIR}/docs/contents.txt
+            ${CMAKE_SOURCE_DIR}/docs/ContextIds.h ${CMAKE_SOURCE_DIR}/tools/typelibhelp.py
+            ${CMAKE_SOURCE_DIR}/helpbuild/helpbuild.py
+    COMMENT "The type library's help from the manual")
+
+# tlbfinish rewrites widl's library in the published order, gives every enumeration
+# constant its description and every type and member its manual page's help (failing on
+# one without a page); it runs under Wine because it uses the platform's typelib API.
 morvel_x64_helper(tlbfinish RUN tlbfinish_cmd
     SOURCES ${CMAKE_SOURCE_DIR}/tools/tlbfinish/tlbfinish.cpp LIBS oleaut32 ole32 uuid)
 add_custom_command(
     OUTPUT ${gen}/Morvel10.tlb
-    COMMAND ${tlbfinish_cmd} ${gen}/Morvel10_widl.tlb ${gen}/Morvel10.tlb
-    DEPENDS ${tlbfinish_cmd_DEPENDS} ${gen}/Morvel10_widl.tlb
+    COMMAND ${tlbfinish_cmd} ${gen}/Morvel10_widl.tlb ${gen}/Morvel10.tlb ${gen}/TypeLibraryHelp.txt
+    DEPENDS ${tlbfinish_cmd_DEPENDS} ${gen}/Morvel10_widl.tlb ${gen}/TypeLibraryHelp.txt
     COMMENT "Finishing the type library")
 add_custom_target(morvel_tlb DEPENDS ${gen}/Morvel10.tlb ${gen}/Morvel10.h)
 

@@ -53,7 +53,7 @@ endfunction()
 foreach(name ByRefWriteBackTest DispatchNamesTest FileListTest HandlesTest HtmlHelpPropertiesTest
              InstallationTest LibraryObjectTest LifecycleStressTest MemberSweepTest NameTableTest
              PackageTest PerUserRegistrationTest RegistrationTest ServerTest TypeDescriptionTest
-             TypeLibraryTest WinHelpTest)
+             TypeLibraryHelpTest TypeLibraryTest WinHelpTest)
     morvel_com_test(${name})
 endforeach()
 target_link_libraries(PackageTest PRIVATE msi shell32)
@@ -121,7 +121,8 @@ morvel_windows_test(core_tests STANDALONE)
 
 # COM clients of the registered library.
 foreach(name ByRefWriteBackTest DispatchNamesTest FileListTest HandlesTest HtmlHelpPropertiesTest
-             LifecycleStressTest NameTableTest RegistrationTest TypeDescriptionTest TypeLibraryTest)
+             LifecycleStressTest NameTableTest RegistrationTest TypeDescriptionTest TypeLibraryHelpTest
+             TypeLibraryTest)
     morvel_windows_test(${name})
 endforeach()
 foreach(name ServerTest LibraryObjectTest WinHelpTest PerUserRegistrationTest)
@@ -207,6 +208,6 @@ morvel_windows_test(sdk_registration_free COMMAND ${sdk_tests}/regfree-test.sh $
 if(NOT MORVEL_WIN64)
     morvel_windows_test(tlbfinish_same_as_x86 STANDALONE
         COMMAND ${CMAKE_COMMAND} -DWINE_RUN=${WINE_RUN} -DFINISHER=$<TARGET_FILE:tlbfinish32>
-                -DSOURCE=${gen}/Morvel10_widl.tlb -DEXPECTED=${gen}/Morvel10.tlb
+                -DSOURCE=${gen}/Morvel10_widl.tlb -DHELP=${gen}/TypeLibraryHelp.txt -DEXPECTED=${gen}/Morvel10.tlb
                 -DOUTPUT=${CMAKE_BINARY_DIR}/tlbfinish32-check.tlb -P ${CMAKE_SOURCE_DIR}/tests/compare-finishers.cmake)
 endif()

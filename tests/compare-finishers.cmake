@@ -1,7 +1,7 @@
 # Runs the x86 type-library finisher on widl's library and compares its output with the
 # library the build made with the x64 finisher. Called by ctest with -D WINE_RUN, FINISHER,
-# SOURCE, EXPECTED and OUTPUT.
-execute_process(COMMAND ${WINE_RUN} ${FINISHER} ${SOURCE} ${OUTPUT} RESULT_VARIABLE status)
+# SOURCE, HELP (the manual's help table), EXPECTED and OUTPUT.
+execute_process(COMMAND ${WINE_RUN} ${FINISHER} ${SOURCE} ${OUTPUT} ${HELP} RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "the x86 finisher failed: ${status}")
 endif()

@@ -34,6 +34,7 @@ const wchar_t* const upgradeCode = x64 ? L"{5B1C7A64-2E0D-4F39-9A57-3D8E61C0B2F4
 const wchar_t* progIds[] = {L"Morvel10.clsKvMorvel10A", L"Morvel10.clsKvHlpfHtmlA", L"Morvel10.clsKvHlpfHlpA",
                             L"Morvel10.clsKvHlpfGeneralA", L"Morvel10.clsKvHlpfAdvancedA"};
 const std::wstring htmlHelpServer = L"CLSID\\{41F0A3DC-4365-4DAD-9B10-7B1F03AED9B0}\\InprocServer32|";
+const wchar_t* const helpDirKey = L"Software\\Classes\\TypeLib\\{7687793A-C0E7-45B8-9FF2-42C99B8EA31F}\\1.0\\HELPDIR";
 // The installer's bookkeeping of products, components and features.
 const std::vector<std::wstring> bookkeeping = {L"Software\\Classes\\Installer", L"HKCU:Software\\Classes\\Installer"};
 
@@ -155,6 +156,13 @@ TEST_F(Package, InstallsPerMachineWithTheDllsOwnRegistrationAndLeavesNothingBehi
     EXPECT_TRUE(exists(dll));
     EXPECT_TRUE(exists(machineFolder() + L"\\Morvel10.tlb"));
     EXPECT_EQ(value(installed, L"Software\\Classes\\" + htmlHelpServer), L"1:" + dll);
+    // The type library's help file and the manual's context ids lie where its HELPDIR points.
+    wchar_t helpDir[MAX_PATH] = {};
+    DWORD size = sizeof helpDir;
+    EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, helpDirKey, nullptr, RRF_RT_REG_SZ, nullptr, helpDir, &size), 0);
+    for (const wchar_t* name : {L"Morvel10.chm", L"ContextIds.h", L"ContextIds.bas"})
+        EXPECT_TRUE(exists((std::filesystem::path(helpDir) / name).wstring()))
+            << testing::PrintToString(std::wstring(helpDir) + name);
     EXPECT_EQ(registryDifferences(before_, installed, {L"Software\\Classes\\", L"HKCU:"}), std::vector<std::wstring>{});
     EXPECT_EQ(createdByScript(), 5);
 

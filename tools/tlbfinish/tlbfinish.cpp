@@ -4,11 +4,14 @@
 // writes a copy with the platform's own writer, CreateTypeLib2:
 //   - each interface followed by the coclass it is the default of, then the enumerations;
 //   - every enumeration constant described by its own name;
-//   - a dual interface flagged oleautomation and dispatchable as a whole.
+//   - a dual interface flagged oleautomation and dispatchable as a whole;
+//   - the help of the reference manual: the library names the compiled help file, and
+//     every class, interface, member and enumeration carries its page's context id and
+//     a one-sentence description, from the table tools/typelibhelp.py writes from docs/.
 // Everything else is copied as it is.
 //
-//   tlbfinish <in.tlb> <out.tlb>    write the finished library
-//   tlbfinish --dump <file.tlb>     print a library in a stable text form, for diffs
+//   tlbfinish <in.tlb> <out.tlb> <help table>    write the finished library
+//   tlbfinish --dump <file.tlb>                  print a library in a stable text form, for diffs
 #include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
@@ -41,6 +44,11 @@ void check(HRESULT hr, const std::wstring& what)
 {
     if (FAILED(hr)) throw Failure{what, hr};
 }
+
+// A fault in the sources rather than in a call: said as it is, without a result code.
+struct Refusal {
+    std::wstring what;
+};
 
 using morvel::Bstr;
 using morvel::ComPtr;
@@ -193,6 +201,113 @@ std::vector<UINT> publishedOrder(ITypeLib* lib)
 
 using File = std::unique_ptr<FILE, decltype(&fclose)>;
 
+std::vector<unsigned char> readFile(const std::wstring& path)
+{
+    std::vector<unsigned char> bytes;
+    File in(_wfopen(path.c_str(), L"rb"), &fclose);
+    unsigned char chunk[4096];
+    for (size_t n; in && (n = fread(chunk, 1, sizeof chunk, in.get())) > 0;)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    if (!in || ferror(in.get())) throw Failure{L"reading " + path, E_FAIL};
+    return bytes;
+}
+
+// The reference manual's help, as tools/typelibhelp.py writes it from docs/: UTF-8, one
+// tab-separated record a line, "#" lines being comments:
+//   helpfile  <name>.chm  <opening page>
+//   page      <page>      <context id>  <description>
+// for every page of the manual (pages named by their path in docs/, "X/index.md").
+class ManualHelp {
+public:
+    struct Page {
+        DWORD context = 0;
+        std::wstring text;
+    };
+
+    explicit ManualHelp(const std::wstring& path) : path_(path)
+    {
+        const std::vector<unsigned char> bytes = readFile(path);
+        const char* data = reinterpret_cast<const char*>(bytes.data());
+        const int size = bytes.empty()
+                             ? 0
+                             : MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, int(bytes.size()), nullptr, 0);
+        if (!bytes.empty() && size <= 0) throw Refusal{path + L" is not UTF-8"};
+        std::wstring text(size_t(size), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, data, int(bytes.size()), text.data(), size);
+        size_t number = 0;
+        for (size_t at = 0; at < text.size();) {
+            const size_t end = std::min(text.find(L'\n', at), text.size());
+            const std::vector<std::wstring> fields = split(text.substr(at, end - at));
+            at = end + 1;
+            ++number;
+            if (fields[0].empty() || fields[0][0] == L'#') continue;
+            wchar_t* rest = nullptr;
+            const DWORD context = fields.size() == 4 ? wcstoul(fields[2].c_str(), &rest, 10) : 0;
+            if (fields.size() == 3 && fields[0] == L"helpfile") {
+                helpFile_ = fields[1];
+                opening_ = fields[2];
+            } else if (fields[0] == L"page" && context != 0 && *rest == 0) {
+                pages_[fields[1]] = {context, fields[3]};
+            } else {
+                throw Refusal{path + L":" + std::to_wstring(number) + L": not a record of the manual's help"};
+            }
+        }
+        if (helpFile_.empty()) throw Refusal{path + L" names no help file"};
+    }
+
+    const std::wstring& helpFile() const { return helpFile_; }
+    const Page& opening() const { return page(opening_, L"the library"); }
+
+    // The page that describes `what` (a type or member, named in the refusal).
+    const Page& page(const std::wstring& rel, const std::wstring& what) const
+    {
+        const auto found = pages_.find(rel);
+        if (found == pages_.end())
+            throw Refusal{L"no page of the manual describes " + what + L": " + rel + L" is not in " + path_};
+        return found->second;
+    }
+
+private:
+    static std::vector<std::wstring> split(const std::wstring& line)
+    {
+        std::vector<std::wstring> fields;
+        for (size_t from = 0;;) {
+            const size_t tab = line.find(L'\t', from);
+            fields.push_back(line.substr(from, tab == std::wstring::npos ? tab : tab - from));
+            if (tab == std::wstring::npos) return fields;
+            from = tab + 1;
+        }
+    }
+
+    std::wstring path_, helpFile_, opening_;
+    std::map<std::wstring, Page> pages_;
+};
+
+// Where the manual describes a type and its members, as pages of docs/: a class and its
+// interface _X on X/index.md and the members of _X each on X/<member>.md; an enumeration
+// on enums/<name>.md, which describes its constants too. Other kinds have no page and
+// keep what widl wrote.
+struct Pages {
+    std::wstring type;    // empty: no page
+    std::wstring folder;  // of the members' own pages; empty: they share the type's page
+
+    std::wstring member(const std::wstring& name) const { return folder.empty() ? type : folder + name + L".md"; }
+};
+
+Pages pagesOf(TYPEKIND kind, const std::wstring& name)
+{
+    switch (kind) {
+    case TKIND_COCLASS: return {name + L"/index.md", L""};
+    case TKIND_INTERFACE:
+    case TKIND_DISPATCH: {
+        const std::wstring owner = name.size() > 1 && name[0] == L'_' ? name.substr(1) : name;
+        return {owner + L"/index.md", owner + L"/"};
+    }
+    case TKIND_ENUM: return {L"enums/" + name + L".md", L""};
+    default: return {};
+    }
+}
+
 // Two things Wine's writer gets wrong are mended in the saved file; offsets are the MSFT
 // file layout.
 //  - It records every reference into another library by GUID. An alias has none (stdole2's
@@ -207,14 +322,7 @@ void mendSavedLibrary(const std::wstring& path, const std::map<HREFTYPE, UINT>& 
 {
     const bool otherWidth = targetPointer != sizeof(void*);
     if (aliases.empty() && !otherWidth) return;
-    std::vector<unsigned char> bytes;
-    {
-        File in(_wfopen(path.c_str(), L"rb"), &fclose);
-        unsigned char chunk[4096];
-        for (size_t n; in && (n = fread(chunk, 1, sizeof chunk, in.get())) > 0;)
-            bytes.insert(bytes.end(), chunk, chunk + n);
-        if (!in || ferror(in.get())) throw Failure{L"reopening " + path, E_FAIL};
-    }
+    std::vector<unsigned char> bytes = readFile(path);
     auto at = [&](size_t offset, size_t size) {
         if (offset + size > bytes.size()) throw Failure{L"reading the saved library's layout", E_FAIL};
         return bytes.data() + offset;
@@ -287,7 +395,8 @@ void mendSavedLibrary(const std::wstring& path, const std::map<HREFTYPE, UINT>& 
 
 class Finisher {
 public:
-    Finisher(ITypeLib* source, const std::wstring& path) : source_(source), path_(path)
+    Finisher(ITypeLib* source, const std::wstring& path, const ManualHelp& help)
+        : source_(source), path_(path), help_(help)
     {
         LibAttr attr(source);
         Doc doc = documentation(source, -1);
@@ -301,9 +410,11 @@ public:
         check(target_->SetLcid(attr->lcid), L"SetLcid");
         check(target_->SetVersion(attr->wMajorVerNum, attr->wMinorVerNum), L"SetVersion");
         check(target_->SetLibFlags(attr->wLibFlags), L"SetLibFlags");
+        // The library keeps its own description (the name references dialogs list); F1 on
+        // it opens the manual's opening page.
         if (doc.text.length() != 0) check(target_->SetDocString(text(doc.text)), L"SetDocString");
-        if (doc.helpFile.length() != 0) check(target_->SetHelpFileName(text(doc.helpFile)), L"SetHelpFileName");
-        if (doc.context) check(target_->SetHelpContext(doc.context), L"SetHelpContext");
+        check(target_->SetHelpFileName(const_cast<LPOLESTR>(help.helpFile().c_str())), L"SetHelpFileName");
+        check(target_->SetHelpContext(help.opening().context), L"SetHelpContext");
     }
 
     void run()
@@ -335,11 +446,14 @@ private:
         TypeAttr bodyAttr(body.get());
         Doc doc = documentation(info.get(), MEMBERID_NIL);
         const std::wstring name = text(doc.name);
+        const Pages pages = pagesOf(attr->typekind, name);
+        const ManualHelp::Page help = describe(pages.type, name, doc);
 
         check(out->SetGuid(attr->guid), L"SetGuid " + name);
         check(out->SetVersion(attr->wMajorVerNum, attr->wMinorVerNum), L"SetVersion " + name);
-        if (doc.text.length() != 0) check(out->SetDocString(text(doc.text)), L"SetDocString " + name);
-        if (doc.context) check(out->SetHelpContext(doc.context), L"SetHelpContext " + name);
+        if (!help.text.empty())
+            check(out->SetDocString(const_cast<LPOLESTR>(help.text.c_str())), L"SetDocString " + name);
+        if (help.context) check(out->SetHelpContext(help.context), L"SetHelpContext " + name);
         check(out->SetAlignment(std::min<WORD>(bodyAttr->cbAlignment, targetPointer_)), L"SetAlignment " + name);
         for (UINT j = 0; j < bodyAttr->cImplTypes; ++j) {
             HREFTYPE href = 0;
@@ -360,8 +474,9 @@ private:
             check(out->SetTypeDescAlias(&alias), L"SetTypeDescAlias " + name);
         }
         std::map<MEMBERID, UINT> firstAccessor;  // memid -> ordinary parameters of its first function
-        for (UINT i = 0; i < bodyAttr->cFuncs; ++i) copyFunc(body.get(), out, i, name, firstAccessor);
-        for (UINT i = 0; i < bodyAttr->cVars; ++i) copyVar(body.get(), out, i, name, bodyAttr->typekind == TKIND_ENUM);
+        for (UINT i = 0; i < bodyAttr->cFuncs; ++i) copyFunc(body.get(), out, i, name, pages, firstAccessor);
+        for (UINT i = 0; i < bodyAttr->cVars; ++i)
+            copyVar(body.get(), out, i, name, pages, bodyAttr->typekind == TKIND_ENUM);
         check(out->LayOut(), L"LayOut " + name);
     }
 
@@ -373,7 +488,15 @@ private:
         return UINT(f.cParams) - ((put || retval) && f.cParams ? 1 : 0);
     }
 
-    void copyFunc(ITypeInfo* from, ICreateTypeInfo* out, UINT i, const std::wstring& owner,
+    // What a type or member says and where its help is: its manual page's, or what widl
+    // wrote when it has no page.
+    ManualHelp::Page describe(const std::wstring& page, const std::wstring& what, const Doc& widl) const
+    {
+        if (page.empty()) return {widl.context, text(widl.text)};
+        return help_.page(page, what);
+    }
+
+    void copyFunc(ITypeInfo* from, ICreateTypeInfo* out, UINT i, const std::wstring& owner, const Pages& pages,
                   std::map<MEMBERID, UINT>& firstAccessor)
     {
         FuncDesc source(from, i);
@@ -397,12 +520,16 @@ private:
             count = std::min(count, UINT(source->cParams));
         check(out->SetFuncAndParamNames(i, names.data(), count), L"SetFuncAndParamNames " + where);
 
-        Doc doc = documentation(from, source->memid);
-        if (doc.text.length() != 0) check(out->SetFuncDocString(i, text(doc.text)), L"SetFuncDocString " + where);
-        if (doc.context) check(out->SetFuncHelpContext(i, doc.context), L"SetFuncHelpContext " + where);
+        // Every accessor of a property carries the property's help.
+        const std::wstring page = pages.type.empty() ? L"" : pages.member(names[0]);
+        const ManualHelp::Page help = describe(page, where, documentation(from, source->memid));
+        if (!help.text.empty())
+            check(out->SetFuncDocString(i, const_cast<LPOLESTR>(help.text.c_str())), L"SetFuncDocString " + where);
+        if (help.context) check(out->SetFuncHelpContext(i, help.context), L"SetFuncHelpContext " + where);
     }
 
-    void copyVar(ITypeInfo* from, ICreateTypeInfo* out, UINT i, const std::wstring& owner, bool enumeration)
+    void copyVar(ITypeInfo* from, ICreateTypeInfo* out, UINT i, const std::wstring& owner, const Pages& pages,
+                 bool enumeration)
     {
         VarDesc source(from, i);
         VARDESC var = *source;
@@ -411,10 +538,13 @@ private:
         const std::wstring where = owner + L"." + text(doc.name);
         check(out->AddVarDesc(i, &var), L"AddVarDesc " + where);
         check(out->SetVarName(i, text(doc.name)), L"SetVarName " + where);
-        // Our constants are described by their own names, which is what object browsers show.
-        const Bstr& said = enumeration ? doc.name : doc.text;
-        if (said.length() != 0) check(out->SetVarDocString(i, text(said)), L"SetVarDocString " + where);
-        if (doc.context) check(out->SetVarHelpContext(i, doc.context), L"SetVarHelpContext " + where);
+        // Our constants are described by their own names, which is what object browsers show;
+        // their help is their enumeration's page, whose table describes each.
+        const ManualHelp::Page help = describe(pages.type.empty() ? L"" : pages.member(text(doc.name)), where, doc);
+        const std::wstring said = enumeration ? text(doc.name) : help.text;
+        if (!said.empty())
+            check(out->SetVarDocString(i, const_cast<LPOLESTR>(said.c_str())), L"SetVarDocString " + where);
+        if (help.context) check(out->SetVarHelpContext(i, help.context), L"SetVarHelpContext " + where);
     }
 
     // A type description with every reference re-made for the new library; the nested
@@ -447,6 +577,7 @@ private:
 
     ITypeLib* source_;
     std::wstring path_;
+    const ManualHelp& help_;
     WORD targetPointer_ = sizeof(void*);
     ComPtr<ICreateTypeLib2> target_;
     std::vector<ComPtr<ICreateTypeInfo>> created_;
@@ -547,10 +678,12 @@ void dumpMembers(ITypeInfo* info, const wchar_t* indent, std::wstring& out)
     for (UINT i = 0; i < attr->cFuncs; ++i) {
         FuncDesc f(info, i);
         Names names(info, f->memid, UINT(f->cParams) + 1);
+        Doc doc = documentation(info, f->memid);
         out += format(
-            L"%lsfunc 0x%08lX %ls %ls returns %ls funckind=%d cc=%d oVft=%d flags=0x%X optional=%d doc=\"%ls\"\n",
+            L"%lsfunc 0x%08lX %ls %ls returns %ls funckind=%d cc=%d oVft=%d flags=0x%X optional=%d doc=\"%ls\" "
+            L"context=%lu\n",
             indent, f->memid, invokeText(f->invkind), names[0], typeText(info, f->elemdescFunc.tdesc).c_str(),
-            f->funckind, f->callconv, f->oVft, f->wFuncFlags, f->cParamsOpt, text(documentation(info, f->memid).text));
+            f->funckind, f->callconv, f->oVft, f->wFuncFlags, f->cParamsOpt, text(doc.text), doc.context);
         for (SHORT p = 0; p < f->cParams; ++p) {
             const ELEMDESC& param = f->lprgelemdescParam[p];
             const USHORT flags = param.paramdesc.wParamFlags;
@@ -564,9 +697,9 @@ void dumpMembers(ITypeInfo* info, const wchar_t* indent, std::wstring& out)
     for (UINT i = 0; i < attr->cVars; ++i) {
         VarDesc v(info, i);
         Doc doc = documentation(info, v->memid);
-        out += format(L"%lsvar 0x%08lX %ls %ls varkind=%d flags=0x%X value=%ls doc=\"%ls\"\n", indent, v->memid,
-                      text(doc.name), typeText(info, v->elemdescVar.tdesc).c_str(), v->varkind, v->wVarFlags,
-                      v->varkind == VAR_CONST ? valueText(*v->lpvarValue).c_str() : L"-", text(doc.text));
+        out += format(L"%lsvar 0x%08lX %ls %ls varkind=%d flags=0x%X value=%ls doc=\"%ls\" context=%lu\n", indent,
+                      v->memid, text(doc.name), typeText(info, v->elemdescVar.tdesc).c_str(), v->varkind, v->wVarFlags,
+                      v->varkind == VAR_CONST ? valueText(*v->lpvarValue).c_str() : L"-", text(doc.text), doc.context);
     }
 }
 
@@ -581,8 +714,8 @@ std::wstring dump(ITypeLib* lib)
     for (UINT i = 0; i < lib->GetTypeInfoCount(); ++i) {
         ComPtr<ITypeInfo> info = typeInfoAt(lib, i);
         Doc type = documentation(info.get(), MEMBERID_NIL);
-        out += format(L"type %u %ls %ls doc=\"%ls\"\n", i, text(type.name), typeLine(info.get()).c_str(),
-                      text(type.text));
+        out += format(L"type %u %ls %ls doc=\"%ls\" context=%lu\n", i, text(type.name), typeLine(info.get()).c_str(),
+                      text(type.text), type.context);
         dumpMembers(info.get(), L"  ", out);
         if (!isDual(info.get())) continue;
         ComPtr<ITypeInfo> body = bodyOf(info.get());
@@ -622,8 +755,9 @@ bool writeUtf8(FILE* stream, const std::wstring& text)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 3) {
-        writeUtf8(stderr, L"usage: tlbfinish <in.tlb> <out.tlb>\n       tlbfinish --dump <file.tlb>\n");
+    const bool dumping = argc == 3 && std::wstring(argv[1]) == L"--dump";
+    if (!dumping && argc != 4) {
+        writeUtf8(stderr, L"usage: tlbfinish <in.tlb> <out.tlb> <help table>\n       tlbfinish --dump <file.tlb>\n");
         return 2;
     }
     _setmode(_fileno(stdout), _O_BINARY);  // "\n" stays "\n", so dumps diff cleanly on Linux
@@ -634,16 +768,20 @@ int wmain(int argc, wchar_t** argv)
     }
     int result = 0;
     try {
-        if (std::wstring(argv[1]) == L"--dump") {
+        if (dumping) {
             if (!writeUtf8(stdout, dump(load(fullPath(argv[2])).get()))) throw Failure{L"writing the dump", E_FAIL};
         } else {
             ComPtr<ITypeLib> source = load(fullPath(argv[1]));
             const std::wstring out = fullPath(argv[2]);
             DeleteFileW(out.c_str());  // a failed run must not leave the last build's library behind
-            Finisher(source.get(), out).run();
+            const ManualHelp help(fullPath(argv[3]));
+            Finisher(source.get(), out, help).run();
         }
     } catch (const Failure& failure) {
         writeUtf8(stderr, format(L"tlbfinish: %ls failed: 0x%08lX\n", failure.what.c_str(), failure.hr));
+        result = 1;
+    } catch (const Refusal& refusal) {
+        writeUtf8(stderr, L"tlbfinish: " + refusal.what + L"\n");
         result = 1;
     } catch (const std::exception& e) {
         writeUtf8(stderr, L"tlbfinish: " + std::wstring(e.what(), e.what() + std::strlen(e.what())) + L"\n");
