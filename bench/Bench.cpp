@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "comkit/Handles.h"
-#include "tests/com/support/ProcessReadings.h"
+#include "tests/support/ProcessReadings.h"
 
 using morvel::Bstr;
 using morvel::ComPtr;

@@ -31,8 +31,7 @@ morvel_windows_program(boxwatch WMAIN TEST
     SOURCES ${CMAKE_SOURCE_DIR}/tests/boxwatch/boxwatch.cpp LIBS user32 gdi32)
 
 # What the COM tests share: registration readings, message boxes, paths, type libraries.
-file(GLOB com_test_support CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp
-     ${CMAKE_SOURCE_DIR}/tests/com/support/*.cpp)
+file(GLOB com_test_support CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(com_test_support STATIC ${com_test_support})
 target_link_libraries(com_test_support PUBLIC GTest::gtest morvel_published
                       oleaut32 ole32 uuid advapi32 user32 gdi32 version psapi)

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "comkit/ByRefWriteBack.h"
-#include "support/ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 
 using namespace comtest;
 using morvel::rewritten;

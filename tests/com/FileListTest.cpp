@@ -9,7 +9,7 @@
 #include <string>
 
 #include "comkit/Handles.h"
-#include "support/ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 
 using namespace comtest;
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "library/Published.h"
-#include "support/ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 
 using namespace comtest;
 

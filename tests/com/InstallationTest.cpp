@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "library/Published.h"
-#include "support/ComTestSupport.h"
-#include "support/RegisteredControls.h"
+#include "tests/support/ComTestSupport.h"
+#include "tests/support/RegisteredControls.h"
 
 using namespace comtest;
 

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "library/Published.h"
-#include "support/ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 
 using namespace comtest;
 

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "library/Published.h"
-#include "support/ComTestSupport.h"
-#include "support/ProcessReadings.h"
+#include "tests/support/ComTestSupport.h"
+#include "tests/support/ProcessReadings.h"
 
 using namespace comtest;
 

@@ -25,8 +25,8 @@
 
 #include "comkit/Handles.h"
 #include "comkit/TypeDescription.h"
-#include "support/ComTestSupport.h"
-#include "support/ProcessReadings.h"
+#include "tests/support/ComTestSupport.h"
+#include "tests/support/ProcessReadings.h"
 
 using namespace comtest;
 using morvel::FuncDesc;

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "support/ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 
 using namespace comtest;
 

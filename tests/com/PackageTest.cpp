@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "support/ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 
 using namespace comtest;
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "library/Published.h"
-#include "support/ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 
 using namespace comtest;
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "library/Published.h"
-#include "support/ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 
 using namespace comtest;
 

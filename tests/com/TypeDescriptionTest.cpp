@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "comkit/TypeDescription.h"
-#include "support/ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 
 using namespace comtest;
 

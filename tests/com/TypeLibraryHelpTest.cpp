@@ -9,7 +9,7 @@
 #include "Morvel10.h"
 #include "comkit/TypeDescription.h"
 #include "docs/ContextIds.h"
-#include "support/ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 
 using namespace comtest;
 

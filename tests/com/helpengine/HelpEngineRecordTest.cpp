@@ -7,7 +7,7 @@
 
 #include "EngineLog.h"
 #include "library/Published.h"
-#include "tests/com/support/ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 
 using namespace comtest;
 using namespace enginetest;

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineLog.h"
-#include "tests/com/support/ComTestSupport.h"
+#include "tests/support/ComTestSupport.h"
 
 using namespace comtest;
 using namespace enginetest;
