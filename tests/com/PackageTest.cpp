@@ -38,18 +38,8 @@ const wchar_t* const helpDirKey = L"Software\\Classes\\TypeLib\\{7687793A-C0E7-4
 // The installer's bookkeeping of products, components and features.
 const std::vector<std::wstring> bookkeeping = {L"Software\\Classes\\Installer", L"HKCU:Software\\Classes\\Installer"};
 
-std::wstring windowsPath(std::wstring unix)
-{
-    std::replace(unix.begin(), unix.end(), L'/', L'\\');
-    return L"Z:" + unix;
-}
-
-std::wstring package(const wchar_t* relative) { return windowsPath(env(L"MORVEL_BUILD")) + relative; }
-std::wstring currentPackage() { return package((std::wstring(L"\\package\\Morvel10-") + arch + L".msi").c_str()); }
-std::wstring olderPackage()
-{
-    return package((std::wstring(L"\\package-test\\Morvel10-") + arch + L"-older.msi").c_str());
-}
+std::wstring currentPackage() { return buildPath(std::wstring(L"package/Morvel10-") + arch + L".msi"); }
+std::wstring olderPackage() { return buildPath(std::wstring(L"package-test/Morvel10-") + arch + L"-older.msi"); }
 
 std::wstring knownFolder(int csidl)
 {
@@ -72,9 +62,7 @@ DWORD msiexec(const std::wstring& arguments) { return runProgram(L"msiexec.exe "
 // and change the registry under comparison).
 int createdByScript()
 {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring script = std::wstring(temp) + L"package-create.vbs";
+    const std::wstring script = tempFolder() + L"package-create.vbs";
     {
         std::wofstream out{std::filesystem::path(script)};
         out << L"Dim created, name, o\nOn Error Resume Next\ncreated = 0\n";

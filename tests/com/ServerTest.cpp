@@ -22,12 +22,6 @@ const wchar_t* progIds[] = {L"Morvel10.clsKvMorvel10A", L"Morvel10.clsKvHlpfHtml
 
 using ServerEntry = HRESULT(STDAPICALLTYPE*)();
 
-std::string dllPathA()
-{
-    std::wstring w = env(L"MORVEL_DLL");
-    return std::string(w.begin(), w.end());
-}
-
 BOOL CALLBACK collectType(HMODULE, LPWSTR type, LONG_PTR out)
 {
     auto* list = reinterpret_cast<std::vector<std::wstring>*>(out);
@@ -329,7 +323,7 @@ TEST(Server, ResourcesHoldTheLibraryVersionAndInterfaceRecordsOnly)
     FreeLibrary(module);
 
     DWORD ignored = 0;
-    const std::string path = dllPathA();
+    const std::string path = env("MORVEL_DLL");
     DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
     ASSERT_GT(size, 0u);
     std::vector<BYTE> block(size);

@@ -21,6 +21,7 @@
 
 #include "comkit/Handles.h"
 #include "comkit/TypeDescription.h"
+#include "tests/support/Environment.h"
 
 // The platform's reader of compiled help files (itss.dll), which no SDK header here declares.
 // Declared outside the anonymous namespace: for a class of internal linkage that nothing in
@@ -36,27 +37,13 @@ constexpr IID IID_ITStorage = {0x88cc31de, 0x27ab, 0x11d0, {0x9d, 0xf9, 0x00, 0x
 
 namespace {
 
+using comtest::buildPath;
+using comtest::hostPath;
 using morvel::Bstr;
 using morvel::ComPtr;
 using morvel::FuncDesc;
 using morvel::TypeAttr;
 using morvel::VarDesc;
-
-std::string env(const char* name)
-{
-    char buffer[4096];
-    const DWORD n = GetEnvironmentVariableA(name, buffer, sizeof buffer);
-    return n && n < sizeof buffer ? std::string(buffer, n) : std::string();
-}
-
-// A path below a Unix folder named by an environment variable, on Wine's Z: drive.
-std::string hostPath(const char* variable, const std::string& relative)
-{
-    std::string path = "Z:" + env(variable) + "/" + relative;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
 
 std::string narrow(const wchar_t* text)
 {
@@ -120,10 +107,7 @@ struct Project {
         return p;
     }
 
-    static std::string path(const std::string& relative)
-    {
-        return hostPath("MORVEL_BUILD", "manual/project/" + relative);
-    }
+    static std::string path(const std::string& relative) { return buildPath("manual/project/" + relative); }
     static std::string page(const std::string& relative) { return readFile(path(relative)); }
 };
 
@@ -157,12 +141,7 @@ std::string plainText(const std::string& html) { return std::regex_replace(html,
 
 struct TypeLibrary {
     ComPtr<ITypeLib> lib;
-    TypeLibrary()
-    {
-        const std::string dll = hostPath("MORVEL_BUILD", "Morvel10.dll");
-        const std::wstring wide(dll.begin(), dll.end());
-        LoadTypeLibEx(wide.c_str(), REGKIND_NONE, lib.put());
-    }
+    TypeLibrary() { LoadTypeLibEx(buildPath(L"Morvel10.dll").c_str(), REGKIND_NONE, lib.put()); }
     std::vector<ComPtr<ITypeInfo>> of(TYPEKIND kind) const
     {
         std::vector<ComPtr<ITypeInfo>> out;
@@ -310,7 +289,7 @@ TEST_F(Manual, ContentsIndexAndContextIdsAgree)
     // The header a host includes holds the same ids as the help file.
     const std::regex define(R"re(#define\s+(\w+)\s+(\d+))re");
     std::map<std::string, long> header;
-    const std::string text = readFile(hostPath("MORVEL_BUILD", "manual/ContextIds.h"));
+    const std::string text = readFile(buildPath("manual/ContextIds.h"));
     for (std::sregex_iterator m(text.begin(), text.end(), define), end; m != end; ++m)
         header[(*m)[1]] = std::stol((*m)[2]);
     EXPECT_EQ(header, p.map);
@@ -400,11 +379,10 @@ TEST_F(Manual, CompiledFileHoldsEveryPage)
         ComPtr<IITStorage> reader;
         ASSERT_HRESULT_SUCCEEDED(
             CoCreateInstance(CLSID_ITStorage, nullptr, CLSCTX_INPROC_SERVER, IID_ITStorage, reader.putVoid()));
-        const std::string chm = hostPath("MORVEL_BUILD", "manual/Morvel10.chm");
-        const std::wstring wideChm(chm.begin(), chm.end());
+        const std::wstring chm = buildPath(L"manual/Morvel10.chm");
         ComPtr<IStorage> root;
-        ASSERT_HRESULT_SUCCEEDED(reader->StgOpenStorage(wideChm.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE,
-                                                        nullptr, 0, root.put()));
+        ASSERT_HRESULT_SUCCEEDED(
+            reader->StgOpenStorage(chm.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0, root.put()));
         for (const std::string& page : project().files) {
             // A page is a stream named by its path inside the file; its bytes are the page's.
             const std::wstring name(page.begin(), page.end());

@@ -303,13 +303,6 @@ DWORD runProgram(const std::wstring& commandLine)
     return code;
 }
 
-std::wstring env(const wchar_t* name)
-{
-    wchar_t buffer[32768];
-    DWORD n = GetEnvironmentVariableW(name, buffer, 32768);
-    return n && n < 32768 ? std::wstring(buffer, n) : std::wstring();
-}
-
 }  // namespace comtest
 
 // --- Probe objects ----------------------------------------------------------------------
@@ -368,48 +361,14 @@ STDMETHODIMP ProbeObject::Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPA
 
 // --- The companion stand-in --------------------------------------------------------------
 
-CompanionLog::CompanionLog()
-{
-    wchar_t folder[MAX_PATH] = {}, file[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    GetTempFileNameW(folder, L"ost", 0, file);
-    file_ = file;
-    SetEnvironmentVariableW(L"MORVEL_COMPANION_LOG", file_.c_str());
-}
-
-CompanionLog::~CompanionLog()
-{
-    SetEnvironmentVariableW(L"MORVEL_COMPANION_LOG", nullptr);
-    DeleteFileW(file_.c_str());
-}
-
-void CompanionLog::clear()
-{
-    HANDLE h = CreateFileW(file_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-}
-
 std::vector<std::vector<std::wstring>> CompanionLog::calls() const
 {
     std::vector<std::vector<std::wstring>> out;
-    HANDLE h = CreateFileW(file_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return out;
-    std::string bytes;
-    char buffer[4096];
-    DWORD n = 0;
-    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n) bytes.append(buffer, n);
-    CloseHandle(h);
-    std::wstring text(bytes.size(), L'\0');
-    text.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
-                                    static_cast<int>(text.size())));
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(L"\r\n", start);
-        if (end == std::wstring::npos) end = text.size();
+    for (const std::string& bytes : lines()) {
+        std::wstring line(bytes.size(), L'\0');
+        line.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), line.data(),
+                                        static_cast<int>(line.size())));
         std::vector<std::wstring> fields;
-        const std::wstring line = text.substr(start, end - start);
         for (size_t from = 0;;) {
             const size_t bar = line.find(L" | ", from);
             fields.push_back(line.substr(from, bar == std::wstring::npos ? std::wstring::npos : bar - from));
@@ -417,7 +376,6 @@ std::vector<std::vector<std::wstring>> CompanionLog::calls() const
             from = bar + 3;
         }
         out.push_back(std::move(fields));
-        start = end + 2;
     }
     return out;
 }

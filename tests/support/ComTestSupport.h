@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "comkit/Handles.h"
+#include "tests/support/Environment.h"
+#include "tests/support/TempLog.h"
 
 namespace comtest {
 
@@ -107,20 +109,12 @@ private:
     bool hasValue_;
 };
 
-// The companion stand-in's log of calls for as long as this lives: it points the
-// environment variable MORVEL_COMPANION_LOG of this process at a fresh file.
-class CompanionLog {
+// The companion stand-in's log of calls for as long as this lives (MORVEL_COMPANION_LOG).
+class CompanionLog : public TempLog {
 public:
-    CompanionLog();
-    ~CompanionLog();
-    CompanionLog(const CompanionLog&) = delete;
-    CompanionLog& operator=(const CompanionLog&) = delete;
+    CompanionLog() : TempLog(L"MORVEL_COMPANION_LOG", L"ost") {}
     // One entry per call: the fields between " | " (the member first).
     std::vector<std::vector<std::wstring>> calls() const;
-    void clear();
-
-private:
-    std::wstring file_;
 };
 
 // Removes the registration of some of the companion's classes (by ProgID) for as long as
@@ -150,8 +144,6 @@ private:
 
 // Every key and value below the class roots, as "path|name" -> "type:data".
 std::map<std::wstring, std::wstring> snapshotClasses(bool withMachine = true);  // false: the user's alone
-
-std::wstring env(const wchar_t* name);  // empty when unset
 
 // What `after` holds that `before` does not (or holds otherwise): "lost or changed ..." and
 // "left behind ..." lines, empty when the two are equal. Keys whose path starts with one of

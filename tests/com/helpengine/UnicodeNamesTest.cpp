@@ -17,13 +17,6 @@ namespace {
 const wchar_t listKey[] = L"Software\\Microsoft\\Windows\\HTML Help";
 const wchar_t guide[] = L"Guide \u2713.chm";
 
-std::wstring tempFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, path);
-    return path;
-}
-
 // The folder the list holds for `guide`, read through the wide entry point, or "<missing>".
 std::wstring listedFolder()
 {
@@ -39,7 +32,7 @@ std::wstring listedFolder()
 struct UnicodeNames : ::testing::Test {
     void SetUp() override
     {
-        const std::string acp = envA("MORVEL_ACP");
+        const std::string acp = env("MORVEL_ACP");
         if (!acp.empty()) ASSERT_EQ(std::to_string(GetACP()), acp) << "the run's code page";
         for (const std::wstring& f : {base, folder})
             ASSERT_TRUE(CreateDirectoryW(f.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
