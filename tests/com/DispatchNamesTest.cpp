@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/support/ComTestSupport.h"
+#include "tests/support/TypeLibraryWalk.h"
 
 using namespace comtest;
 
@@ -58,41 +59,19 @@ Answer ofTypeInfo(ITypeInfo* info, std::vector<LPOLESTR> names)
 }
 
 // The vtable half of the object's dual interface: what standard dispatch looks names up in.
-ComPtr<ITypeInfo> vtableHalf(IDispatch* object)
+ComPtr<ITypeInfo> slotsOf(IDispatch* object)
 {
-    ComPtr<ITypeInfo> described, slots;
-    HREFTYPE ref = 0;
+    ComPtr<ITypeInfo> described;
     if (FAILED(object->GetTypeInfo(0, LOCALE_USER_DEFAULT, described.put()))) return {};
-    if (FAILED(described->GetRefTypeOfImplType(-1, &ref))) return {};
-    if (FAILED(described->GetRefTypeInfo(ref, slots.put()))) return {};
-    return slots;
+    return baseOf(described.get(), static_cast<UINT>(-1));
 }
 
 // Every member and parameter name the interface declares, and the ones it inherits.
 void namesOf(ITypeInfo* info, std::set<std::wstring>& members, std::set<std::wstring>& parameters)
 {
-    TYPEATTR* attr = nullptr;
-    ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
-    const WORD funcs = attr->cFuncs, bases = attr->cImplTypes;
-    info->ReleaseTypeAttr(attr);
-    for (WORD i = 0; i < funcs; ++i) {
-        FUNCDESC* desc = nullptr;
-        ASSERT_EQ(info->GetFuncDesc(i, &desc), S_OK);
-        BSTR names[16] = {};
-        UINT got = 0;
-        EXPECT_EQ(info->GetNames(desc->memid, names, 16, &got), S_OK);
-        info->ReleaseFuncDesc(desc);
-        for (UINT k = 0; k < got; ++k) {
-            (k == 0 ? members : parameters).insert(names[k]);
-            SysFreeString(names[k]);
-        }
-    }
-    for (WORD i = 0; i < bases; ++i) {
-        HREFTYPE ref = 0;
-        ComPtr<ITypeInfo> base;
-        ASSERT_EQ(info->GetRefTypeOfImplType(i, &ref), S_OK);
-        ASSERT_EQ(info->GetRefTypeInfo(ref, base.put()), S_OK);
-        namesOf(base.get(), members, parameters);
+    for (const Function& f : functions(info, true)) {
+        ASSERT_TRUE(f.desc && !f.names.empty());
+        for (size_t k = 0; k < f.names.size(); ++k) (k == 0 ? members : parameters).insert(f.names[k]);
     }
 }
 
@@ -125,7 +104,7 @@ TEST(DispatchNames, EveryNameIsAnsweredAsTheTypeInformationAnswersIt)
         SCOPED_TRACE(testing::PrintToString(std::wstring(progId)));
         ComPtr<IDispatch> object = create(progId);
         ASSERT_TRUE(object);
-        ComPtr<ITypeInfo> info = vtableHalf(object.get());
+        ComPtr<ITypeInfo> info = slotsOf(object.get());
         ASSERT_TRUE(info);
         std::set<std::wstring> members, parameters;
         namesOf(info.get(), members, parameters);

@@ -24,13 +24,11 @@
 #include <vector>
 
 #include "comkit/Handles.h"
-#include "comkit/TypeDescription.h"
 #include "tests/support/ComTestSupport.h"
 #include "tests/support/ProcessReadings.h"
+#include "tests/support/TypeLibraryWalk.h"
 
 using namespace comtest;
-using morvel::FuncDesc;
-using morvel::TypeAttr;
 
 namespace {
 
@@ -40,60 +38,23 @@ BOOL WINAPI quietWinHelp(HWND, const Char*, UINT, ULONG_PTR)
     return TRUE;
 }
 
-// One member as the type library describes it.
-struct SweptMember {
-    std::wstring name;  // "class.member"
-    DISPID id;
-    WORD kind;       // INVOKEKIND
-    SHORT declared;  // parameters a caller passes (the return value left out)
-    bool vararg;
-};
-
+// The creatable classes of the library with their own members, restricted ones left out.
 struct SweptClass {
     std::wstring name;
     CLSID clsid;
-    std::vector<SweptMember> members;
+    std::vector<Function> members;
 };
 
 std::vector<SweptClass> classesOfTheLibrary()
 {
     std::vector<SweptClass> out;
-    ComPtr<ITypeLib> library;
-    const std::wstring path = env(L"MORVEL_DLL");
-    if (FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put()))) return out;
-    for (UINT i = 0, n = library->GetTypeInfoCount(); i < n; ++i) {
-        ComPtr<ITypeInfo> coclass;
-        TypeAttr attr;
-        if (FAILED(library->GetTypeInfo(i, coclass.put())) || FAILED(attr.read(coclass.get()))) continue;
-        if (attr->typekind != TKIND_COCLASS || !(attr->wTypeFlags & TYPEFLAG_FCANCREATE)) continue;
-        Bstr className;
-        coclass->GetDocumentation(MEMBERID_NIL, className.put(), nullptr, nullptr, nullptr);
-        SweptClass swept{className.get(), attr->guid, {}};
-        // The default interface, its vtable half: only the class's own members.
-        HREFTYPE ref = 0;
-        ComPtr<ITypeInfo> itf;
-        if (FAILED(coclass->GetRefTypeOfImplType(0, &ref)) || FAILED(coclass->GetRefTypeInfo(ref, itf.put()))) continue;
-        TypeAttr itfAttr;
-        if (FAILED(itfAttr.read(itf.get()))) continue;
-        if (itfAttr->typekind == TKIND_DISPATCH) {
-            ComPtr<ITypeInfo> vtable;
-            if (SUCCEEDED(itf->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref)) &&
-                SUCCEEDED(itf->GetRefTypeInfo(ref, vtable.put()))) {
-                itf = std::move(vtable);
-                itfAttr.read(itf.get());
-            }
-        }
-        for (UINT f = 0; f < itfAttr->cFuncs; ++f) {
-            FuncDesc desc;
-            if (FAILED(desc.read(itf.get(), f)) || (desc->wFuncFlags & FUNCFLAG_FRESTRICTED)) continue;
-            Bstr memberName;
-            itf->GetDocumentation(desc->memid, memberName.put(), nullptr, nullptr, nullptr);
-            SHORT declared = 0;
-            for (SHORT p = 0; p < desc->cParams; ++p)
-                if (!(desc->lprgelemdescParam[p].paramdesc.wParamFlags & PARAMFLAG_FRETVAL)) ++declared;
-            swept.members.push_back({swept.name + L"." + memberName.get(), desc->memid,
-                                     static_cast<WORD>(desc->invkind), declared, desc->cParamsOpt == -1});
-        }
+    const TypeLibraryWalk walk(env(L"MORVEL_DLL"));
+    for (const TypeEntry* coclass : walk.ofKind(TKIND_COCLASS)) {
+        if (!(coclass->attr->wTypeFlags & TYPEFLAG_FCANCREATE)) continue;
+        SweptClass swept{coclass->name, coclass->attr->guid, {}};
+        for (Function& f : functions(defaultInterface(coclass->info.get()).get()))
+            if (f.desc && !f.names.empty() && !(f.desc->wFuncFlags & FUNCFLAG_FRESTRICTED))
+                swept.members.push_back(std::move(f));
         out.push_back(std::move(swept));
     }
     return out;
@@ -225,14 +186,15 @@ class Sweep {
 public:
     explicit Sweep(HostileArguments& hostile) : hostile_(hostile) {}
 
-    void member(const SweptClass& swept, const SweptMember& m)
+    void member(const SweptClass& swept, const Function& m)
     {
-        const bool put = m.kind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF);
-        const WORD flags = m.kind == INVOKE_FUNC          ? DISPATCH_METHOD
-                           : m.kind == INVOKE_PROPERTYGET ? DISPATCH_PROPERTYGET
-                           : m.kind == INVOKE_PROPERTYPUT ? DISPATCH_PROPERTYPUT
-                                                          : DISPATCH_PROPERTYPUTREF;
-        const UINT n = static_cast<UINT>(m.declared);
+        const INVOKEKIND kind = m.desc->invkind;
+        const bool put = kind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF);
+        const WORD flags = kind == INVOKE_FUNC          ? DISPATCH_METHOD
+                           : kind == INVOKE_PROPERTYGET ? DISPATCH_PROPERTYGET
+                           : kind == INVOKE_PROPERTYPUT ? DISPATCH_PROPERTYPUT
+                                                        : DISPATCH_PROPERTYPUTREF;
+        const UINT n = static_cast<UINT>(m.declared());
         const std::vector<VARIANT> benign(n + 1, vI4(0));
         auto firstN = [&](UINT count) { return std::vector<VARIANT>(benign.begin(), benign.begin() + count); };
 
@@ -261,11 +223,11 @@ public:
     int failures() const { return failures_; }
 
 private:
-    void invoke(const SweptClass& swept, const SweptMember& m, WORD flags, std::vector<VARIANT> args, bool putId,
+    void invoke(const SweptClass& swept, const Function& m, WORD flags, std::vector<VARIANT> args, bool putId,
                 const wchar_t* kind, std::optional<DISPID> named = std::nullopt)
     {
         ++calls_;
-        const std::wstring what = m.name + L" with " + kind;
+        const std::wstring what = swept.name + L"." + m.name() + L" with " + kind;
         if (trace_)
             std::printf("%ls (%u arguments)\n", what.c_str(), static_cast<unsigned>(args.size())), std::fflush(stdout);
         ComPtr<IDispatch> object;
@@ -288,7 +250,7 @@ private:
         EXCEPINFO exception{};
         UINT argError = 0;
         const bool wantsResult = !(flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF));
-        const HRESULT hr = object->Invoke(m.id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+        const HRESULT hr = object->Invoke(m.desc->memid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
                                           wantsResult ? result.get() : nullptr, &exception, &argError);
         // The arguments are the caller's: a member may write only through a reference.
         for (size_t i = 0; i < args.size(); ++i)
@@ -317,7 +279,7 @@ private:
         if (hostile_.probeState.references != probeBefore) fail(what, L"left a reference on its argument", hr);
     }
 
-    void clear(const SweptClass& swept, const SweptMember& m)
+    void clear(const SweptClass& swept, const Function& m)
     {
         ComPtr<IDispatch> object;
         if (FAILED(CoCreateInstance(swept.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
@@ -328,7 +290,7 @@ private:
         V_VT(&nothing) = VT_DISPATCH;
         DISPID put = DISPID_PROPERTYPUT;
         DISPPARAMS params{&nothing, &put, 1, 1};
-        object->Invoke(m.id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUTREF, &params, nullptr, nullptr,
+        object->Invoke(m.desc->memid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUTREF, &params, nullptr, nullptr,
                        nullptr);
     }
 

@@ -13,6 +13,7 @@
 
 #include "library/Published.h"
 #include "tests/support/ComTestSupport.h"
+#include "tests/support/TypeLibraryWalk.h"
 
 using namespace comtest;
 
@@ -135,8 +136,7 @@ TEST_F(PerUserRegistration, EveryClassIsCreatedFromTheUserRegistrationAlone)
         (sizeof(void*) == 8 ? L"win64" : L"win32");
     ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, library.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, file, &size),
               ERROR_SUCCESS);
-    ComPtr<ITypeLib> typeLibrary;
-    EXPECT_EQ(LoadTypeLibEx(file, REGKIND_NONE, typeLibrary.put()), S_OK);
+    EXPECT_TRUE(typeLibraryOf(file));
 
     EXPECT_EQ(server.install(FALSE, L"user"), S_OK);
     morvel::UniqueModule module;

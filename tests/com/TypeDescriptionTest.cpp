@@ -10,6 +10,7 @@
 
 #include "comkit/TypeDescription.h"
 #include "tests/support/ComTestSupport.h"
+#include "tests/support/TypeLibraryWalk.h"
 
 using namespace comtest;
 
@@ -87,8 +88,8 @@ TEST(TypeDescription, MovingIntoAnOwnerGivesBackWhatItHeldOnce)
 TEST(TypeDescription, OwnersReadTheLibrarysOwnDescriptions)
 {
     Apartment apartment;
-    ComPtr<ITypeLib> library;
-    ASSERT_EQ(LoadTypeLibEx(env(L"MORVEL_DLL").c_str(), REGKIND_NONE, library.put()), S_OK);
+    ComPtr<ITypeLib> library = typeLibraryOf(env(L"MORVEL_DLL"));
+    ASSERT_TRUE(library);
     morvel::LibAttr lib;
     ASSERT_EQ(lib.read(library.get()), S_OK);
     EXPECT_EQ(lib->wMajorVerNum, 1);

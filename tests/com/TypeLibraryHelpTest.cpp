@@ -7,9 +7,9 @@
 #include <string>
 
 #include "Morvel10.h"
-#include "comkit/TypeDescription.h"
 #include "docs/ContextIds.h"
 #include "tests/support/ComTestSupport.h"
+#include "tests/support/TypeLibraryWalk.h"
 
 using namespace comtest;
 
@@ -43,38 +43,30 @@ void expectDescribed(ITypeInfo* info, MEMBERID id, const std::wstring& owner)
 TEST(TypeLibraryHelp, EveryTypeAndMemberOpensItsManualPage)
 {
     Apartment apartment;
-    ComPtr<ITypeLib> library;
-    ASSERT_EQ(LoadTypeLibEx(env(L"MORVEL_DLL").c_str(), REGKIND_NONE, library.put()), S_OK);
-    const Help lib = help(library.get(), -1);
+    const TypeLibraryWalk walk(env(L"MORVEL_DLL"));
+    ASSERT_TRUE(walk.library);
+    const Help lib = help(walk.library.get(), -1);
     EXPECT_EQ(lib.file.substr(lib.file.find_last_of(L'\\') + 1), L"Morvel10.chm");
     EXPECT_EQ(lib.text, L"Morvel10.1.0");
 
-    for (UINT t = 0; t < library->GetTypeInfoCount(); ++t) {
-        ComPtr<ITypeInfo> info, body;
-        ASSERT_EQ(library->GetTypeInfo(t, info.put()), S_OK);
-        const std::wstring name = help(info.get(), MEMBERID_NIL).name;
-        expectDescribed(info.get(), MEMBERID_NIL, name);
+    for (const TypeEntry& type : walk.types) {
+        ASSERT_TRUE(type.info);
+        expectDescribed(type.info.get(), MEMBERID_NIL, type.name);
         // A dual interface's own members are those of its vtable half.
-        HREFTYPE ref = 0;
-        if (FAILED(info->GetRefTypeOfImplType(UINT(-1), &ref)) || FAILED(info->GetRefTypeInfo(ref, body.put())))
-            body = ComPtr<ITypeInfo>::addRef(info.get());
-        morvel::TypeAttr attr;
-        ASSERT_EQ(attr.read(body.get()), S_OK);
-        for (UINT i = 0; i < attr->cFuncs; ++i) {
-            morvel::FuncDesc f;
-            ASSERT_EQ(f.read(body.get(), i), S_OK);
-            expectDescribed(body.get(), f->memid, name);
+        const ComPtr<ITypeInfo> body = vtableHalf(type.info.get());
+        for (const Function& f : functions(body.get())) {
+            ASSERT_TRUE(f.desc);
+            expectDescribed(body.get(), f.desc->memid, type.name);
         }
-        for (UINT i = 0; i < attr->cVars; ++i) {
-            morvel::VarDesc v;
-            ASSERT_EQ(v.read(body.get(), i), S_OK);
-            expectDescribed(body.get(), v->memid, name);
+        for (const Constant& v : constants(body.get())) {
+            ASSERT_FALSE(v.name.empty());
+            expectDescribed(body.get(), v.id, type.name);
         }
     }
 
     // F1 on a member in an object browser, which reads the dispatch half.
     ComPtr<ITypeInfo> html;
-    ASSERT_EQ(library->GetTypeInfoOfGuid(IID__clsKvHlpfHtmlA, html.put()), S_OK);
+    ASSERT_EQ(walk.library->GetTypeInfoOfGuid(IID__clsKvHlpfHtmlA, html.put()), S_OK);
     LPOLESTR member = const_cast<LPOLESTR>(L"HHDisplayTopicID");
     MEMBERID id = 0;
     ASSERT_EQ(html->GetIDsOfNames(&member, 1, &id), S_OK);

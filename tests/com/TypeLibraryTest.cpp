@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/ComTestSupport.h"
+#include "tests/support/TypeLibraryWalk.h"
 
 using namespace comtest;
 
@@ -170,13 +171,6 @@ const EnumConstant expectedConstants[] = {
     {L"WinHelpCmdHlpfConstants", L"HELP_WM_HELP", 0x000C},
 };
 
-std::wstring nameOf(ITypeInfo* info, MEMBERID id = MEMBERID_NIL)
-{
-    Bstr name;
-    info->GetDocumentation(id, name.put(), nullptr, nullptr, nullptr);
-    return name.get() ? name.get() : L"";
-}
-
 std::wstring render(ITypeInfo* info, const TYPEDESC& t)
 {
     switch (t.vt) {
@@ -196,13 +190,9 @@ std::wstring render(ITypeInfo* info, const TYPEDESC& t)
     }
 }
 
-std::wstring signature(ITypeInfo* info, const FUNCDESC* f)
+std::wstring signature(ITypeInfo* info, const Function& function)
 {
-    Bstr names[16];
-    BSTR raw[16] = {};
-    UINT count = 0;
-    info->GetNames(f->memid, raw, 16, &count);
-    for (UINT i = 0; i < count; ++i) names[i] = Bstr::adopt(raw[i]);
+    const FUNCDESC* f = function.desc.get();
     std::wstring kind = f->invkind == INVOKE_PROPERTYGET      ? L"get"
                         : f->invkind == INVOKE_PROPERTYPUT    ? L"put"
                         : f->invkind == INVOKE_PROPERTYPUTREF ? L"putref"
@@ -223,51 +213,40 @@ std::wstring signature(ITypeInfo* info, const FUNCDESC* f)
             continue;
         }
         const bool byRef = e.tdesc.vt == VT_PTR;
-        params += std::wstring(i + 1u < count ? names[i + 1].get() : L"?") + L":" + render(info, e.tdesc) +
+        params += (i + 1u < function.names.size() ? function.names[i + 1] : L"?") + L":" + render(info, e.tdesc) +
                   (byRef ? L"&" : L"") + ((flags & PARAMFLAG_FOPT) ? L"?" : L"");
     }
-    return kind + L" " + names[0].get() + L" " + id + L" (" + params + L")" + result;
+    return kind + L" " + function.name() + L" " + id + L" (" + params + L")" + result;
 }
 
 struct TypeLibrary : ::testing::Test {
     void SetUp() override
     {
         ASSERT_FALSE(env(L"MORVEL_DLL").empty());
-        ASSERT_EQ(LoadTypeLibEx(env(L"MORVEL_DLL").c_str(), REGKIND_NONE, library.put()), S_OK);
-    }
-    ComPtr<ITypeInfo> info(const wchar_t* name)
-    {
-        for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
-            ComPtr<ITypeInfo> t;
-            library->GetTypeInfo(i, t.put());
-            if (nameOf(t.get()) == name) return t;
-        }
-        return {};
+        ASSERT_TRUE(walk.library);
     }
     Apartment apartment;
-    ComPtr<ITypeLib> library;
+    const TypeLibraryWalk walk{env(L"MORVEL_DLL")};
 };
 
 }  // namespace
 
 TEST_F(TypeLibrary, AttributesAndOrderOfTypeInfos)
 {
-    TLIBATTR* attr = nullptr;
-    ASSERT_EQ(library->GetLibAttr(&attr), S_OK);
+    morvel::LibAttr attr;
+    ASSERT_EQ(attr.read(walk.library.get()), S_OK);
     EXPECT_EQ(attr->wMajorVerNum, 1);
     EXPECT_EQ(attr->wMinorVerNum, 0);
     EXPECT_EQ(attr->lcid, 0x0409u);
     EXPECT_EQ(attr->syskind, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
-    library->ReleaseTLibAttr(attr);
     Bstr name;
-    library->GetDocumentation(-1, name.put(), nullptr, nullptr, nullptr);
+    walk.library->GetDocumentation(-1, name.put(), nullptr, nullptr, nullptr);
     EXPECT_STREQ(name.get(), L"Morvel10");
 
-    ASSERT_EQ(library->GetTypeInfoCount(), std::size(expectedOrder));
-    for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
-        ComPtr<ITypeInfo> t;
-        ASSERT_EQ(library->GetTypeInfo(i, t.put()), S_OK);
-        EXPECT_EQ(nameOf(t.get()), expectedOrder[i]) << "type info " << i;
+    ASSERT_EQ(walk.types.size(), std::size(expectedOrder));
+    for (UINT i = 0; i < walk.types.size(); ++i) {
+        ASSERT_TRUE(walk.types[i].attr);
+        EXPECT_EQ(walk.types[i].name, expectedOrder[i]) << "type info " << i;
     }
 }
 
@@ -276,44 +255,36 @@ TEST_F(TypeLibrary, InterfacesAreDualAndListTheirMembersInSlotOrder)
     for (const wchar_t* itf :
          {L"_clsKvMorvel10A", L"_clsKvHlpfHtmlA", L"_clsKvHlpfHlpA", L"_clsKvHlpfGeneralA", L"_clsKvHlpfAdvancedA"}) {
         SCOPED_TRACE(testing::Message() << itf);
-        ComPtr<ITypeInfo> dispatchHalf = info(itf);
-        ASSERT_TRUE(dispatchHalf);
-        TYPEATTR* attr = nullptr;
-        ASSERT_EQ(dispatchHalf->GetTypeAttr(&attr), S_OK);
-        EXPECT_EQ(attr->typekind, TKIND_DISPATCH);
+        const TypeEntry* dispatchHalf = walk.named(itf);
+        ASSERT_TRUE(dispatchHalf && dispatchHalf->attr);
+        EXPECT_EQ(dispatchHalf->attr->typekind, TKIND_DISPATCH);
         // The file keeps one flags word for both halves; the platform reports the
         // automation-compatible flag on the vtable half only.
         const WORD wanted = TYPEFLAG_FDUAL | TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE;
-        EXPECT_EQ(attr->wTypeFlags & wanted, wanted) << std::hex << attr->wTypeFlags;
-        dispatchHalf->ReleaseTypeAttr(attr);
+        EXPECT_EQ(dispatchHalf->attr->wTypeFlags & wanted, wanted) << std::hex << dispatchHalf->attr->wTypeFlags;
 
-        HREFTYPE ref = 0;
-        ComPtr<ITypeInfo> vtable;
-        ASSERT_EQ(dispatchHalf->GetRefTypeOfImplType(-1, &ref), S_OK);
-        ASSERT_EQ(dispatchHalf->GetRefTypeInfo(ref, vtable.put()), S_OK);
-        ASSERT_EQ(vtable->GetTypeAttr(&attr), S_OK);
+        const ComPtr<ITypeInfo> vtable = baseOf(dispatchHalf->info.get(), static_cast<UINT>(-1));
+        ASSERT_TRUE(vtable);
+        morvel::TypeAttr attr;
+        ASSERT_EQ(attr.read(vtable.get()), S_OK);
         EXPECT_EQ(attr->typekind, TKIND_INTERFACE);
         EXPECT_EQ(attr->wTypeFlags & (wanted | TYPEFLAG_FOLEAUTOMATION), wanted | TYPEFLAG_FOLEAUTOMATION)
             << std::hex << attr->wTypeFlags;
         EXPECT_EQ(attr->cbSizeVft, 7 * sizeof(void*) + attr->cFuncs * sizeof(void*));
-        const UINT functions = attr->cFuncs;
-        vtable->ReleaseTypeAttr(attr);
 
         // It derives from IDispatch.
-        ComPtr<ITypeInfo> base;
-        ASSERT_EQ(vtable->GetRefTypeOfImplType(0, &ref), S_OK);
-        ASSERT_EQ(vtable->GetRefTypeInfo(ref, base.put()), S_OK);
+        const ComPtr<ITypeInfo> base = baseOf(vtable.get());
+        ASSERT_TRUE(base);
         EXPECT_EQ(nameOf(base.get()), L"IDispatch");
 
         std::vector<std::wstring> expected, actual;
         for (const Member& m : expectedMembers)
             if (std::wstring(m.interfaceName) == itf) expected.push_back(m.signature);
-        for (UINT i = 0; i < functions; ++i) {
-            FUNCDESC* f = nullptr;
-            ASSERT_EQ(vtable->GetFuncDesc(i, &f), S_OK);
-            actual.push_back(signature(vtable.get(), f));
-            EXPECT_EQ(f->oVft, static_cast<SHORT>((7 + i) * sizeof(void*))) << "slot of " << actual.back();
-            vtable->ReleaseFuncDesc(f);
+        const std::vector<Function> slots = functions(vtable.get());
+        for (size_t i = 0; i < slots.size(); ++i) {
+            ASSERT_TRUE(slots[i].desc && !slots[i].names.empty());
+            actual.push_back(signature(vtable.get(), slots[i]));
+            EXPECT_EQ(slots[i].desc->oVft, static_cast<SHORT>((7 + i) * sizeof(void*))) << "slot of " << actual.back();
         }
         ASSERT_EQ(actual.size(), expected.size());
         for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(actual[i], expected[i]) << "slot " << i + 1;
@@ -322,25 +293,19 @@ TEST_F(TypeLibrary, InterfacesAreDualAndListTheirMembersInSlotOrder)
 
 TEST_F(TypeLibrary, OptionalWindowArgumentsDefaultToZero)
 {
-    ComPtr<ITypeInfo> dispatchHalf = info(L"_clsKvHlpfHtmlA");
+    const TypeEntry* dispatchHalf = walk.named(L"_clsKvHlpfHtmlA");
     ASSERT_TRUE(dispatchHalf);
-    ComPtr<ITypeInfo> vtable;
-    HREFTYPE ref = 0;
-    ASSERT_EQ(dispatchHalf->GetRefTypeOfImplType(-1, &ref), S_OK);
-    ASSERT_EQ(dispatchHalf->GetRefTypeInfo(ref, vtable.put()), S_OK);
     int optional = 0;
-    for (UINT i = 0; i < 67; ++i) {
-        FUNCDESC* f = nullptr;
-        ASSERT_EQ(vtable->GetFuncDesc(i, &f), S_OK);
-        if (f->cParams >= 1 && (f->lprgelemdescParam[0].paramdesc.wParamFlags & PARAMFLAG_FOPT)) {
+    for (const Function& f : functions(vtableHalf(dispatchHalf->info.get()).get())) {
+        ASSERT_TRUE(f.desc);
+        if (f.desc->cParams >= 1 && (f.desc->lprgelemdescParam[0].paramdesc.wParamFlags & PARAMFLAG_FOPT)) {
             ++optional;
-            const PARAMDESC& p = f->lprgelemdescParam[0].paramdesc;
+            const PARAMDESC& p = f.desc->lprgelemdescParam[0].paramdesc;
             ASSERT_TRUE(p.wParamFlags & PARAMFLAG_FHASDEFAULT);
             Variant value;
             ASSERT_EQ(VariantChangeType(value.get(), &p.pparamdescex->varDefaultValue, 0, VT_I4), S_OK);
             EXPECT_EQ(V_I4(value.get()), 0);
         }
-        vtable->ReleaseFuncDesc(f);
     }
     EXPECT_EQ(optional, 7);  // the seven display commands
 }
@@ -348,21 +313,16 @@ TEST_F(TypeLibrary, OptionalWindowArgumentsDefaultToZero)
 TEST_F(TypeLibrary, ClassesAreCreatableWithTheirDefaultInterface)
 {
     for (int i = 0; i < 10; i += 2) {
-        ComPtr<ITypeInfo> coclass = info(expectedOrder[i + 1]);
-        ASSERT_TRUE(coclass);
-        TYPEATTR* attr = nullptr;
-        ASSERT_EQ(coclass->GetTypeAttr(&attr), S_OK);
-        EXPECT_EQ(attr->typekind, TKIND_COCLASS);
-        EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FCANCREATE);
-        EXPECT_EQ(attr->cImplTypes, 1);
-        coclass->ReleaseTypeAttr(attr);
+        const TypeEntry* coclass = walk.named(expectedOrder[i + 1]);
+        ASSERT_TRUE(coclass && coclass->attr);
+        EXPECT_EQ(coclass->attr->typekind, TKIND_COCLASS);
+        EXPECT_TRUE(coclass->attr->wTypeFlags & TYPEFLAG_FCANCREATE);
+        EXPECT_EQ(coclass->attr->cImplTypes, 1);
         INT flags = 0;
-        HREFTYPE ref = 0;
-        ComPtr<ITypeInfo> itf;
-        ASSERT_EQ(coclass->GetImplTypeFlags(0, &flags), S_OK);
+        ASSERT_EQ(coclass->info->GetImplTypeFlags(0, &flags), S_OK);
         EXPECT_TRUE(flags & IMPLTYPEFLAG_FDEFAULT);
-        ASSERT_EQ(coclass->GetRefTypeOfImplType(0, &ref), S_OK);
-        ASSERT_EQ(coclass->GetRefTypeInfo(ref, itf.put()), S_OK);
+        const ComPtr<ITypeInfo> itf = baseOf(coclass->info.get());
+        ASSERT_TRUE(itf);
         EXPECT_EQ(nameOf(itf.get()), expectedOrder[i]);
     }
 }
@@ -371,27 +331,16 @@ TEST_F(TypeLibrary, EnumerationsCarryTheirValuesAndTheirOwnNamesAsDescriptions)
 {
     size_t next = 0;
     for (const wchar_t* e : {L"PopupType", L"HHVersion", L"IEVersion", L"HHWIN_NAVTAB_", L"WinHelpCmdHlpfConstants"}) {
-        ComPtr<ITypeInfo> t = info(e);
-        ASSERT_TRUE(t) << e;
-        TYPEATTR* attr = nullptr;
-        ASSERT_EQ(t->GetTypeAttr(&attr), S_OK);
-        EXPECT_EQ(attr->typekind, TKIND_ENUM);
-        const UINT vars = attr->cVars;
-        t->ReleaseTypeAttr(attr);
-        for (UINT i = 0; i < vars; ++i, ++next) {
+        const TypeEntry* t = walk.named(e);
+        ASSERT_TRUE(t && t->attr) << e;
+        EXPECT_EQ(t->attr->typekind, TKIND_ENUM);
+        for (const Constant& c : constants(t->info.get())) {
             ASSERT_LT(next, std::size(expectedConstants));
-            const EnumConstant& want = expectedConstants[next];
-            VARDESC* v = nullptr;
-            ASSERT_EQ(t->GetVarDesc(i, &v), S_OK);
-            Bstr name, doc;
-            t->GetDocumentation(v->memid, name.put(), doc.put(), nullptr, nullptr);
+            const EnumConstant& want = expectedConstants[next++];
             EXPECT_STREQ(want.enumName, e);
-            EXPECT_STREQ(name.get(), want.name);
-            EXPECT_STREQ(doc.get() ? doc.get() : L"", want.name) << "description of " << want.name;
-            Variant value;
-            ASSERT_EQ(VariantChangeType(value.get(), v->lpvarValue, 0, VT_I4), S_OK);
-            EXPECT_EQ(V_I4(value.get()), want.value) << want.name;
-            t->ReleaseVarDesc(v);
+            EXPECT_EQ(c.name, want.name);
+            EXPECT_EQ(c.description, want.name) << "description of " << want.name;
+            EXPECT_EQ(c.value, want.value) << want.name;
         }
     }
     EXPECT_EQ(next, std::size(expectedConstants));

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "comkit/Handles.h"
-#include "comkit/TypeDescription.h"
 #include "tests/support/Environment.h"
+#include "tests/support/TypeLibraryWalk.h"
 
 // The platform's reader of compiled help files (itss.dll), which no SDK header here declares.
 // Declared outside the anonymous namespace: for a class of internal linkage that nothing in
@@ -37,20 +37,8 @@ constexpr IID IID_ITStorage = {0x88cc31de, 0x27ab, 0x11d0, {0x9d, 0xf9, 0x00, 0x
 
 namespace {
 
-using comtest::buildPath;
-using comtest::hostPath;
-using morvel::Bstr;
+using namespace comtest;
 using morvel::ComPtr;
-using morvel::FuncDesc;
-using morvel::TypeAttr;
-using morvel::VarDesc;
-
-std::string narrow(const wchar_t* text)
-{
-    std::string out;
-    for (; text && *text; ++text) out += static_cast<char>(*text);
-    return out;
-}
 
 std::string readFile(const std::string& path)
 {
@@ -139,74 +127,30 @@ void expectPublishedPage(const std::string& page, const std::string& idName, con
 // The page's text without markup, so that a name split by <code> still reads whole.
 std::string plainText(const std::string& html) { return std::regex_replace(html, std::regex("<[^>]*>"), ""); }
 
-struct TypeLibrary {
-    ComPtr<ITypeLib> lib;
-    TypeLibrary() { LoadTypeLibEx(buildPath(L"Morvel10.dll").c_str(), REGKIND_NONE, lib.put()); }
-    std::vector<ComPtr<ITypeInfo>> of(TYPEKIND kind) const
-    {
-        std::vector<ComPtr<ITypeInfo>> out;
-        for (UINT i = 0; lib && i < lib->GetTypeInfoCount(); ++i) {
-            TYPEKIND k;
-            ComPtr<ITypeInfo> info;
-            if (SUCCEEDED(lib->GetTypeInfoType(i, &k)) && k == kind && SUCCEEDED(lib->GetTypeInfo(i, info.put())))
-                out.push_back(std::move(info));
-        }
-        return out;
-    }
-};
-
-std::string nameOf(ITypeInfo* info, MEMBERID member = MEMBERID_NIL)
-{
-    Bstr name;
-    info->GetDocumentation(member, name.put(), nullptr, nullptr, nullptr);
-    return narrow(name.get());
-}
-
-// A class's default interface in its function-table form: its own members, in slot order.
-ComPtr<ITypeInfo> defaultInterface(ITypeInfo* coclass)
-{
-    HREFTYPE ref = 0;
-    ComPtr<ITypeInfo> dispatch, vtable;
-    if (FAILED(coclass->GetRefTypeOfImplType(0, &ref)) || FAILED(coclass->GetRefTypeInfo(ref, dispatch.put())))
-        return {};
-    if (FAILED(dispatch->GetRefTypeOfImplType(-1, &ref)) || FAILED(dispatch->GetRefTypeInfo(ref, vtable.put())))
-        return dispatch;
-    return vtable;
-}
-
 class Manual : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(library_.lib) << "cannot load the type library of Morvel10.dll";
+        ASSERT_TRUE(library_.library) << "cannot load the type library of Morvel10.dll";
         ASSERT_FALSE(project().files.empty()) << "no help project in " << Project::path("");
     }
-    TypeLibrary library_;
+    const TypeLibraryWalk library_{buildPath(L"Morvel10.dll")};
 };
 
 TEST_F(Manual, EveryClassAndEveryMemberHasItsPage)
 {
     int classes = 0, members = 0;
-    for (const auto& coclass : library_.of(TKIND_COCLASS)) {
-        const std::string cls = nameOf(coclass.get());
+    for (const TypeEntry* coclass : library_.ofKind(TKIND_COCLASS)) {
+        const std::string cls = narrow(coclass->name);
         ++classes;
         expectPublishedPage(cls + "/index.htm", "IDH_" + cls, cls);
-        const ComPtr<ITypeInfo> iface = defaultInterface(coclass.get());
+        const ComPtr<ITypeInfo> iface = defaultInterface(coclass->info.get());
         ASSERT_TRUE(iface) << cls;
-        TypeAttr attr;
-        ASSERT_HRESULT_SUCCEEDED(attr.read(iface.get()));
         std::set<std::string> seen;
-        for (UINT i = 0; i < attr->cFuncs; ++i) {
-            FuncDesc func;
-            ASSERT_HRESULT_SUCCEEDED(func.read(iface.get(), i));
-            BSTR names[16] = {};
-            UINT count = 0;
-            iface->GetNames(func->memid, names, 16, &count);
+        for (const Function& func : functions(iface.get())) {
+            ASSERT_TRUE(func.desc);
             std::vector<std::string> params;
-            for (UINT k = 0; k < count; ++k) {
-                params.push_back(narrow(names[k]));
-                SysFreeString(names[k]);
-            }
+            for (const std::wstring& name : func.names) params.push_back(narrow(name));
             ASSERT_FALSE(params.empty());
             const std::string member = params.front();
             const std::string page = cls + "/" + member + ".htm";
@@ -225,12 +169,12 @@ TEST_F(Manual, EveryClassAndEveryMemberHasItsPage)
             // (a property put's value has no name of its own).
             const std::string text = plainText(Project::page(page));
             char id[16];
-            std::snprintf(id, sizeof id, "0x%08lX", static_cast<unsigned long>(func->memid));
+            std::snprintf(id, sizeof id, "0x%08lX", static_cast<unsigned long>(func.desc->memid));
             EXPECT_NE(text.find(id), std::string::npos) << page << " does not give the dispatch id " << id;
-            const bool put = func->invkind == INVOKE_PROPERTYPUT || func->invkind == INVOKE_PROPERTYPUTREF;
+            const bool put = func.desc->invkind == INVOKE_PROPERTYPUT || func.desc->invkind == INVOKE_PROPERTYPUTREF;
             for (size_t k = 1; k < params.size() && !put; ++k) {
-                if (k - 1 < static_cast<size_t>(func->cParams) &&
-                    (func->lprgelemdescParam[k - 1].paramdesc.wParamFlags & PARAMFLAG_FRETVAL))
+                if (k - 1 < static_cast<size_t>(func.desc->cParams) &&
+                    (func.desc->lprgelemdescParam[k - 1].paramdesc.wParamFlags & PARAMFLAG_FRETVAL))
                     continue;  // the result, which the page describes under Returns
                 EXPECT_NE(text.find(params[k]), std::string::npos) << page << " does not describe " << params[k];
             }
@@ -244,19 +188,14 @@ TEST_F(Manual, EveryClassAndEveryMemberHasItsPage)
 TEST_F(Manual, EveryEnumerationConstantIsDescribedWithItsValue)
 {
     int enumerations = 0;
-    for (const auto& enumeration : library_.of(TKIND_ENUM)) {
-        const std::string name = nameOf(enumeration.get());
+    for (const TypeEntry* enumeration : library_.ofKind(TKIND_ENUM)) {
+        const std::string name = narrow(enumeration->name);
         const std::string page = "enums/" + name + ".htm";
         ++enumerations;
         expectPublishedPage(page, "IDH_enums_" + name, name);
         const std::vector<std::string> rows = capture(Project::page(page), std::regex("<tr>([\\s\\S]*?)</tr>"));
-        TypeAttr attr;
-        ASSERT_HRESULT_SUCCEEDED(attr.read(enumeration.get()));
-        for (UINT i = 0; i < attr->cVars; ++i) {
-            VarDesc var;
-            ASSERT_HRESULT_SUCCEEDED(var.read(enumeration.get(), i));
-            const std::string constant = nameOf(enumeration.get(), var->memid);
-            const std::string value = std::to_string(V_I4(var->lpvarValue));
+        for (const Constant& c : constants(enumeration->info.get())) {
+            const std::string constant = narrow(c.name), value = std::to_string(c.value);
             bool found = false;
             for (const std::string& row : rows)
                 found = found || (row.find("<code>" + constant + "</code>") != std::string::npos &&
