@@ -8,35 +8,20 @@
 
 #include <string>
 
-#include "comkit/Handles.h"
 #include "tests/support/ComTestSupport.h"
+#include "tests/support/HelpFileList.h"
 
 using namespace comtest;
 
 namespace {
 
-const char listKey[] = "Software\\Microsoft\\Windows\\HTML Help";
-// The test's own entries, in the ANSI code page (1252): 0xAD is a soft hyphen, 0xE9 an e
-// with an acute accent.
-const char* const entries[] = {"IdxTyped.chm",
-                               "IdxTyp\xAD"
-                               "ed.chm",
-                               "IdxFirst.chm",
-                               "IdxFirst\xAD.chm",
-                               "IdxSoft\xADHyphen.chm",
-                               "IdxCaf\xE9.chm",
-                               "IdxExpand.chm",
-                               "IdxLate.chm"};
-
-void setText(HKEY key, const char* name, const std::string& data, DWORD type = REG_SZ)
-{
-    ASSERT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
-                             static_cast<DWORD>(data.size() + 1)),
-              ERROR_SUCCESS);
-}
+// The test's own entries: U+00AD is a soft hyphen, U+00E9 an e with an acute accent.
+const wchar_t* const entries[] = {
+    L"IdxTyped.chm",     L"IdxTyp\u00ADed.chm", L"IdxFirst.chm", L"IdxFirst\u00AD.chm", L"IdxSoft\u00ADHyphen.chm",
+    L"IdxCaf\u00E9.chm", L"IdxExpand.chm",      L"IdxLate.chm"};
 
 // A name longer than the lookup's name buffer.
-std::string longName() { return std::string(3000, 'L') + ".chm"; }
+const std::wstring longName = std::wstring(3000, L'L') + L".chm";
 
 // The index is kept only for a list that has been still for a second; the lookups after
 // this are served from it.
@@ -45,33 +30,25 @@ void letTheListSettle() { Sleep(1100); }
 struct FileList : ::testing::Test {
     void SetUp() override
     {
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, listKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr,
-                                  list.put(), nullptr),
-                  ERROR_SUCCESS);
         clear();
         const DWORD seven = 7;
         // Wine lists values in the order of their names: "IdxTyped.chm" comes first.
-        ASSERT_EQ(RegSetValueExA(list.get(), "IdxTyped.chm", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seven),
-                                 sizeof seven),
-                  ERROR_SUCCESS);
-        setText(list.get(),
-                "IdxTyp\xAD"
-                "ed.chm",
-                "C:\\Typed\\");
-        setText(list.get(), "IdxFirst.chm", "C:\\First\\");
-        setText(list.get(), "IdxFirst\xAD.chm", "C:\\Second\\");
-        setText(list.get(), "IdxSoft\xADHyphen.chm", "C:\\Soft\\");
-        setText(list.get(), "IdxCaf\xE9.chm", "C:\\Cafe\\");
-        setText(list.get(), "IdxExpand.chm", "%SystemRoot%\\Help\\", REG_EXPAND_SZ);
-        setText(list.get(), longName().c_str(), "C:\\Long\\");
+        ASSERT_TRUE(fileList::write(L"IdxTyped.chm", REG_DWORD, &seven, sizeof seven));
+        ASSERT_TRUE(fileList::write(L"IdxTyp\u00ADed.chm", L"C:\\Typed\\"));
+        ASSERT_TRUE(fileList::write(L"IdxFirst.chm", L"C:\\First\\"));
+        ASSERT_TRUE(fileList::write(L"IdxFirst\u00AD.chm", L"C:\\Second\\"));
+        ASSERT_TRUE(fileList::write(L"IdxSoft\u00ADHyphen.chm", L"C:\\Soft\\"));
+        ASSERT_TRUE(fileList::write(L"IdxCaf\u00E9.chm", L"C:\\Cafe\\"));
+        ASSERT_TRUE(fileList::write(L"IdxExpand.chm", L"%SystemRoot%\\Help\\", REG_EXPAND_SZ));
+        ASSERT_TRUE(fileList::write(longName, L"C:\\Long\\"));
         object = create(L"Morvel10.clsKvHlpfHtmlA");
         ASSERT_TRUE(object);
     }
     void TearDown() override { clear(); }
     void clear()
     {
-        for (const char* name : entries) RegDeleteValueA(list.get(), name);
-        RegDeleteValueA(list.get(), longName().c_str());
+        for (const wchar_t* name : entries) fileList::remove(name);
+        fileList::remove(longName);
     }
 
     // The folder HHCheckRegistry found for a name, or "<not listed>".
@@ -87,7 +64,6 @@ struct FileList : ::testing::Test {
 
     Apartment apartment;
     MessageBoxRecorder boxes;  // the listed files do not exist, and the user would be told
-    morvel::UniqueHKey list;
     ComPtr<IDispatch> object;
 };
 
@@ -105,7 +81,7 @@ TEST_F(FileList, ThePlatformsComparisonDecides)
         EXPECT_EQ(lookUp(L"IDXCAF\u00C9.CHM"), L"C:\\Cafe\\");
         EXPECT_EQ(lookUp(L"IdxCafe.chm"), L"<not listed>");
         EXPECT_EQ(_wcsicmp(lookUp(L"IdxExpand.chm").c_str(), L"C:\\windows\\Help\\"), 0);
-        EXPECT_EQ(lookUp((std::wstring(3000, L'L') + L".chm").c_str()), L"<not listed>");
+        EXPECT_EQ(lookUp(longName.c_str()), L"<not listed>");
         EXPECT_EQ(lookUp(L"IdxAbsent.chm"), L"<not listed>");
     }
 }
@@ -114,17 +90,17 @@ TEST_F(FileList, ChangesThroughAnotherHandleShowAtOnce)
 {
     letTheListSettle();
     EXPECT_EQ(lookUp(L"IdxLate.chm"), L"<not listed>");
-    setText(list.get(), "IdxLate.chm", "C:\\Late\\");
+    ASSERT_TRUE(fileList::write(L"IdxLate.chm", L"C:\\Late\\"));
     EXPECT_EQ(lookUp(L"IdxLate.chm"), L"C:\\Late\\");
 
     // The same number of values and, a second later, new data for one of them.
     letTheListSettle();
     EXPECT_EQ(lookUp(L"IdxLate.chm"), L"C:\\Late\\");
-    setText(list.get(), "IdxLate.chm", "C:\\Later\\");
+    ASSERT_TRUE(fileList::write(L"IdxLate.chm", L"C:\\Later\\"));
     EXPECT_EQ(lookUp(L"IdxLate.chm"), L"C:\\Later\\");
 
     letTheListSettle();
     EXPECT_EQ(lookUp(L"IdxLate.chm"), L"C:\\Later\\");
-    ASSERT_EQ(RegDeleteValueA(list.get(), "IdxLate.chm"), ERROR_SUCCESS);
+    ASSERT_TRUE(fileList::remove(L"IdxLate.chm"));
     EXPECT_EQ(lookUp(L"IdxLate.chm"), L"<not listed>");
 }

@@ -25,6 +25,7 @@
 
 #include "comkit/Handles.h"
 #include "tests/support/ComTestSupport.h"
+#include "tests/support/HelpFileList.h"
 #include "tests/support/ProcessReadings.h"
 #include "tests/support/TypeLibraryWalk.h"
 
@@ -127,54 +128,6 @@ struct HostileArguments {
     HostileArguments(const HostileArguments&) = delete;
     HostileArguments& operator=(const HostileArguments&) = delete;
 };
-
-// The HTML Help file list of this process's registry view, to put back after a round:
-// HHRegister and HHUnRegister change it with whatever the sweep hands them.
-using ListSnapshot = std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>>;
-const wchar_t* const listKey = L"Software\\Microsoft\\Windows\\HTML Help";
-
-ListSnapshot readList()
-{
-    ListSnapshot out;
-    morvel::UniqueHKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, listKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return out;
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[16384];
-        DWORD nameLength = 16384, type = 0, size = 0;
-        if (RegEnumValueW(key.get(), i, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-        std::vector<BYTE> data(size);
-        nameLength = 16384;
-        if (RegEnumValueW(key.get(), i, name, &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
-        data.resize(size);
-        out[std::wstring(name, nameLength)] = {type, std::move(data)};
-    }
-    return out;
-}
-
-// Puts the list back as it was; returns how many values the round had added or changed.
-int restoreList(const ListSnapshot& before)
-{
-    const ListSnapshot now = readList();
-    if (now == before) return 0;
-    morvel::UniqueHKey key;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, listKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
-        ERROR_SUCCESS)
-        return -1;
-    int changed = 0;
-    for (const auto& [name, value] : now)
-        if (!before.count(name)) {
-            RegDeleteValueW(key.get(), name.c_str());
-            ++changed;
-        }
-    for (const auto& [name, value] : before) {
-        auto it = now.find(name);
-        if (it != now.end() && it->second == value) continue;
-        RegSetValueExW(key.get(), name.c_str(), 0, value.first, value.second.data(),
-                       static_cast<DWORD>(value.second.size()));
-        ++changed;
-    }
-    return changed;
-}
 
 ULONG references(IUnknown* object)
 {
@@ -340,7 +293,8 @@ TEST(MemberSweep, EveryMemberOfEveryClassSurvivesHostileArguments)
 
     const std::wstring roundsText = env(L"MORVEL_SWEEP_ROUNDS");
     const int rounds = roundsText.empty() ? 1 : std::max(1, _wtoi(roundsText.c_str()));
-    const ListSnapshot list = readList();
+    // HHRegister and HHUnRegister change the list with whatever the sweep hands them.
+    const fileList::Values list = fileList::read();
     std::vector<SIZE_T> heap;
     std::vector<std::uintptr_t> handles;
     {
@@ -350,7 +304,7 @@ TEST(MemberSweep, EveryMemberOfEveryClassSurvivesHostileArguments)
             Sweep sweep(hostile);
             for (const auto& c : classes)
                 for (const auto& m : c.members) sweep.member(c, m);
-            const int restored = restoreList(list);
+            const int restored = fileList::restore(list);
             CoFreeUnusedLibraries();
             heap.push_back(heapBytesInUse());
             handles.push_back(nextHandleValue());
@@ -365,7 +319,7 @@ TEST(MemberSweep, EveryMemberOfEveryClassSurvivesHostileArguments)
         }
         EXPECT_EQ(hostile.probeState.references, 1) << "the objects kept the argument object";
     }
-    EXPECT_EQ(readList(), list) << "the HTML Help file list was not put back";
+    EXPECT_EQ(fileList::read(), list) << "the HTML Help file list was not put back";
     if (heap.size() >= 3) {
         const size_t n = heap.size();
         EXPECT_LT(heap[n - 1], heap[n - 2] + 64 * 1024) << "heap grew over the last round";

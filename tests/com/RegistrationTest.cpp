@@ -10,6 +10,7 @@
 
 #include "library/Published.h"
 #include "tests/support/ComTestSupport.h"
+#include "tests/support/HelpFileList.h"
 
 using namespace comtest;
 
@@ -17,7 +18,6 @@ namespace {
 
 const wchar_t* const folder = L"C:\\Morvel Registration Test";
 const wchar_t* const helpFolder = L"C:\\Morvel Registration Test\\Help Files With Long Names";
-const wchar_t* const listKey = L"Software\\Microsoft\\Windows\\HTML Help";
 
 bool runsAsWindows2000()
 {
@@ -35,47 +35,18 @@ void writeFile(const std::wstring& path)
     CloseHandle(file);
 }
 
-// The data of a value of the list, as raw bytes, or "<missing>".
-std::string listedFolder(const wchar_t* name)
-{
-    morvel::UniqueHKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, listKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return "<missing>";
-    char data[1024] = {};
-    DWORD size = sizeof data, type = 0;
-    std::string nameA(name, name + wcslen(name));
-    if (RegQueryValueExA(key.get(), nameA.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
-        ERROR_SUCCESS)
-        return "<missing>";
-    if (type != REG_SZ) return "<type " + std::to_string(type) + ">";
-    return std::string(data, size);  // includes the stored NUL
-}
-
-void unlist(const wchar_t* name)
-{
-    morvel::UniqueHKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, listKey, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS)
-        RegDeleteValueW(key.get(), name);
-}
-
-bool listedIn(REGSAM view, const wchar_t* name)
-{
-    morvel::UniqueHKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, listKey, 0, KEY_QUERY_VALUE | view, key.put()) != ERROR_SUCCESS) return false;
-    return RegQueryValueExW(key.get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-}
-
 struct Registration : ::testing::Test {
     void SetUp() override
     {
         CreateDirectoryW(folder, nullptr);
         CreateDirectoryW(helpFolder, nullptr);
         writeFile(std::wstring(helpFolder) + L"\\Library.chm");
-        unlist(L"Library.chm");
+        fileList::remove(L"Library.chm");
         object = create(L"Morvel10.clsKvHlpfHtmlA");
         ASSERT_TRUE(object);
         html = object.as<_clsKvHlpfHtmlA>();
     }
-    void TearDown() override { unlist(L"Library.chm"); }
+    void TearDown() override { fileList::remove(L"Library.chm"); }
 
     std::wstring text(const wchar_t* property) { return str(get(object.get(), property).get()); }
 
@@ -96,8 +67,8 @@ TEST_F(Registration, RegisterLookUpAndUnregisterARealFile)
     *variable = SysAllocString(L"C:\\Morvel Registration Test\\Help Files With Long Names\\Library.chm");
     ASSERT_EQ(html->HHRegister(variable), S_OK);
     EXPECT_STREQ(file.get(), L"Library.chm");
-    EXPECT_EQ(listedFolder(L"Library.chm"),
-              std::string("C:\\Morvel Registration Test\\Help Files With Long Names\\") + '\0');
+    EXPECT_EQ(fileList::data(L"Library.chm"),
+              std::wstring(L"C:\\Morvel Registration Test\\Help Files With Long Names\\") + L'\0');
     EXPECT_EQ(text(L"HHRegFileName"), L"");
     EXPECT_TRUE(boxes.boxes().empty());
 
@@ -142,7 +113,7 @@ TEST_F(Registration, RegisterLookUpAndUnregisterARealFile)
     ASSERT_EQ(call(object.get(), L"HHUnRegister", DISPATCH_METHOD, {vRef(&name)}).hr, S_OK);
     EXPECT_EQ(str(&name), L"Library.chm");
     VariantClear(&name);
-    EXPECT_EQ(listedFolder(L"Library.chm"), "<missing>");
+    EXPECT_EQ(fileList::data(L"Library.chm"), fileList::Missing);
     EXPECT_EQ(text(L"HHRegFileName"), L"");
     EXPECT_EQ(text(L"HHRegFilePath"), L"");
     EXPECT_EQ(V_BOOL(get(object.get(), L"HHRegFileExists").get()), VARIANT_FALSE);
@@ -163,7 +134,7 @@ TEST_F(Registration, UsageMessagesForWrongAndMissingFiles)
     VARIANT missing = vStr(L"C:\\Morvel Registration Test\\Missing.chm");
     ASSERT_EQ(call(object.get(), L"HHRegister", DISPATCH_METHOD, {vRef(&missing)}).hr, S_OK);
     VariantClear(&missing);
-    EXPECT_EQ(listedFolder(L"Missing.chm"), "<missing>");
+    EXPECT_EQ(fileList::data(L"Missing.chm"), fileList::Missing);
 
     VARIANT wrong = vStr(L"notes.txt");
     ASSERT_EQ(call(object.get(), L"HHCheckRegistry", DISPATCH_METHOD, {vRef(&wrong)}).hr, S_OK);
@@ -201,8 +172,8 @@ TEST_F(Registration, ShortPathsRegisterTheLongFolderOnEitherBranch)
     VARIANT file = vStr(wide.c_str());
     ASSERT_EQ(call(object.get(), L"HHRegister", DISPATCH_METHOD, {vRef(&file)}).hr, S_OK);
     VariantClear(&file);
-    EXPECT_EQ(listedFolder(L"Library.chm"),
-              std::string("C:\\Morvel Registration Test\\Help Files With Long Names\\") + '\0');
+    EXPECT_EQ(fileList::data(L"Library.chm"),
+              std::wstring(L"C:\\Morvel Registration Test\\Help Files With Long Names\\") + L'\0');
     EXPECT_TRUE(boxes.boxes().empty());
 }
 
@@ -222,8 +193,8 @@ TEST_F(Registration, TheListIsKeptInTheLibrarysOwnRegistryView)
     VARIANT file = vStr(L"C:\\Morvel Registration Test\\Help Files With Long Names\\Library.chm");
     ASSERT_EQ(call(object.get(), L"HHRegister", DISPATCH_METHOD, {vRef(&file)}).hr, S_OK);
     VariantClear(&file);
-    EXPECT_TRUE(listedIn(ownRegistryView(), L"Library.chm"));
+    EXPECT_NE(fileList::data(L"Library.chm", ownRegistryView()), fileList::Missing);
     if (const REGSAM other = otherRegistryView()) {
-        EXPECT_FALSE(listedIn(other, L"Library.chm"));
+        EXPECT_EQ(fileList::data(L"Library.chm", other), fileList::Missing);
     }
 }

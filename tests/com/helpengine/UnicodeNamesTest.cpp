@@ -8,26 +8,14 @@
 
 #include "EngineLog.h"
 #include "tests/support/ComTestSupport.h"
+#include "tests/support/HelpFileList.h"
 
 using namespace comtest;
 using namespace enginetest;
 
 namespace {
 
-const wchar_t listKey[] = L"Software\\Microsoft\\Windows\\HTML Help";
 const wchar_t guide[] = L"Guide \u2713.chm";
-
-// The folder the list holds for `guide`, read through the wide entry point, or "<missing>".
-std::wstring listedFolder()
-{
-    morvel::UniqueHKey key;
-    wchar_t data[MAX_PATH] = {};
-    DWORD size = sizeof data - sizeof(wchar_t), type = 0;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, listKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS ||
-        RegQueryValueExW(key.get(), guide, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
-        return L"<missing>";
-    return type == REG_SZ ? data : L"<type " + std::to_wstring(type) + L">";
-}
 
 struct UnicodeNames : ::testing::Test {
     void SetUp() override
@@ -47,9 +35,7 @@ struct UnicodeNames : ::testing::Test {
     }
     void TearDown() override
     {
-        morvel::UniqueHKey key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, listKey, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS)
-            RegDeleteValueW(key.get(), guide);
+        fileList::remove(guide);
         DeleteFileW(path.c_str());
         DeleteFileW((base + L"guide2.chm").c_str());
         RemoveDirectoryW(folder.c_str());
@@ -119,7 +105,7 @@ TEST_F(UnicodeNames, TheFileListKeepsNameAndFolder)
     std::wstring name = path;
     ASSERT_EQ(withName(L"HHRegister", name).hr, S_OK);
     EXPECT_EQ(name, guide);
-    EXPECT_EQ(listedFolder(), folder);
+    EXPECT_EQ(fileList::data(guide), folder + L'\0');
 
     ASSERT_EQ(withName(L"HHCheckRegistry", name).hr, S_OK);
     EXPECT_EQ(text(L"HHRegFileName"), guide);
@@ -127,6 +113,6 @@ TEST_F(UnicodeNames, TheFileListKeepsNameAndFolder)
     EXPECT_EQ(V_BOOL(get(object.get(), L"HHRegFileExists").get()), VARIANT_TRUE);
 
     ASSERT_EQ(withName(L"HHUnRegister", name).hr, S_OK);
-    EXPECT_EQ(listedFolder(), L"<missing>");
+    EXPECT_EQ(fileList::data(guide), fileList::Missing);
     EXPECT_TRUE(boxes.boxes().empty());
 }
