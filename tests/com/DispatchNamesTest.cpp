@@ -18,9 +18,6 @@ using namespace comtest;
 
 namespace {
 
-const wchar_t* const progIds[] = {L"Morvel10.clsKvMorvel10A", L"Morvel10.clsKvHlpfHtmlA", L"Morvel10.clsKvHlpfHlpA",
-                                  L"Morvel10.clsKvHlpfGeneralA", L"Morvel10.clsKvHlpfAdvancedA"};
-
 constexpr DISPID Unwritten = 0x5A5A5A5A;
 
 struct Answer {

@@ -54,10 +54,8 @@ struct FileList : ::testing::Test {
     // The folder HHCheckRegistry found for a name, or "<not listed>".
     std::wstring lookUp(const wchar_t* name)
     {
-        VARIANT file = vStr(name);
-        const CallResult result = call(object.get(), L"HHCheckRegistry", DISPATCH_METHOD, {vRef(&file)});
-        VariantClear(&file);
-        EXPECT_EQ(result.hr, S_OK);
+        std::wstring file = name;
+        EXPECT_EQ(callWithText(object.get(), L"HHCheckRegistry", file).hr, S_OK);
         if (str(get(object.get(), L"HHRegFileName").get()).empty()) return L"<not listed>";
         return str(get(object.get(), L"HHRegFilePath").get());
     }

@@ -28,9 +28,6 @@ namespace {
 using ServerEntry = HRESULT(STDAPICALLTYPE*)();
 using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 
-const wchar_t* const progIds[] = {L"Morvel10.clsKvMorvel10A", L"Morvel10.clsKvHlpfHtmlA", L"Morvel10.clsKvHlpfHlpA",
-                                  L"Morvel10.clsKvHlpfGeneralA", L"Morvel10.clsKvHlpfAdvancedA"};
-
 // One cheap late-bound call that every class answers: its type information.
 bool touch(IDispatch* object)
 {

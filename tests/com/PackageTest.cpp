@@ -31,8 +31,6 @@ const bool x64 = sizeof(void*) == 8;
 const wchar_t* const arch = x64 ? L"x64" : L"x86";
 const wchar_t* const upgradeCode = x64 ? L"{5B1C7A64-2E0D-4F39-9A57-3D8E61C0B2F4}"
                                        : L"{0E9D4C21-7B35-4A86-8C1F-6A2B95D4E317}";
-const wchar_t* progIds[] = {L"Morvel10.clsKvMorvel10A", L"Morvel10.clsKvHlpfHtmlA", L"Morvel10.clsKvHlpfHlpA",
-                            L"Morvel10.clsKvHlpfGeneralA", L"Morvel10.clsKvHlpfAdvancedA"};
 const std::wstring htmlHelpServer = L"CLSID\\{41F0A3DC-4365-4DAD-9B10-7B1F03AED9B0}\\InprocServer32|";
 const wchar_t* const helpDirKey = L"Software\\Classes\\TypeLib\\{7687793A-C0E7-45B8-9FF2-42C99B8EA31F}\\1.0\\HELPDIR";
 // The installer's bookkeeping of products, components and features.

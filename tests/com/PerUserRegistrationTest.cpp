@@ -23,8 +23,6 @@ using Snapshot = std::map<std::wstring, std::wstring>;
 using InstallEntry = HRESULT(STDAPICALLTYPE*)(BOOL, LPCWSTR);
 using ServerEntry = HRESULT(STDAPICALLTYPE*)();
 
-const wchar_t* progIds[] = {L"Morvel10.clsKvMorvel10A", L"Morvel10.clsKvHlpfHtmlA", L"Morvel10.clsKvHlpfHlpA",
-                            L"Morvel10.clsKvHlpfGeneralA", L"Morvel10.clsKvHlpfAdvancedA"};
 const std::wstring userClasses = L"HKCU:Software\\Classes\\";
 const std::wstring machineClasses = L"Software\\Classes\\";
 

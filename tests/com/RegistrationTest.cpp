@@ -73,13 +73,12 @@ TEST_F(Registration, RegisterLookUpAndUnregisterARealFile)
     EXPECT_TRUE(boxes.boxes().empty());
 
     // Looked up under another letter case, with another folder in front of it.
-    VARIANT other = vStr(L"D:\\Other\\LIBRARY.CHM");
-    CallResult check = call(object.get(), L"HHCheckRegistry", DISPATCH_METHOD, {vRef(&other)});
+    std::wstring other = L"D:\\Other\\LIBRARY.CHM";
+    CallResult check = callWithText(object.get(), L"HHCheckRegistry", other);
     ASSERT_EQ(check.hr, S_OK);
     EXPECT_EQ(V_VT(check.value.get()), VT_BOOL);
     EXPECT_EQ(V_BOOL(check.value.get()), VARIANT_FALSE);
-    EXPECT_EQ(str(&other), L"D:\\Other\\LIBRARY.CHM");  // left unchanged
-    VariantClear(&other);
+    EXPECT_EQ(other, L"D:\\Other\\LIBRARY.CHM");  // left unchanged
     EXPECT_EQ(text(L"HHRegFileName"), L"LIBRARY.CHM");
     EXPECT_EQ(text(L"HHRegFilePath"), L"C:\\Morvel Registration Test\\Help Files With Long Names\\");
     EXPECT_EQ(V_BOOL(get(object.get(), L"HHRegFileExists").get()), VARIANT_TRUE);
@@ -88,18 +87,16 @@ TEST_F(Registration, RegisterLookUpAndUnregisterARealFile)
     wchar_t previous[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, previous);
     SetCurrentDirectoryW(L"C:\\windows");
-    VARIANT bare = vStr(L"library.chm");
-    CallResult found = call(object.get(), L"EnsureFileExists", DISPATCH_METHOD, {vRef(&bare)});
+    std::wstring bare = L"library.chm";
+    CallResult found = callWithText(object.get(), L"EnsureFileExists", bare);
     SetCurrentDirectoryW(previous);
     ASSERT_EQ(found.hr, S_OK);
     EXPECT_EQ(V_BOOL(found.value.get()), VARIANT_TRUE);
-    EXPECT_EQ(str(&bare), L"C:\\Morvel Registration Test\\Help Files With Long Names\\library.chm");
-    VariantClear(&bare);
+    EXPECT_EQ(bare, L"C:\\Morvel Registration Test\\Help Files With Long Names\\library.chm");
 
     // Registering again is not needed, and the user is told so.
-    VARIANT again = vStr(L"C:\\Morvel Registration Test\\Help Files With Long Names\\Library.chm");
-    ASSERT_EQ(call(object.get(), L"HHRegister", DISPATCH_METHOD, {vRef(&again)}).hr, S_OK);
-    VariantClear(&again);
+    std::wstring again = L"C:\\Morvel Registration Test\\Help Files With Long Names\\Library.chm";
+    ASSERT_EQ(callWithText(object.get(), L"HHRegister", again).hr, S_OK);
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].caption, L"Corvane! Error");
     EXPECT_EQ(boxes.boxes()[0].icon, L"asterisk");
@@ -109,10 +106,9 @@ TEST_F(Registration, RegisterLookUpAndUnregisterARealFile)
     boxes.clear();
 
     // Unregister by bare name: the value goes and the lookup shows the list as it now is.
-    VARIANT name = vStr(L"Library.chm");
-    ASSERT_EQ(call(object.get(), L"HHUnRegister", DISPATCH_METHOD, {vRef(&name)}).hr, S_OK);
-    EXPECT_EQ(str(&name), L"Library.chm");
-    VariantClear(&name);
+    std::wstring name = L"Library.chm";
+    ASSERT_EQ(callWithText(object.get(), L"HHUnRegister", name).hr, S_OK);
+    EXPECT_EQ(name, L"Library.chm");
     EXPECT_EQ(fileList::data(L"Library.chm"), fileList::Missing);
     EXPECT_EQ(text(L"HHRegFileName"), L"");
     EXPECT_EQ(text(L"HHRegFilePath"), L"");
@@ -120,9 +116,8 @@ TEST_F(Registration, RegisterLookUpAndUnregisterARealFile)
     EXPECT_TRUE(boxes.boxes().empty());
 
     // Unregistering what is not listed is not needed either.
-    VARIANT unlisted = vStr(L"Library.chm");
-    ASSERT_EQ(call(object.get(), L"HHUnRegister", DISPATCH_METHOD, {vRef(&unlisted)}).hr, S_OK);
-    VariantClear(&unlisted);
+    std::wstring unlisted = L"Library.chm";
+    ASSERT_EQ(callWithText(object.get(), L"HHUnRegister", unlisted).hr, S_OK);
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].icon, L"asterisk");
     EXPECT_EQ(boxes.boxes()[0].text,
@@ -131,18 +126,15 @@ TEST_F(Registration, RegisterLookUpAndUnregisterARealFile)
 
 TEST_F(Registration, UsageMessagesForWrongAndMissingFiles)
 {
-    VARIANT missing = vStr(L"C:\\Morvel Registration Test\\Missing.chm");
-    ASSERT_EQ(call(object.get(), L"HHRegister", DISPATCH_METHOD, {vRef(&missing)}).hr, S_OK);
-    VariantClear(&missing);
+    std::wstring missing = L"C:\\Morvel Registration Test\\Missing.chm";
+    ASSERT_EQ(callWithText(object.get(), L"HHRegister", missing).hr, S_OK);
     EXPECT_EQ(fileList::data(L"Missing.chm"), fileList::Missing);
 
-    VARIANT wrong = vStr(L"notes.txt");
-    ASSERT_EQ(call(object.get(), L"HHCheckRegistry", DISPATCH_METHOD, {vRef(&wrong)}).hr, S_OK);
-    VariantClear(&wrong);
+    std::wstring wrong = L"notes.txt";
+    ASSERT_EQ(callWithText(object.get(), L"HHCheckRegistry", wrong).hr, S_OK);
 
-    VARIANT empty = vStr(L"");
-    CallResult nothing = call(object.get(), L"HHCheckRegistry", DISPATCH_METHOD, {vRef(&empty)});
-    VariantClear(&empty);
+    std::wstring empty = L"";
+    CallResult nothing = callWithText(object.get(), L"HHCheckRegistry", empty);
     EXPECT_EQ(V_VT(nothing.value.get()), VT_EMPTY);
 
     ASSERT_EQ(boxes.boxes().size(), 2u);
@@ -168,10 +160,8 @@ TEST_F(Registration, ShortPathsRegisterTheLongFolderOnEitherBranch)
         GetShortPathNameA("C:\\Morvel Registration Test\\Help Files With Long Names\\Library.chm", shortPath, MAX_PATH),
         0u);
     ASSERT_EQ(strstr(shortPath, "Long Names"), nullptr) << shortPath;  // really a short form
-    std::wstring wide(shortPath, shortPath + strlen(shortPath));
-    VARIANT file = vStr(wide.c_str());
-    ASSERT_EQ(call(object.get(), L"HHRegister", DISPATCH_METHOD, {vRef(&file)}).hr, S_OK);
-    VariantClear(&file);
+    std::wstring file(shortPath, shortPath + strlen(shortPath));
+    ASSERT_EQ(callWithText(object.get(), L"HHRegister", file).hr, S_OK);
     EXPECT_EQ(fileList::data(L"Library.chm"),
               std::wstring(L"C:\\Morvel Registration Test\\Help Files With Long Names\\") + L'\0');
     EXPECT_TRUE(boxes.boxes().empty());
@@ -190,9 +180,8 @@ TEST_F(Registration, KeyInfoNeedsFullAccess)
 // view, never the other one.
 TEST_F(Registration, TheListIsKeptInTheLibrarysOwnRegistryView)
 {
-    VARIANT file = vStr(L"C:\\Morvel Registration Test\\Help Files With Long Names\\Library.chm");
-    ASSERT_EQ(call(object.get(), L"HHRegister", DISPATCH_METHOD, {vRef(&file)}).hr, S_OK);
-    VariantClear(&file);
+    std::wstring file = L"C:\\Morvel Registration Test\\Help Files With Long Names\\Library.chm";
+    ASSERT_EQ(callWithText(object.get(), L"HHRegister", file).hr, S_OK);
     EXPECT_NE(fileList::data(L"Library.chm", ownRegistryView()), fileList::Missing);
     if (const REGSAM other = otherRegistryView()) {
         EXPECT_EQ(fileList::data(L"Library.chm", other), fileList::Missing);

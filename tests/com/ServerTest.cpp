@@ -17,9 +17,6 @@ using namespace comtest;
 
 namespace {
 
-const wchar_t* progIds[] = {L"Morvel10.clsKvMorvel10A", L"Morvel10.clsKvHlpfHtmlA", L"Morvel10.clsKvHlpfHlpA",
-                            L"Morvel10.clsKvHlpfGeneralA", L"Morvel10.clsKvHlpfAdvancedA"};
-
 using ServerEntry = HRESULT(STDAPICALLTYPE*)();
 
 BOOL CALLBACK collectType(HMODULE, LPWSTR type, LONG_PTR out)

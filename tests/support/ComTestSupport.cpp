@@ -43,6 +43,15 @@ CallResult call(IDispatch* object, const wchar_t* name, WORD flags, std::vector<
     return r;
 }
 
+CallResult callWithText(IDispatch* object, const wchar_t* member, std::wstring& text)
+{
+    Variant variable;
+    *variable.put() = vStr(text.c_str());
+    CallResult result = call(object, member, DISPATCH_METHOD, {vRef(variable.get())});
+    text = str(variable.get());
+    return result;
+}
+
 Variant get(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args)
 {
     CallResult r = call(object, name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, std::move(args));

@@ -31,6 +31,11 @@ struct Apartment {
     HRESULT hr;
 };
 
+// The library's classes by ProgID, in the order of its class table.
+inline const wchar_t* const progIds[] = {L"Morvel10.clsKvMorvel10A", L"Morvel10.clsKvHlpfHtmlA",
+                                         L"Morvel10.clsKvHlpfHlpA", L"Morvel10.clsKvHlpfGeneralA",
+                                         L"Morvel10.clsKvHlpfAdvancedA"};
+
 ComPtr<IDispatch> create(const wchar_t* progId);
 
 struct CallResult {
@@ -50,6 +55,9 @@ struct CallResult {
 // Late-bound call by name; `args` in natural (left to right) order. For DISPATCH_PROPERTYPUT
 // and PUTREF the last argument is the new value.
 CallResult call(IDispatch* object, const wchar_t* name, WORD flags, std::vector<VARIANT> args = {});
+// A method call with one text in a variable, passed by reference as a script passes it;
+// `text` ends as the variable does.
+CallResult callWithText(IDispatch* object, const wchar_t* member, std::wstring& text);
 Variant get(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args = {});
 void put(IDispatch* object, const wchar_t* name, VARIANT value);
 

@@ -50,20 +50,9 @@ TEST(PlantedEngine, IsThereAndTheDefaultOrderWouldTakeIt)
     ASSERT_NE(GetFileAttributesA((ownFolder() + "\\hhctrl.ocx").c_str()), INVALID_FILE_ATTRIBUTES);
     ASSERT_NE(env("WINEDLLOVERRIDES").find("hhctrl.ocx=n,b"), std::string::npos);
 
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string command = std::string("\"") + self + "\" --default-order";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION child{};
-    ASSERT_TRUE(
-        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
-    WaitForSingleObject(child.hProcess, 60000);
-    DWORD code = 0;
-    GetExitCodeProcess(child.hProcess, &code);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
-    EXPECT_EQ(code, static_cast<DWORD>(loadedPlant));
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    EXPECT_EQ(runProgram(L"\"" + std::wstring(self) + L"\" --default-order"), static_cast<DWORD>(loadedPlant));
 }
 
 TEST(PlantedEngine, TheLibraryLoadsOnlyTheSystemCopy)

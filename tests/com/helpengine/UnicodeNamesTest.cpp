@@ -42,16 +42,6 @@ struct UnicodeNames : ::testing::Test {
         RemoveDirectoryW(base.c_str());
     }
 
-    // A late-bound call with the name in a variable, as a script passes it; `name` ends
-    // as the variable does.
-    CallResult withName(const wchar_t* member, std::wstring& name)
-    {
-        VARIANT variable = vStr(name.c_str());
-        CallResult result = call(object.get(), member, DISPATCH_METHOD, {vRef(&variable)});
-        name = str(&variable);
-        VariantClear(&variable);
-        return result;
-    }
     std::wstring text(const wchar_t* property) { return str(get(object.get(), property).get()); }
 
     Apartment apartment;
@@ -68,7 +58,7 @@ struct UnicodeNames : ::testing::Test {
 TEST_F(UnicodeNames, AHelpFileIsFoundAndReachesTheEngineAsNamed)
 {
     std::wstring name = path;
-    CallResult found = withName(L"EnsureFileExists", name);
+    CallResult found = callWithText(object.get(), L"EnsureFileExists", name);
     ASSERT_EQ(found.hr, S_OK);
     EXPECT_EQ(V_BOOL(found.value.get()), VARIANT_TRUE);
     EXPECT_EQ(name, path);
@@ -87,11 +77,11 @@ TEST_F(UnicodeNames, AHelpFileIsFoundAndReachesTheEngineAsNamed)
 TEST_F(UnicodeNames, AFullwidthNameIsNotThePlainFileItResembles)
 {
     std::wstring plain = base + L"guide2.chm";
-    ASSERT_EQ(V_BOOL(withName(L"EnsureFileExists", plain).value.get()), VARIANT_TRUE);
+    ASSERT_EQ(V_BOOL(callWithText(object.get(), L"EnsureFileExists", plain).value.get()), VARIANT_TRUE);
 
     const std::wstring fullwidth = base + L"\uFF47\uFF55\uFF49\uFF44\uFF45\uFF12.chm";
     std::wstring name = fullwidth;
-    CallResult found = withName(L"EnsureFileExists", name);
+    CallResult found = callWithText(object.get(), L"EnsureFileExists", name);
     ASSERT_EQ(found.hr, S_OK);
     EXPECT_EQ(V_BOOL(found.value.get()), VARIANT_FALSE);
     EXPECT_EQ(name, fullwidth);
@@ -103,16 +93,16 @@ TEST_F(UnicodeNames, AFullwidthNameIsNotThePlainFileItResembles)
 TEST_F(UnicodeNames, TheFileListKeepsNameAndFolder)
 {
     std::wstring name = path;
-    ASSERT_EQ(withName(L"HHRegister", name).hr, S_OK);
+    ASSERT_EQ(callWithText(object.get(), L"HHRegister", name).hr, S_OK);
     EXPECT_EQ(name, guide);
     EXPECT_EQ(fileList::data(guide), folder + L'\0');
 
-    ASSERT_EQ(withName(L"HHCheckRegistry", name).hr, S_OK);
+    ASSERT_EQ(callWithText(object.get(), L"HHCheckRegistry", name).hr, S_OK);
     EXPECT_EQ(text(L"HHRegFileName"), guide);
     EXPECT_EQ(text(L"HHRegFilePath"), folder);
     EXPECT_EQ(V_BOOL(get(object.get(), L"HHRegFileExists").get()), VARIANT_TRUE);
 
-    ASSERT_EQ(withName(L"HHUnRegister", name).hr, S_OK);
+    ASSERT_EQ(callWithText(object.get(), L"HHUnRegister", name).hr, S_OK);
     EXPECT_EQ(fileList::data(guide), fileList::Missing);
     EXPECT_TRUE(boxes.boxes().empty());
 }
