@@ -26,16 +26,24 @@ morvel_windows_program(hhrecorder DLL TEST OUTPUT_NAME hhctrl SUFFIX .ocx
     OUTPUT_DIR ${CMAKE_BINARY_DIR}/hhrecorder
     SOURCES ${CMAKE_SOURCE_DIR}/tests/hhrecorder/HhRecorder.cpp ${CMAKE_SOURCE_DIR}/tests/hhrecorder/hhctrl.def)
 
+# What the tests share (tests/support): registration readings, message boxes, paths, logs,
+# type libraries. What needs only the platform (the environment, reading message boxes) is
+# a library of its own, which the box watcher links without GoogleTest or generated headers.
+set(plain_test_support ${CMAKE_SOURCE_DIR}/tests/support/Environment.cpp
+    ${CMAKE_SOURCE_DIR}/tests/support/MessageBoxReading.cpp)
+add_library(plain_test_support STATIC ${plain_test_support})
+target_include_directories(plain_test_support PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(plain_test_support PUBLIC user32 gdi32)
+file(GLOB com_test_support CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+list(REMOVE_ITEM com_test_support ${plain_test_support})
+add_library(com_test_support STATIC ${com_test_support})
+target_link_libraries(com_test_support PUBLIC plain_test_support GTest::gtest morvel_published
+                      oleaut32 ole32 uuid advapi32 version psapi)
+morvel_test_flags(plain_test_support com_test_support)
+
 # The message-box watcher for script clients (tests/run-script.sh starts it).
 morvel_windows_program(boxwatch WMAIN TEST
-    SOURCES ${CMAKE_SOURCE_DIR}/tests/boxwatch/boxwatch.cpp LIBS user32 gdi32)
-
-# What the COM tests share: registration readings, message boxes, paths, type libraries.
-file(GLOB com_test_support CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
-add_library(com_test_support STATIC ${com_test_support})
-target_link_libraries(com_test_support PUBLIC GTest::gtest morvel_published
-                      oleaut32 ole32 uuid advapi32 user32 gdi32 version psapi)
-morvel_test_flags(com_test_support)
+    SOURCES ${CMAKE_SOURCE_DIR}/tests/boxwatch/boxwatch.cpp LIBS plain_test_support)
 
 # morvel_com_test(<name> [SOURCE <file>] [OUTPUT_DIR <dir>] [LIBS <libs>]): a GoogleTest
 # program of tests/com/ (or SOURCE), a client of the registered DLLs.

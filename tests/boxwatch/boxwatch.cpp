@@ -18,12 +18,17 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <vector>
+
+#include "tests/support/Environment.h"
+#include "tests/support/MessageBoxReading.h"
 
 namespace {
 
-std::string escaped(const std::string& text)
+using namespace comtest;
+
+std::string escaped(const std::wstring& wideText)
 {
+    const std::string text = narrow(wideText);
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
@@ -33,88 +38,6 @@ std::string escaped(const std::string& text)
             out += text[i];
     }
     return out;
-}
-
-// Which of the system's icons the box shows. Icon handles are private to the process that
-// loaded them, so the comparison is by picture: the icon control as it appears on the
-// screen against each system icon drawn here on the same background.
-std::string iconOf(HWND box)
-{
-    struct Known {
-        LPCWSTR id;
-        const char* name;
-    };
-    static const Known known[] = {
-        {IDI_HAND, "hand"}, {IDI_QUESTION, "question"}, {IDI_EXCLAMATION, "exclamation"}, {IDI_ASTERISK, "asterisk"}};
-    HWND control = nullptr;
-    while ((control = FindWindowExW(box, control, L"Static", nullptr)) != nullptr) {
-        DWORD_PTR icon = 0;
-        if (SendMessageTimeoutW(control, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 1000, &icon) && icon) break;
-    }
-    if (!control) return "none";
-
-    RECT area{};
-    GetClientRect(control, &area);
-    const int width = area.right, height = area.bottom;
-    if (width <= 0 || height <= 0 || width > 256 || height > 256) return "other";
-    POINT origin{0, 0};
-    ClientToScreen(control, &origin);
-
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof(format.bmiHeader);
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    auto picture = [&](DWORD*& bits) {
-        return CreateDIBSection(memory, &format, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-    };
-    DWORD* shown = nullptr;
-    HBITMAP shownBitmap = picture(shown);
-    HGDIOBJ previous = SelectObject(memory, shownBitmap);
-    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-    GdiFlush();
-    const size_t count = static_cast<size_t>(width) * height;
-    const std::vector<DWORD> captured(shown, shown + count);
-    const COLORREF background = RGB((captured[0] >> 16) & 0xFF, (captured[0] >> 8) & 0xFF, captured[0] & 0xFF);
-
-    std::string best = "other";
-    size_t bestMatches = count * 9 / 10;  // at least nine pixels in ten must agree
-    for (const Known& k : known) {
-        DWORD* drawn = nullptr;
-        HBITMAP drawnBitmap = picture(drawn);
-        SelectObject(memory, drawnBitmap);
-        RECT all{0, 0, width, height};
-        HBRUSH brush = CreateSolidBrush(background);
-        FillRect(memory, &all, brush);
-        DeleteObject(brush);
-        DrawIconEx(memory, 0, 0, LoadIconW(nullptr, k.id), 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
-        GdiFlush();
-        size_t matches = 0;
-        for (size_t i = 0; i < count; ++i) matches += (drawn[i] & 0xFFFFFF) == (captured[i] & 0xFFFFFF);
-        SelectObject(memory, shownBitmap);
-        DeleteObject(drawnBitmap);
-        if (matches > bestMatches) {
-            bestMatches = matches;
-            best = k.name;
-        }
-    }
-    SelectObject(memory, previous);
-    DeleteObject(shownBitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return best;
-}
-
-BOOL CALLBACK countButton(HWND child, LPARAM count)
-{
-    wchar_t cls[32] = {};
-    GetClassNameW(child, cls, 32);
-    if (lstrcmpiW(cls, L"Button") == 0 && IsWindowVisible(child)) ++*reinterpret_cast<int*>(count);
-    return TRUE;
 }
 
 // The button a user pressing Enter would press: the default one, else OK, else Cancel.
@@ -151,23 +74,18 @@ void append(const std::wstring& file, const std::string& line)
 BOOL CALLBACK visit(HWND window, LPARAM context)
 {
     auto& watch = *reinterpret_cast<Watch*>(context);
-    wchar_t cls[32] = {};
-    GetClassNameW(window, cls, 32);
-    if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(window) || watch.handled.count(window)) return TRUE;
+    if (!isDialog(window) || !isShown(window) || watch.handled.count(window)) return TRUE;
     // Give a box that has just appeared the moment it needs to paint its icon.
     if (!watch.seen.count(window)) {
         watch.seen.insert(window);
         return TRUE;
     }
 
-    char caption[1024] = {}, text[8192] = {};
-    GetWindowTextA(window, caption, sizeof caption);
-    GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
-    int buttons = 0;
-    EnumChildWindows(window, countButton, reinterpret_cast<LPARAM>(&buttons));
+    const MessageBoxReading box = readMessageBox(window);
     const int pressed = defaultButton(window);
-    const std::string line = escaped(caption) + " | " + escaped(text) + " | icon=" + iconOf(window) +
-                             " | buttons=" + std::to_string(buttons) + " | pressed=" + std::to_string(pressed) + "\r\n";
+    const std::string line = escaped(box.caption) + " | " + escaped(box.text) + " | icon=" + narrow(box.icon) +
+                             " | buttons=" + std::to_string(box.buttons) + " | pressed=" + std::to_string(pressed) +
+                             "\r\n";
     // Written before the press, so the box's caller finds the line once its call returns.
     append(watch.logFile, line);
     watch.handled.insert(window);

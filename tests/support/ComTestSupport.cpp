@@ -119,29 +119,6 @@ std::wstring str(const VARIANT* v)
 
 namespace {
 thread_local MessageBoxRecorder* t_recorder = nullptr;
-
-BOOL CALLBACK countButton(HWND child, LPARAM count)
-{
-    wchar_t cls[32] = {};
-    GetClassNameW(child, cls, 32);
-    if (lstrcmpiW(cls, L"Button") == 0 && (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE))
-        ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
-
-std::wstring iconOf(HWND box)
-{
-    // The icon sits in a static control; compare it with the system's shared icons.
-    HWND child = nullptr;
-    while ((child = FindWindowExW(box, child, L"Static", nullptr)) != nullptr) {
-        auto icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
-        if (!icon) continue;
-        if (icon == LoadIconW(nullptr, IDI_HAND)) return L"hand";
-        if (icon == LoadIconW(nullptr, IDI_ASTERISK)) return L"asterisk";
-        return L"other";
-    }
-    return L"none";
-}
 }  // namespace
 
 MessageBoxRecorder::MessageBoxRecorder()
@@ -160,19 +137,8 @@ LRESULT CALLBACK MessageBoxRecorder::hook(int code, WPARAM wParam, LPARAM lParam
 {
     if (code == HCBT_ACTIVATE && t_recorder) {
         HWND box = reinterpret_cast<HWND>(wParam);
-        wchar_t cls[32] = {};
-        GetClassNameW(box, cls, 32);
-        if (lstrcmpW(cls, L"#32770") == 0) {
-            Box b;
-            wchar_t buffer[4096] = {};
-            GetWindowTextW(box, buffer, 4096);
-            b.caption = buffer;
-            buffer[0] = 0;
-            GetDlgItemTextW(box, 0xFFFF, buffer, 4096);
-            b.text = buffer;
-            b.icon = iconOf(box);
-            EnumChildWindows(box, countButton, reinterpret_cast<LPARAM>(&b.buttons));
-            t_recorder->boxes_.push_back(b);
+        if (isDialog(box)) {
+            t_recorder->boxes_.push_back(readMessageBox(box));
             PostMessageW(box, WM_COMMAND, IDOK, 0);
         }
     }

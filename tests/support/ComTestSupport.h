@@ -14,6 +14,7 @@
 
 #include "comkit/Handles.h"
 #include "tests/support/Environment.h"
+#include "tests/support/MessageBoxReading.h"
 #include "tests/support/TempLog.h"
 
 namespace comtest {
@@ -71,12 +72,7 @@ std::wstring str(const VARIANT* v);
 // Records every message box shown on this thread and presses OK on it.
 class MessageBoxRecorder {
 public:
-    struct Box {
-        std::wstring caption;
-        std::wstring text;
-        std::wstring icon;  // "hand", "asterisk", "none", "other"
-        int buttons = 0;    // number of push buttons
-    };
+    using Box = MessageBoxReading;
     MessageBoxRecorder();
     ~MessageBoxRecorder();
     MessageBoxRecorder(const MessageBoxRecorder&) = delete;
