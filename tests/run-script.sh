@@ -3,6 +3,11 @@
 # prefix; the script reports failures through its exit code.
 # Usage: run-script.sh <wine-run.sh> <script.vbs|script.js>
 #
+# A script of tests/scripts/ starts with what they all share, Check.vbs or Check.js there:
+# the two are joined into one file of the script's own name, which cscript runs. (Loading
+# the shared file from inside, through VBScript's ExecuteGlobal, stops the script silently
+# with exit status 0 under Wine 8.) Other scripts, such as the SDK samples, run as they are.
+#
 # A script host cannot hook its own message boxes, so the watcher tests/boxwatch (built as
 # $MORVEL_BUILD/boxwatch.exe) runs beside the script: it records every box in a log and
 # presses its default button. The script finds, as Windows paths in its environment:
@@ -12,8 +17,17 @@
 set -euo pipefail
 wine_run=$1 script=$2
 build=${MORVEL_BUILD:-$(dirname "$wine_run")}
+scripts=$(cd "$(dirname "$0")/scripts" && pwd)
 
 work=$(mktemp -d)
+case $(cd "$(dirname "$script")" && pwd)/ in
+"$scripts"/*)
+    preamble=$scripts/Check.${script##*.}
+    echo "run-script: line numbers below count the $(wc -l <"$preamble") lines of $(basename "$preamble") first"
+    mkdir "$work/script"
+    cat "$preamble" "$script" >"$work/script/$(basename "$script")"
+    script=$work/script/$(basename "$script") ;;
+esac
 windows() { printf 'Z:%s' "${1//\//\\}"; }
 export MORVEL_BOX_LOG MORVEL_COMPANION_LOG
 MORVEL_BOX_LOG=$(windows "$work/boxes.log")

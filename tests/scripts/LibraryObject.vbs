@@ -1,31 +1,6 @@
 ' A VBScript client of the library object: its application information, its resource
 ' errors, the object slot shared by two objects, and About through the companion stand-in,
 ' whose box the runner's watcher records and dismisses. Exits with the number of failures.
-Option Explicit
-Dim failures : failures = 0
-
-Sub Check(name, actual, expected)
-    If actual <> expected Or VarType(actual) <> VarType(expected) Then
-        WScript.Echo "FAIL " & name & ": got [" & actual & "] (" & TypeName(actual) & "), expected [" & expected & "]"
-        failures = failures + 1
-    End If
-End Sub
-
-Dim shell, files
-Set shell = CreateObject("WScript.Shell")
-Set files = CreateObject("Scripting.FileSystemObject")
-
-' The whole of a log the runner named in the environment ("" when there is none yet).
-Function ReadLog(variable)
-    Dim path, stream
-    ReadLog = ""
-    path = shell.Environment("PROCESS")(variable)
-    If path = "" Then Exit Function
-    If Not files.FileExists(path) Then Exit Function
-    Set stream = files.OpenTextFile(path, 1)
-    If Not stream.AtEndOfStream Then ReadLog = stream.ReadAll
-    stream.Close
-End Function
 
 Dim lib, app, other, picture, text, dictionary
 Set lib = CreateObject("Morvel10.clsKvMorvel10A")
@@ -67,5 +42,4 @@ calls = ReadLog("MORVEL_COMPANION_LOG")
 Check "AppAboutKvor called", InStr(calls, "AppAboutKvor | 0009 {Title=""Morvel10"";Major=1;Minor=0;Revision=104}") > 0, True
 If failures > 0 Then WScript.Echo "boxes: " & boxes & vbCrLf & "calls: " & calls
 
-If failures = 0 Then WScript.Echo "LibraryObject.vbs: every check passed"
-WScript.Quit failures
+Finish

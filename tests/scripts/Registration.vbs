@@ -2,30 +2,9 @@
 ' again (the user is told it is not needed), unregisters it, and reads HHRegFileName,
 ' HHRegFilePath and HHRegFileExists on the way. Script variables go to the by-reference
 ' arguments directly. Exits with the number of failures.
-Option Explicit
-Dim failures : failures = 0
 
-Sub Check(name, actual, expected)
-    If actual <> expected Or VarType(actual) <> VarType(expected) Then
-        WScript.Echo "FAIL " & name & ": got [" & actual & "] (" & TypeName(actual) & "), expected [" & expected & "]"
-        failures = failures + 1
-    End If
-End Sub
-
-Dim shell, files
-Set shell = CreateObject("WScript.Shell")
+Dim files
 Set files = CreateObject("Scripting.FileSystemObject")
-
-Function ReadLog(variable)
-    Dim path, stream
-    ReadLog = ""
-    path = shell.Environment("PROCESS")(variable)
-    If path = "" Then Exit Function
-    If Not files.FileExists(path) Then Exit Function
-    Set stream = files.OpenTextFile(path, 1)
-    If Not stream.AtEndOfStream Then ReadLog = stream.ReadAll
-    stream.Close
-End Function
 
 Const folder = "C:\Morvel Script Test\"
 If Not files.FolderExists("C:\Morvel Script Test") Then files.CreateFolder "C:\Morvel Script Test"
@@ -64,5 +43,4 @@ Check "HHRegFileExists after HHUnRegister", o.HHRegFileExists, False
 Check "HHCheckRegistry of an empty name", IsEmpty(o.HHCheckRegistry("")), True
 
 files.DeleteFolder "C:\Morvel Script Test", True
-If failures = 0 Then WScript.Echo "Registration.vbs: every check passed"
-WScript.Quit failures
+Finish

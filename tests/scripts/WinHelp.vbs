@@ -2,31 +2,7 @@
 ' quits help (nothing open, so the platform answers success), variables work as the
 ' by-reference arguments, and data that cannot convert is reported through the companion
 ' stand-in (its box recorded and dismissed by the runner's watcher) with a result of 0.
-Option Explicit
-Dim failures : failures = 0
 Const HELP_QUIT = 2
-
-Sub Check(name, actual, expected)
-    If actual <> expected Or VarType(actual) <> VarType(expected) Then
-        WScript.Echo "FAIL " & name & ": got [" & actual & "] (" & TypeName(actual) & "), expected [" & expected & "]"
-        failures = failures + 1
-    End If
-End Sub
-
-Dim shell, files
-Set shell = CreateObject("WScript.Shell")
-Set files = CreateObject("Scripting.FileSystemObject")
-
-Function ReadLog(variable)
-    Dim path, stream
-    ReadLog = ""
-    path = shell.Environment("PROCESS")(variable)
-    If path = "" Then Exit Function
-    If Not files.FileExists(path) Then Exit Function
-    Set stream = files.OpenTextFile(path, 1)
-    If Not stream.AtEndOfStream Then ReadLog = stream.ReadAll
-    stream.Close
-End Function
 
 Dim help, window, command
 Set help = CreateObject("Morvel10.clsKvHlpfHlpA")
@@ -51,5 +27,4 @@ boxes = ReadLog("MORVEL_BOX_LOG")
 Check "report shown", InStr(boxes, "Morvel10 | Error 94: Invalid use of Null\n\nSource: czHlpfHLP.WinHelpHlpf | icon=hand") > 0, True
 If failures > 0 Then WScript.Echo "boxes: " & boxes & vbCrLf & "calls: " & calls
 
-If failures = 0 Then WScript.Echo "WinHelp.vbs: every check passed"
-WScript.Quit failures
+Finish
