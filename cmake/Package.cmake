@@ -56,7 +56,8 @@ add_custom_command(
     COMMAND ${regfragment_cmd} ${gen}/Morvel10.tlb ${default_folder} ${redist}/Morvel10.reg
     COMMAND ${CMAKE_COMMAND} -E copy ${registry_wxi} ${redist}/Morvel10-registry.wxi
     DEPENDS ${regfragment_cmd_DEPENDS} ${gen}/Morvel10.tlb ${registry_wxi}
-    COMMENT "The SDK's redist/ folder")
+    COMMENT "The SDK's redist/ folder"
+    VERBATIM)
 add_custom_target(sdk_redist ALL DEPENDS ${redist}/Morvel10.manifest)
 add_dependencies(sdk sdk_redist)
 
