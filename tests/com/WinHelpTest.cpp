@@ -95,18 +95,11 @@ protected:
 
 VARIANT vR8(double v)
 {
-    VARIANT x;
-    VariantInit(&x);
-    V_VT(&x) = VT_R8;
-    V_R8(&x) = v;
-    return x;
+    return variantOf(VT_R8, [v](VARIANT& x) { V_R8(&x) = v; });
 }
 VARIANT vOf(VARTYPE type)
 {
-    VARIANT x;
-    VariantInit(&x);
-    V_VT(&x) = type;
-    return x;
+    return variantOf(type, [](VARIANT&) {});
 }
 
 }  // namespace

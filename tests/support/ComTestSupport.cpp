@@ -68,43 +68,23 @@ void put(IDispatch* object, const wchar_t* name, VARIANT value)
 
 VARIANT vI4(LONG v)
 {
-    VARIANT x;
-    VariantInit(&x);
-    V_VT(&x) = VT_I4;
-    V_I4(&x) = v;
-    return x;
+    return variantOf(VT_I4, [v](VARIANT& x) { V_I4(&x) = v; });
 }
 VARIANT vI2(SHORT v)
 {
-    VARIANT x;
-    VariantInit(&x);
-    V_VT(&x) = VT_I2;
-    V_I2(&x) = v;
-    return x;
+    return variantOf(VT_I2, [v](VARIANT& x) { V_I2(&x) = v; });
 }
 VARIANT vBool(VARIANT_BOOL v)
 {
-    VARIANT x;
-    VariantInit(&x);
-    V_VT(&x) = VT_BOOL;
-    V_BOOL(&x) = v;
-    return x;
+    return variantOf(VT_BOOL, [v](VARIANT& x) { V_BOOL(&x) = v; });
 }
 VARIANT vStr(const wchar_t* text)
 {
-    VARIANT x;
-    VariantInit(&x);
-    V_VT(&x) = VT_BSTR;
-    V_BSTR(&x) = text ? SysAllocString(text) : nullptr;
-    return x;
+    return variantOf(VT_BSTR, [text](VARIANT& x) { V_BSTR(&x) = text ? SysAllocString(text) : nullptr; });
 }
 VARIANT vRef(VARIANT* target)
 {
-    VARIANT x;
-    VariantInit(&x);
-    V_VT(&x) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&x) = target;
-    return x;
+    return variantOf(VT_BYREF | VT_VARIANT, [target](VARIANT& x) { V_VARIANTREF(&x) = target; });
 }
 
 std::wstring str(const VARIANT* v)

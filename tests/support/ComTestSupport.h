@@ -62,6 +62,16 @@ CallResult callWithText(IDispatch* object, const wchar_t* member, std::wstring& 
 Variant get(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args = {});
 void put(IDispatch* object, const wchar_t* name, VARIANT value);
 
+// A VARIANT of `type`, its value filled in by `fill`.
+template <class Fill>
+VARIANT variantOf(VARTYPE type, Fill fill)
+{
+    VARIANT x;
+    VariantInit(&x);
+    V_VT(&x) = type;
+    fill(x);
+    return x;
+}
 VARIANT vI4(LONG v);
 VARIANT vI2(SHORT v);
 VARIANT vBool(VARIANT_BOOL v);
