@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include <cwctype>
+#include <string_view>
 
 #include "comkit/Handles.h"
 
@@ -47,12 +48,14 @@ std::u16string registeredFolder()
     return folderOf(path);
 }
 
+// Where the doctor sits in an SDK, below the library's folder.
+constexpr std::u16string_view SdkBin = u"\\sdk\\bin";
+
 bool endsWithSdkBin(const std::u16string& folder)
 {
-    static const std::u16string tail = u"\\sdk\\bin";
-    if (folder.size() < tail.size()) return false;
-    for (std::size_t i = 0; i < tail.size(); ++i)
-        if (std::towlower(folder[folder.size() - tail.size() + i]) != tail[i]) return false;
+    if (folder.size() < SdkBin.size()) return false;
+    for (std::size_t i = 0; i < SdkBin.size(); ++i)
+        if (std::towlower(folder[folder.size() - SdkBin.size() + i]) != SdkBin[i]) return false;
     return true;
 }
 
@@ -63,7 +66,7 @@ std::u16string InstalledLibraryPort::find(htmlhelp::HtmlHelpPort& inner)
     if (std::u16string folder = registeredFolder(); !folder.empty() && hasLibrary(folder)) return folder;
     const std::u16string own = inner.ModuleFolder();
     if (endsWithSdkBin(own)) {
-        const std::u16string root = own.substr(0, own.size() - 8);
+        const std::u16string root = own.substr(0, own.size() - SdkBin.size());
         if (hasLibrary(root)) return root;
     }
     return own;
