@@ -3,7 +3,7 @@
 // page is in the contents and the index and has a context id, and the compiled help file
 // holds every page.
 // Reads the embedded type library of build/<arch>/Morvel10.dll and the project that
-// tools/manual/build-manual.py wrote into build/<arch>/manual/project.
+// helpbuild wrote into build/<arch>/manual/project.
 
 #include <windows.h>
 #include <oleauto.h>
