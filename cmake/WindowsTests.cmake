@@ -60,7 +60,7 @@ endfunction()
 foreach(name ByRefWriteBackTest DispatchNamesTest FileListTest HandlesTest HtmlHelpPropertiesTest
              InstallationTest LibraryObjectTest LifecycleStressTest MemberSweepTest NameTableTest
              PackageTest PerUserRegistrationTest RegistrationTest ServerTest TypeDescriptionTest
-             TypeLibraryHelpTest TypeLibraryTest WinHelpTest)
+             TypeLibraryTest WinHelpTest)
     morvel_com_test(${name})
 endforeach()
 target_link_libraries(PackageTest PRIVATE msi shell32)
@@ -128,7 +128,7 @@ morvel_windows_test(core_tests STANDALONE)
 
 # COM clients of the registered library.
 foreach(name ByRefWriteBackTest DispatchNamesTest FileListTest HandlesTest HtmlHelpPropertiesTest
-             LifecycleStressTest NameTableTest RegistrationTest TypeDescriptionTest TypeLibraryHelpTest
+             LifecycleStressTest NameTableTest RegistrationTest TypeDescriptionTest
              TypeLibraryTest)
     morvel_windows_test(${name})
 endforeach()
