@@ -200,7 +200,9 @@ int run(int argc, wchar_t** argv)
         write(out, typeLibraryEntries(facts, path, folder), path, pathReference, folder, folderReference);
         std::fprintf(out, "</Include>\n");
     }
-    const bool written = std::fclose(out) == 0;
+    // A write that failed on the way (a full disk) leaves the stream in error.
+    const bool failed = std::ferror(out) != 0;
+    const bool written = std::fclose(out) == 0 && !failed;
     return written ? 0 : 1;
 }
 
